@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QFrame;
+class QLabel;
+class QWidget;
+
+namespace kestova {
+
+// Geometry of the trainers' windows is given in twips; 15 twips make one
+// logical pixel at 96 dpi, and Qt scales logical pixels on denser screens.
+constexpr int Twips(int twips)
+{
+    return twips / 15;
+}
+
+enum class KeyRow { Top, Home, Bottom };
+
+struct KeyLabel {
+    int index;          // Label1(index)
+    const char16_t *caption;
+};
+
+// One key of the thumb-shift keyboard: its frame, where it stands relative to
+// the map's origin (twips), the colour of the finger that strikes it, and the
+// kana typed with the thumb-shift key (drawn red) and without it.
+struct KeyFrame {
+    int index;          // Frame1(index)
+    KeyRow row;
+    int left;
+    int top;
+    QRgb finger;
+    std::optional<KeyLabel> thumbShift;
+    std::optional<KeyLabel> plain;
+};
+
+constexpr int FrameCount = 31;
+constexpr int LabelCount = 60;
+
+namespace finger {
+constexpr QRgb Little = 0xFFFFC0C0;
+constexpr QRgb Ring = 0xFFFFE0C0;
+constexpr QRgb Middle = 0xFFFFFFC0;
+constexpr QRgb LeftIndex = 0xFFC0FFC0;
+constexpr QRgb RightIndex = 0xFFC0FFFF;
+} // namespace finger
+
+// The map row by row from the top, each row from left to right.
+extern const std::array<KeyFrame, FrameCount> KeyboardLayout;
+
+constexpr QSize KeyFrameSizeTwips{375, 435};
+constexpr QPoint KeyLabelPosTwips{120, 180};
+
+// The controls of one map as a window holds them.
+struct KeyboardMap {
+    std::array<QFrame *, FrameCount> Frame1{};
+    std::array<QLabel *, LabelCount> Label1{};
+};
+
+// Creates Frame1(0..30) and Label1(0..59) in `window` with the map's top-left
+// corner at `originTwips`: every frame shown, every kana label hidden.
+KeyboardMap BuildKeyboardMap(QWidget *window, QPoint originTwips);
+
+} // namespace kestova

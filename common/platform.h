@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace kestova {
+
+// The program's title: plain message boxes carry it ("KestovaB" and so on).
+// Each main() sets it once, before the window is made.
+void SetProgramTitle(const QString &title);
+QString ProgramTitle();
+
+// A plain message box: the text, OK only, no icon, the program's title.
+void ShowPlainMessage(const QString &text);
+
+// A message box with an explicit title and icon, OK only.
+void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon icon);
+
+// Ends the process at once: no close, unload or terminate handler runs and
+// nothing is saved.
+[[noreturn]] void EndProgramNow();
+
+// The folder that holds the running program.
+QString ProgramFolder();
+
+// Opens a window centred on its screen, as the trainers' windows open.
+void ShowCentred(QWidget *window);
+
+// Seams for tests. Each setter returns the handler it replaced so a test can
+// put it back. A replaced end-of-program handler must not return: throw.
+struct MessageRequest {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon;
+};
+using MessageHandler = void (*)(const MessageRequest &);
+using EndHandler = void (*)();
+using FolderHandler = QString (*)();
+
+MessageHandler SetMessageHandler(MessageHandler handler);
+EndHandler SetEndHandler(EndHandler handler);
+FolderHandler SetFolderHandler(FolderHandler handler);
+
+} // namespace kestova
