@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QScreen>
 #include <QWidget>
 
@@ -34,6 +35,18 @@ EndHandler endHandler = endRealProgram;
 FolderHandler folderHandler = realProgramFolder;
 
 } // namespace
+
+void StartProgram(const QString &name, const QString &title)
+{
+    QCoreApplication::setApplicationName(name);
+    SetProgramTitle(title);
+    // A proportional Japanese gothic at 9 points: kana take the width the
+    // layouts were drawn for, where a Latin default would fall back glyph by
+    // glyph to a wider face. Where it is missing fontconfig picks the nearest.
+    QFont font(QStringLiteral("IPAPGothic"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
+}
 
 void SetProgramTitle(const QString &title)
 {

@@ -7,8 +7,12 @@ class QWidget;
 
 namespace kestova {
 
-// The program's title: plain message boxes carry it ("KestovaB" and so on).
-// Each main() sets it once, before the window is made.
+// What every trainer's main() does before it makes its window: names the
+// program (error sources), sets the title that plain message boxes carry
+// ("KestovaB" and so on) and the default font of its windows.
+void StartProgram(const QString &name, const QString &title);
+
+// The program's title; tests set it without the rest of StartProgram.
 void SetProgramTitle(const QString &title);
 QString ProgramTitle();
 

@@ -6,8 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("KestovaB100"));
-    kestova::SetProgramTitle(QStringLiteral("KestovaB"));
+    kestova::StartProgram(QStringLiteral("KestovaB100"), QStringLiteral("KestovaB"));
 
     keydrill::Frame1 window;
     kestova::ShowCentred(&window);

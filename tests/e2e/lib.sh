@@ -1,0 +1,79 @@
+# Shared by the end-to-end scripts: a private Xvfb, the programs started on
+# it, and ways to find, type into, look at and close their windows.
+# Callers set BIN to the folder of the built programs.
+
+E2E_TMP=$(mktemp -d)
+E2E_PIDS=()
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a display number it picks itself and exports DISPLAY.
+start_xvfb() {
+    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
+    E2E_PIDS+=($!)
+    local i
+    for i in $(seq 500); do
+        [ -s "$E2E_TMP/display" ] && break
+        sleep 0.01
+    done
+    [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
+}
+
+# Prints the id of the first visible window of process $1, waiting up to 20 s.
+wait_window() {
+    local pid=$1 wid i
+    for i in $(seq 2000); do
+        wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
+        [ -n "$wid" ] && { echo "$wid"; return 0; }
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.01
+    done
+    return 1
+}
+
+# Gives the window the keyboard focus, as a window manager would.
+focus_window() {
+    xdotool windowfocus --sync "$1" || fail "cannot focus window $1"
+    sleep 0.3
+}
+
+# Types one character and lets the program read it. xdotool remaps a spare
+# keycode for every non-ASCII character; with no delay the key arrives before
+# Qt has read the new keymap and comes without text.
+type_char() {
+    xdotool type --delay 40 "$1"
+    sleep 0.05
+}
+
+# A checksum of what window $1 shows now.
+window_sum() {
+    "$BIN/xtool" grab "$1" "$E2E_TMP/grab.png" || fail "cannot grab window $1"
+    md5sum <"$E2E_TMP/grab.png" | cut -d' ' -f1
+}
+
+# Asks window $2 of process $1 to close and checks that the program ends well.
+close_and_wait() {
+    local pid=$1 wid=$2 i
+    "$BIN/xtool" close "$wid"
+    for i in $(seq 1000); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.01
+    done
+    kill -0 "$pid" 2>/dev/null && fail "process $pid did not end after its window was closed"
+    wait "$pid"
+}

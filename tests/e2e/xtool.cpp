@@ -1,0 +1,82 @@
+// Small X11 helper for the end-to-end tests and the screenshot script, for
+// what xdotool cannot do without a window manager:
+//   xtool close WID          ask the window to close, as a window manager would
+//   xtool size WID           print the window's size as WIDTHxHEIGHT
+//   xtool grab WID FILE.png  save what the window shows
+#include <QImage>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int closeWindow(Display *display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    return 0;
+}
+
+int printSize(Display *display, Window window)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return 1;
+    std::printf("%dx%d\n", attributes.width, attributes.height);
+    return 0;
+}
+
+int grab(Display *display, Window window, const char *path)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return 1;
+    XImage *image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return 1;
+    QImage picture(attributes.width, attributes.height, QImage::Format_RGB32);
+    for (int y = 0; y < attributes.height; ++y) {
+        for (int x = 0; x < attributes.width; ++x)
+            picture.setPixel(x, y, 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu));
+    }
+    XDestroyImage(image);
+    return picture.save(QString::fromLocal8Bit(path), "PNG") ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: xtool close|size|grab WID [FILE]\n");
+        return 2;
+    }
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "xtool: no X display\n");
+        return 2;
+    }
+    const Window window = std::strtoul(argv[2], nullptr, 0);
+    int result = 2;
+    if (std::strcmp(argv[1], "close") == 0)
+        result = closeWindow(display, window);
+    else if (std::strcmp(argv[1], "size") == 0)
+        result = printSize(display, window);
+    else if (std::strcmp(argv[1], "grab") == 0 && argc == 4)
+        result = grab(display, window, argv[3]);
+    XCloseDisplay(display);
+    return result;
+}
