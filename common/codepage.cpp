@@ -1,5 +1,6 @@
 #include "codepage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -72,6 +73,8 @@ Converter &decoder()
 
 QByteArray ToCp932(QStringView text)
 {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
     QByteArray result(text.size() * 2, Qt::Uninitialized);
     const char *in = reinterpret_cast<const char *>(text.utf16());
     size_t inLeft = size_t(text.size()) * 2;
@@ -94,6 +97,8 @@ QByteArray ToCp932(QStringView text)
 
 QString FromCp932(QByteArrayView bytes)
 {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QString result(bytes.size(), Qt::Uninitialized);
     const char *in = bytes.data();
     size_t inLeft = size_t(bytes.size());

@@ -1,0 +1,258 @@
+#include "inidocument.h"
+
+#include "codepage.h"
+
+#include <cstring>
+
+namespace kestova {
+namespace {
+
+constexpr qsizetype ValueLimit = 254; // bytes: the classic 255-byte buffer less its NUL
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\v';
+}
+
+QString trimmedBlanks(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// The longest run of whole characters that fits the classic buffer, up to
+// the first NUL.
+QByteArrayView cutForBuffer(QByteArrayView cp932)
+{
+    qsizetype length = 0;
+    while (length < cp932.size()) {
+        const qsizetype step = IsCp932LeadByte(static_cast<unsigned char>(cp932[length])) ? 2 : 1;
+        if (length + step > ValueLimit)
+            break;
+        length = std::min(length + step, cp932.size());
+    }
+    cp932 = cp932.first(length);
+    const qsizetype nul = cp932.indexOf('\0');
+    return nul < 0 ? cp932 : cp932.first(nul);
+}
+
+bool endsWithLineBreak(const QByteArray &bytes)
+{
+    return bytes.endsWith('\n') || bytes.endsWith('\r');
+}
+
+// The classic functions take C strings: text after a NUL never arrives.
+QString upToNul(const QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+} // namespace
+
+QString FoldAsciiCase(QString text)
+{
+    for (QChar &c : text) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 0x20);
+    }
+    return text;
+}
+
+QString IniDocument::AnsiName(const QString &name)
+{
+    const QString ansi = FromCp932(ToCp932(upToNul(name)));
+    qsizetype begin = 0, end = ansi.size();
+    while (begin < end && ansi[begin] == u' ')
+        ++begin;
+    while (end > begin && ansi[end - 1] == u' ')
+        --end;
+    return ansi.mid(begin, end - begin);
+}
+
+IniDocument::IniDocument(const QByteArray &fileBytes)
+{
+    if (fileBytes.startsWith("\xFF\xFE")) {
+        fileEncoding = Encoding::Utf16LeBom;
+        const QByteArrayView units = QByteArrayView(fileBytes).sliced(2);
+        body = QStringView(reinterpret_cast<const char16_t *>(units.data()), units.size() / 2)
+                       .toUtf8();
+    } else if (fileBytes.startsWith("\xEF\xBB\xBF")) {
+        fileEncoding = Encoding::Utf8Bom;
+        body = fileBytes.sliced(3);
+    } else {
+        body = fileBytes;
+    }
+    parse();
+}
+
+QString IniDocument::decode(QByteArrayView bytes) const
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    return fileEncoding == Encoding::Cp932 ? FromCp932(bytes) : QString::fromUtf8(bytes);
+}
+
+QByteArray IniDocument::encode(const QString &text) const
+{
+    return fileEncoding == Encoding::Cp932 ? ToCp932(text) : text.toUtf8();
+}
+
+QByteArray IniDocument::fileBytesOf(const QByteArray &text) const
+{
+    switch (fileEncoding) {
+    case Encoding::Utf8Bom:
+        return "\xEF\xBB\xBF" + text;
+    case Encoding::Utf16LeBom: {
+        const QString wide = QString::fromUtf8(text);
+        return "\xFF\xFE"
+                + QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2);
+    }
+    case Encoding::Cp932:
+        break;
+    }
+    return text;
+}
+
+void IniDocument::parse()
+{
+    const char *data = body.constData();
+    const qsizetype size = body.size();
+    for (qsizetype begin = 0; begin < size;) {
+        qsizetype end = begin;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        qsizetype next = end;
+        if (next < size)
+            next += (data[next] == '\r' && next + 1 < size && data[next + 1] == '\n') ? 2 : 1;
+        lines.append({begin, end, next});
+        begin = next;
+    }
+
+    int current = -1; // the section that lines belong to; -1 before the first or in a repeat
+    for (int i = 0; i < lines.size(); ++i) {
+        qsizetype first = lines[i].begin;
+        while (first < lines[i].end && isBlank(data[first]))
+            ++first;
+        if (first == lines[i].end || data[first] == ';')
+            continue;
+        if (data[first] == '[') {
+            QString name = decode(QByteArrayView(data + first + 1, lines[i].end - first - 1));
+            const qsizetype close = name.indexOf(u']');
+            if (close >= 0)
+                name.truncate(close);
+            name = FoldAsciiCase(trimmedBlanks(name));
+            if (sectionByName.contains(name)) {
+                current = -1;
+            } else {
+                current = int(sections.size());
+                sectionByName.insert(name, current);
+                sections.append({i, -1, {}});
+            }
+            continue;
+        }
+        if (current >= 0)
+            addKeyLine(sections[current], i);
+    }
+}
+
+void IniDocument::addKeyLine(Section &section, int lineIndex)
+{
+    const char *data = body.constData();
+    const Line &line = lines[lineIndex];
+    const auto *equals = static_cast<const char *>(
+            std::memchr(data + line.begin, '=', size_t(line.end - line.begin)));
+    if (!equals)
+        return;
+    section.lastKeyLine = lineIndex;
+
+    qsizetype keyBegin = line.begin;
+    qsizetype keyEnd = equals - data;
+    while (keyBegin < keyEnd && isBlank(data[keyBegin]))
+        ++keyBegin;
+    while (keyEnd > keyBegin && isBlank(data[keyEnd - 1]))
+        --keyEnd;
+    qsizetype valueBegin = equals - data + 1;
+    qsizetype valueEnd = line.end;
+    while (valueBegin < valueEnd && isBlank(data[valueBegin]))
+        ++valueBegin;
+    while (valueEnd > valueBegin && isBlank(data[valueEnd - 1]))
+        --valueEnd;
+
+    const QString key = FoldAsciiCase(decode(QByteArrayView(data + keyBegin, keyEnd - keyBegin)));
+    if (!section.keys.contains(key))
+        section.keys.insert(key, {lineIndex, keyEnd, valueBegin, valueEnd});
+}
+
+std::optional<QString> IniDocument::Value(const QString &section, const QString &key) const
+{
+    const auto sectionIt = sectionByName.constFind(FoldAsciiCase(AnsiName(section)));
+    if (sectionIt == sectionByName.cend())
+        return std::nullopt;
+    const Section &found = sections[*sectionIt];
+    const auto keyIt = found.keys.constFind(FoldAsciiCase(AnsiName(key)));
+    if (keyIt == found.keys.cend())
+        return std::nullopt;
+
+    QByteArrayView value(body.constData() + keyIt->valueBegin, keyIt->valueEnd - keyIt->valueBegin);
+    if (value.size() >= 2 && value.front() == value.back()
+        && (value.front() == '"' || value.front() == '\''))
+        value = value.sliced(1, value.size() - 2);
+    if (fileEncoding == Encoding::Cp932)
+        return FromCp932(cutForBuffer(value));
+    return FromCp932(cutForBuffer(ToCp932(QString::fromUtf8(value))));
+}
+
+QByteArray IniDocument::WithValue(const QString &section, const QString &key,
+                                  const QString &value) const
+{
+    const QString sectionName = AnsiName(section);
+    const QString keyName = AnsiName(key);
+    const QString ansiValue = FromCp932(ToCp932(upToNul(value)));
+    const QByteArray keyLine = encode(keyName) + '=' + encode(ansiValue) + "\r\n";
+
+    const auto sectionIt = sectionByName.constFind(FoldAsciiCase(sectionName));
+    if (sectionIt == sectionByName.cend()) {
+        QByteArray text = body;
+        if (!text.isEmpty() && !endsWithLineBreak(text))
+            text += "\r\n";
+        text += encode(u'[' + sectionName + u']') + "\r\n" + keyLine;
+        return fileBytesOf(text);
+    }
+
+    const Section &found = sections[*sectionIt];
+    const auto keyIt = found.keys.constFind(FoldAsciiCase(keyName));
+    if (keyIt != found.keys.cend()) {
+        // The key keeps its spelling and place; the rest of its line is new.
+        const Line &line = lines[keyIt->line];
+        const QByteArray lineBreak =
+                line.next > line.end ? body.mid(line.end, line.next - line.end) : "\r\n";
+        return fileBytesOf(body.left(keyIt->keyEnd) + '=' + encode(ansiValue) + lineBreak
+                           + body.mid(line.next));
+    }
+
+    const Line &after = lines[found.lastKeyLine >= 0 ? found.lastKeyLine : found.headerLine];
+    if (after.next == after.end)
+        return fileBytesOf(body.left(after.end) + "\r\n" + keyLine);
+    return fileBytesOf(body.left(after.next) + keyLine + body.mid(after.next));
+}
+
+} // namespace kestova

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Reading and writing one value of an INI file with the classic
+// private-profile semantics (see IniDocument), for files in the programs'
+// own folders.
+
+// The value of Key in [Section] of FileName, or "" when the file, section or
+// key is missing. Reading creates nothing. A file is parsed once and served
+// from memory until its size, modification time or inode changes.
+QString GetIniString(const QString &Section, const QString &Key, const QString &FileName);
+
+// Stores Value under Key in [Section] of FileName, creating file, section or
+// key as needed. The file is replaced whole and at once (a crash leaves the
+// old or the new file, never a torn one), under a lock that keeps two
+// programs writing at the same time from losing each other's values. A
+// read-only file or folder is left as it is and the value is not stored,
+// without an error, like the classic write. So is a value that would break
+// the file's lines (a line break in any argument).
+void PutIniString(const QString &Section, const QString &Key, const QString &Value,
+                  const QString &FileName);
