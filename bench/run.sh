@@ -23,3 +23,13 @@ done
 
 echo "== start-up: exec to window mapped, median of $RUNS runs =="
 "$BIN/startup" "$RUNS" "${programs[@]}"
+
+echo
+"$BIN/inifile_bench"
+
+echo
+echo "== INI parser fuzzing, 2 minutes =="
+mkdir -p "$WORK/corpus"
+"$BIN/../fuzz/fuzz_inidocument" -max_total_time=120 -rss_limit_mb=2048 -max_len=4096 \
+    -print_final_stats=1 "$WORK/corpus" "$(dirname "$0")/../tests/fuzz/corpus" 2>&1 \
+    | grep -E '^(Done|stat::number_of_executed_units|==.*ERROR)' || true

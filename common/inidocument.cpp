@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestova {
@@ -27,6 +28,17 @@ QString trimmedBlanks(const QString &text)
     while (end > begin && isBlank(text[end - 1]))
         --end;
     return text.mid(begin, end - begin);
+}
+
+// Parameters lose leading and trailing spaces only; a TAB in a name counts.
+QString trimmedSpaces(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
 }
 
 bool isAscii(QByteArrayView bytes)
@@ -70,8 +82,12 @@ QString upToNul(const QString &text)
 
 QString FoldAsciiCase(QString text)
 {
+    // Most names have no capital letter: leave their text shared, uncopied.
+    const auto isCapital = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    if (std::none_of(text.cbegin(), text.cend(), isCapital))
+        return text;
     for (QChar &c : text) {
-        if (c >= u'A' && c <= u'Z')
+        if (isCapital(c))
             c = QChar(c.unicode() + 0x20);
     }
     return text;
@@ -79,13 +95,7 @@ QString FoldAsciiCase(QString text)
 
 QString IniDocument::AnsiName(const QString &name)
 {
-    const QString ansi = FromCp932(ToCp932(upToNul(name)));
-    qsizetype begin = 0, end = ansi.size();
-    while (begin < end && ansi[begin] == u' ')
-        ++begin;
-    while (end > begin && ansi[end - 1] == u' ')
-        --end;
-    return ansi.mid(begin, end - begin);
+    return trimmedSpaces(FromCp932(ToCp932(upToNul(name))));
 }
 
 IniDocument::IniDocument(const QByteArray &fileBytes)
@@ -202,17 +212,40 @@ void IniDocument::addKeyLine(Section &section, int lineIndex)
         section.keys.insert(key, {lineIndex, keyEnd, valueBegin, valueEnd});
 }
 
+int IniDocument::findSection(const QString &section) const
+{
+    // Names read from a code page 932 file survive the trip through the code
+    // page, so a name found as given needs no conversion first.
+    if (fileEncoding == Encoding::Cp932) {
+        const auto direct = sectionByName.constFind(FoldAsciiCase(trimmedSpaces(section)));
+        if (direct != sectionByName.cend())
+            return *direct;
+    }
+    return sectionByName.value(FoldAsciiCase(AnsiName(section)), -1);
+}
+
+const IniDocument::KeyLine *IniDocument::findKey(const Section &section, const QString &key) const
+{
+    if (fileEncoding == Encoding::Cp932) {
+        const auto direct = section.keys.constFind(FoldAsciiCase(trimmedSpaces(key)));
+        if (direct != section.keys.cend())
+            return &*direct;
+    }
+    const auto converted = section.keys.constFind(FoldAsciiCase(AnsiName(key)));
+    return converted == section.keys.cend() ? nullptr : &*converted;
+}
+
 std::optional<QString> IniDocument::Value(const QString &section, const QString &key) const
 {
-    const auto sectionIt = sectionByName.constFind(FoldAsciiCase(AnsiName(section)));
-    if (sectionIt == sectionByName.cend())
+    const int sectionIndex = findSection(section);
+    if (sectionIndex < 0)
         return std::nullopt;
-    const Section &found = sections[*sectionIt];
-    const auto keyIt = found.keys.constFind(FoldAsciiCase(AnsiName(key)));
-    if (keyIt == found.keys.cend())
+    const KeyLine *keyLine = findKey(sections[sectionIndex], key);
+    if (!keyLine)
         return std::nullopt;
 
-    QByteArrayView value(body.constData() + keyIt->valueBegin, keyIt->valueEnd - keyIt->valueBegin);
+    QByteArrayView value(body.constData() + keyLine->valueBegin,
+                         keyLine->valueEnd - keyLine->valueBegin);
     if (value.size() >= 2 && value.front() == value.back()
         && (value.front() == '"' || value.front() == '\''))
         value = value.sliced(1, value.size() - 2);

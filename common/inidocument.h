@@ -64,6 +64,8 @@ private:
     };
 
     void parse();
+    int findSection(const QString &section) const;
+    const KeyLine *findKey(const Section &section, const QString &key) const;
     void addKeyLine(Section &section, int lineIndex);
     QString decode(QByteArrayView bytes) const;
     QByteArray encode(const QString &text) const;

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
@@ -41,6 +42,7 @@ FileStamp stampOf(const struct stat &info)
 struct CachedFile {
     FileStamp stamp;
     std::shared_ptr<const IniDocument> document;
+    qint64 checkedAt = 0; // monotonic microseconds of the last look at the file
 };
 
 QHash<QString, CachedFile> &cache()
@@ -48,6 +50,19 @@ QHash<QString, CachedFile> &cache()
     static QHash<QString, CachedFile> files;
     return files;
 }
+
+qint64 nowMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+// Looking at the file costs a system call, more than a lookup itself; reads
+// that follow each other within a millisecond (a word list read key by key)
+// trust the look just taken. File times move in ticks of a few milliseconds
+// anyway, and a write of our own drops the entry at once.
+constexpr qint64 RecheckAfterMicroseconds = 1000;
 
 // A file descriptor closed when it goes out of scope.
 class Descriptor {
@@ -99,28 +114,48 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// The parsed file at `path` as it is now; nullptr when it is missing or
-// cannot be read as a file.
-std::shared_ptr<const IniDocument> currentDocument(const QByteArray &path)
+// The parsed file `name` as it is now; nullptr when it is missing or cannot
+// be read as a file.
+// The file read last, so that a run of reads skips even the hashing of its
+// name. Cleared whenever the cache changes, which may move its entries.
+struct {
+    QString name;
+    CachedFile *entry = nullptr;
+} lastRead;
+
+std::shared_ptr<const IniDocument> currentDocument(const QString &name)
 {
+    const qint64 now = nowMicroseconds();
+    if (lastRead.entry && name == lastRead.name
+        && now - lastRead.entry->checkedAt < RecheckAfterMicroseconds)
+        return lastRead.entry->document;
+    lastRead.entry = nullptr;
+
+    const QByteArray path = QFile::encodeName(name);
     struct stat info{};
     if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        cache().remove(QString::fromLocal8Bit(path));
+        cache().remove(name);
         return nullptr;
     }
-    const QString key = QString::fromLocal8Bit(path);
-    const auto cached = cache().constFind(key);
-    if (cached != cache().cend() && cached->stamp == stampOf(info))
-        return cached->document;
+    auto cached = cache().find(name);
+    if (cached == cache().end() || !(cached->stamp == stampOf(info))) {
+        Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+        QByteArray bytes;
+        if (!file.valid() || ::fstat(file.get(), &info) != 0 || !readAll(file.get(), bytes))
+            return nullptr;
+        // The stamp of what was read: a write in between changes it again.
+        cached = cache().insert(name, {stampOf(info), std::make_shared<const IniDocument>(bytes)});
+    }
+    cached->checkedAt = now;
+    lastRead.entry = &*cached;
+    lastRead.name = name;
+    return cached->document;
+}
 
-    Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-    QByteArray bytes;
-    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !readAll(file.get(), bytes))
-        return nullptr;
-    auto document = std::make_shared<const IniDocument>(bytes);
-    // The stamp of what was read: a write in between changes it again.
-    cache().insert(key, {stampOf(info), document});
-    return document;
+void forget(const QString &name)
+{
+    lastRead.entry = nullptr;
+    cache().remove(name);
 }
 
 bool breaksLines(const QString &text)
@@ -163,7 +198,7 @@ bool replaceFile(const QByteArray &path, const QByteArray &folder, const QByteAr
 QString GetIniString(const QString &Section, const QString &Key, const QString &FileName)
 {
     const std::shared_ptr<const IniDocument> document =
-            currentDocument(QFile::encodeName(FileName));
+            currentDocument(FileName);
     if (!document)
         return QString();
     return document->Value(Section, Key).value_or(QString());
@@ -211,4 +246,6 @@ void PutIniString(const QString &Section, const QString &Key, const QString &Val
     if (exists && newBytes == oldBytes)
         return;
     replaceFile(path, folder, newBytes, exists ? &old : nullptr);
+    forget(FileName);
+    forget(info.absoluteFilePath());
 }
