@@ -2,6 +2,8 @@
 
 #include "codepage.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -66,6 +68,14 @@ QByteArrayView cutForBuffer(QByteArrayView cp932)
     return nul < 0 ? cp932 : cp932.first(nul);
 }
 
+// UTF-8 text as it stands: QString::fromUtf8 would drop a leading U+FEFF,
+// which in a file's text is a character like any other.
+QString fromUtf8Exact(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 bool endsWithLineBreak(const QByteArray &bytes)
 {
     return bytes.endsWith('\n') || bytes.endsWith('\r');
@@ -118,7 +128,7 @@ QString IniDocument::decode(QByteArrayView bytes) const
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    return fileEncoding == Encoding::Cp932 ? FromCp932(bytes) : QString::fromUtf8(bytes);
+    return fileEncoding == Encoding::Cp932 ? FromCp932(bytes) : fromUtf8Exact(bytes);
 }
 
 QByteArray IniDocument::encode(const QString &text) const
@@ -132,7 +142,7 @@ QByteArray IniDocument::fileBytesOf(const QByteArray &text) const
     case Encoding::Utf8Bom:
         return "\xEF\xBB\xBF" + text;
     case Encoding::Utf16LeBom: {
-        const QString wide = QString::fromUtf8(text);
+        const QString wide = fromUtf8Exact(text);
         return "\xFF\xFE"
                 + QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2);
     }
@@ -251,7 +261,7 @@ std::optional<QString> IniDocument::Value(const QString &section, const QString 
         value = value.sliced(1, value.size() - 2);
     if (fileEncoding == Encoding::Cp932)
         return FromCp932(cutForBuffer(value));
-    return FromCp932(cutForBuffer(ToCp932(QString::fromUtf8(value))));
+    return FromCp932(cutForBuffer(ToCp932(fromUtf8Exact(value))));
 }
 
 QByteArray IniDocument::WithValue(const QString &section, const QString &key,

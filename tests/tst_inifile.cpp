@@ -209,6 +209,8 @@ void IniFileTest::writes_data()
         u"2"_qs, "[s]\r\nx=\x80\xFF\x82\r\nk=2\r\n");
     row("utf-16le stays utf-16le", utf16le(u"[s]\r\nk=1\r\n"_qs), u"s"_qs, u"k"_qs, u"かな"_qs,
         utf16le(u"[s]\r\nk=かな\r\n"_qs));
+    row("utf-16le keeps a second mark", utf16le(u"\uFEFF[s"_qs), u"s"_qs, u"k"_qs, u"v"_qs,
+        utf16le(u"\uFEFF[s\r\n[s]\r\nk=v\r\n"_qs));
     row("utf-8 stays utf-8", "\xEF\xBB\xBF[s]\r\n", u"s"_qs, u"k"_qs, u"かな"_qs,
         "\xEF\xBB\xBF[s]\r\nk=" + u"かな"_qs.toUtf8() + "\r\n");
 }
