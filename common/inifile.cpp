@@ -197,8 +197,7 @@ bool replaceFile(const QByteArray &path, const QByteArray &folder, const QByteAr
 
 QString GetIniString(const QString &Section, const QString &Key, const QString &FileName)
 {
-    const std::shared_ptr<const IniDocument> document =
-            currentDocument(FileName);
+    const std::shared_ptr<const IniDocument> document = currentDocument(FileName);
     if (!document)
         return QString();
     return document->Value(Section, Key).value_or(QString());
