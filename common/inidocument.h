@@ -39,7 +39,6 @@ public:
     // bytes. Text the code page cannot hold is stored as "?".
     QByteArray WithValue(const QString &section, const QString &key, const QString &value) const;
 
-    Encoding encoding() const { return fileEncoding; }
 
     // A parameter as the classic functions take it: through code page 932,
     // with leading and trailing spaces dropped.

@@ -32,6 +32,12 @@ start_xvfb() {
     [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
+    # The display number comes a moment before clients are served.
+    for i in $(seq 500); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        sleep 0.01
+    done
+    fail "Xvfb on $DISPLAY serves no clients"
 }
 
 # Prints the id of the first visible window of process $1, waiting up to 20 s.
