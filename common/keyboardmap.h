@@ -1,5 +1,7 @@
 #pragma once
 
+#include "twips.h"
+
 #include <QColor>
 #include <QPoint>
 #include <QSize>
@@ -14,12 +16,6 @@ class QWidget;
 
 namespace kestova {
 
-// Geometry of the trainers' windows is given in twips; 15 twips make one
-// logical pixel at 96 dpi, and Qt scales logical pixels on denser screens.
-constexpr int Twips(int twips)
-{
-    return twips / 15;
-}
 
 enum class KeyRow { Top, Home, Bottom };
 

@@ -7,7 +7,7 @@
 namespace kestova {
 
 // A run-time error as the trainers raise and catch it: the number keeps the
-// classic meaning (6 overflow, 9 subscript, 13 type mismatch, 10000 passed up
+// classic meaning (5 invalid argument, 6 overflow, 9 subscript, 13 type mismatch, 10000 passed up
 // from a private routine), the description is what the user reads.
 struct RuntimeError : std::exception {
     int Number = 0;
@@ -22,6 +22,7 @@ private:
 };
 
 enum ErrorNumber : int {
+    InvalidArgumentError = 5,
     OverflowError = 6,
     SubscriptError = 9,
     TypeMismatchError = 13,

@@ -42,11 +42,16 @@ bool TypedInput::inputMethodEvent(const QInputMethodEvent *event)
         type(event->commitString());
         typed = true;
     }
-    if (!committing && holdsNonAscii(event->preeditString())) {
+    if (takesPreedit(event)) {
         commitPreedit(event->preeditString());
         typed = true;
     }
     return typed;
+}
+
+bool TypedInput::takesPreedit(const QInputMethodEvent *event) const
+{
+    return !committing && !discardingCommits && holdsNonAscii(event->preeditString());
 }
 
 // fcitx5 and IBus answer a commit request at once with a commit event, which

@@ -25,6 +25,9 @@ public:
     bool keyEvent(const QKeyEvent *event);
     bool inputMethodEvent(const QInputMethodEvent *event);
 
+    // Whether inputMethodEvent will take this event's preedit as typed.
+    bool takesPreedit(const QInputMethodEvent *event) const;
+
     // Raises one key press per character of `text`.
     void type(QStringView text);
 

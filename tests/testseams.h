@@ -93,3 +93,23 @@ public:
 private:
     kestova::CounterReader old;
 };
+
+// Points the program's folder at a test's own folder.
+inline QString &SeamFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+class FolderSeam {
+public:
+    explicit FolderSeam(const QString &folder)
+        : old(kestova::SetFolderHandler([] { return SeamFolder(); }))
+    {
+        SeamFolder() = folder;
+    }
+    ~FolderSeam() { kestova::SetFolderHandler(old); }
+
+private:
+    kestova::FolderHandler old;
+};

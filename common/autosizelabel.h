@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLabel>
+
+namespace kestova {
+
+// A label that fits its size to its caption whenever the caption changes,
+// growing to the right and down from its fixed top-left corner.
+class AutoSizeLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    AutoSizeLabel(const QString &caption, QWidget *parent);
+
+    // Hides QLabel::setText: call it through this type so the size follows.
+    void setText(const QString &caption);
+};
+
+} // namespace kestova

@@ -1,0 +1,175 @@
+#include "form1.h"
+
+#include "autosizelabel.h"
+#include "platform.h"
+#include "runtimeerror.h"
+#include "twips.h"
+#include "typingbox.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace fingerdrill {
+
+using kestova::Twips;
+using kestova::TwipsRect;
+
+namespace {
+
+constexpr QSize ClientTwips{10110, 4185};
+
+// Finger button captions per group; they are also the keys of the finger
+// lists and of the seconds in Mirelo.ini. An empty caption is no finger.
+const std::array<QString, FingerCount> OneFingerCaptions{
+    u"左小指"_qs, u"左薬指"_qs, u"左中指"_qs, u"左人差指左"_qs, u"左人差指右"_qs,
+    u"右人差指左"_qs, u"右人差指右"_qs, u"右中指"_qs, u"右薬指"_qs, u"右小指"_qs,
+};
+const std::array<QString, FingerCount> TwoFingerCaptions{
+    u"左小指"_qs, u"左薬・中指"_qs, u"左人差指"_qs, u"右人差指"_qs, u"右中・薬指"_qs,
+    u"右小指"_qs, {}, {}, {}, {},
+};
+const QString OneFingerGroup = u"指１本"_qs;
+const QString TwoFingerGroup = u"指２本"_qs;
+
+const QStringList UsageLines{
+    u"使い方"_qs,
+    u"①Q's Nicolatter を起動状態にする"_qs,
+    u"②IMEを 無変換 にする"_qs,
+    u"③右のコンボボックスで、練習したいものを選ぶ"_qs,
+    u"④左の練習したい指のボタンを押す"_qs,
+    u"⑤出てきた字を左から順番に打っていく"_qs,
+};
+
+// Left hand's five buttons above, right hand's below; each seconds label
+// stands under its button.
+QPoint buttonTwips(int i)
+{
+    return {360 + 1080 * (i % 5), i < 5 ? 240 : 960};
+}
+
+QPoint secondsTwips(int i)
+{
+    return buttonTwips(i) + QPoint(120, 480);
+}
+
+QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+kestova::AutoSizeLabel *makeAutoSizeLabel(const QString &name, const QString &caption,
+                                          QPoint twips, QWidget *parent)
+{
+    auto *label = new kestova::AutoSizeLabel(caption, parent);
+    label->setObjectName(name);
+    label->move(Twips(twips));
+    return label;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(u"Form1"_qs);
+    setWindowTitle(u"Kestova 1.00"_qs);
+    setFixedSize(Twips(ClientTwips.width()), Twips(ClientTwips.height()));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_qs);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1->start();
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(u"Combo1"_qs);
+    Combo1->addItems({OneFingerGroup, TwoFingerGroup});
+    Combo1->setCurrentIndex(-1);
+    Combo1->setGeometry(TwipsRect(7560, 240, 1695, 300));
+    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+
+    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this);
+    Text1->setObjectName(u"Text1"_qs);
+    Text1->setGeometry(TwipsRect(6120, 240, 855, 375));
+
+    for (int i = 0; i < FingerCount; ++i) {
+        Command1[i] = new QPushButton(OneFingerCaptions[i], this);
+        Command1[i]->setObjectName(u"Command1_%1"_qs.arg(i));
+        Command1[i]->setGeometry(QRect(Twips(buttonTwips(i)), QSize(Twips(1095), Twips(375))));
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
+    }
+    for (int i = 0; i < FingerCount; ++i) {
+        Label4[i] = makeAutoSizeLabel(u"Label4_%1"_qs.arg(i), u"Label4"_qs, secondsTwips(i), this);
+    }
+    Label3 = makeAutoSizeLabel(u"Label3"_qs, UsageLines.join(u'\n'), {3000, 2880}, this);
+
+    for (int i = 0; i < LineLength; ++i) {
+        Label2[i] = makeLabel(u"Label2_%1"_qs.arg(i), u"Label2"_qs, this);
+        Label2[i]->setGeometry(TwipsRect(240 + 480 * i, 2280, 375, 375));
+    }
+    for (int i = 0; i < LineLength; ++i) {
+        Label1[i] = makeLabel(u"Label1_%1"_qs.arg(i), u"Label1"_qs, this);
+        Label1[i]->setGeometry(TwipsRect(240 + 480 * i, 1800, 375, 375));
+    }
+
+    setTabOrder(Text1, Combo1);
+    setTabOrder(Combo1, Command1[0]);
+    for (int i = 1; i < FingerCount; ++i)
+        setTabOrder(Command1[i - 1], Command1[i]);
+}
+
+// Setting the selected item from code raises the click event, as choosing
+// it does.
+void Form1::SetListIndex(int index)
+{
+    Combo1->setCurrentIndex(index);
+    Combo1_Click();
+}
+
+void Form1::Form_Load()
+{
+    IniPath = kestova::ProgramFolder() + u"/Mirelo.ini"_qs;
+    LoadFingerSeconds();
+    SetListIndex(0);
+}
+
+void Form1::Combo1_Click()
+{
+    using kestova::SkipOnError;
+    SkipOnError([this] { SaveFingerSeconds(); });
+    const QString group = Combo1->currentText();
+    const std::array<QString, FingerCount> *captions = group == OneFingerGroup ? &OneFingerCaptions
+                                                       : group == TwoFingerGroup ? &TwoFingerCaptions
+                                                                                 : nullptr;
+    if (captions) {
+        for (int i = 0; i < FingerCount; ++i)
+            Command1[i]->setText((*captions)[i]);
+    }
+    SkipOnError([this] { LoadFingerSeconds(); });
+    SkipOnError([this] { Command1_Click(0); });
+}
+
+void Form1::Command1_Click(qint16 Index)
+{
+    using kestova::SkipOnError;
+    if (Command1.at(Index)->text().isEmpty())
+        return;
+    FingerName = Command1[Index]->text();
+    GroupName = Combo1->currentText();
+    SelectedFinger = Index;
+    SkipOnError([this] { ShowDrillLine(); });
+    Text1->setFocus();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+} // namespace fingerdrill

@@ -1,0 +1,17 @@
+#include "endrequests.h"
+#include "form1.h"
+#include "platform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    kestova::StartProgram(QStringLiteral("Kestova100"), QStringLiteral("Kestova"));
+
+    fingerdrill::Form1 window;
+    window.Form_Load();
+    kestova::CloseOnEndRequests(&window);
+    kestova::ShowCentred(&window);
+    return app.exec();
+}
