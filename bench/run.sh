@@ -15,7 +15,7 @@ export DISPLAY=":$(head -n1 "$WORK/display")"
 unset QT_QPA_PLATFORM
 
 programs=("$BIN/barewindow" "$BIN/barewindow:label")
-for program in KestovaB100; do
+for program in KestovaB100 Kestova100; do
     mkdir -p "$WORK/$program"
     cp "$BIN/$program" "$WORK/$program/"
     programs+=("$WORK/$program/$program")
@@ -26,6 +26,9 @@ echo "== start-up: exec to window mapped, median of $RUNS runs =="
 
 echo
 "$BIN/inifile_bench"
+
+echo
+QT_QPA_PLATFORM=offscreen "$BIN/handlers_bench"
 
 echo
 echo "== INI parser fuzzing, 2 minutes =="

@@ -66,9 +66,11 @@ type_char() {
     sleep 0.05
 }
 
-# A checksum of what window $1 shows now.
+# A checksum of what window $1 shows now, or the part X Y W H of it.
 window_sum() {
-    "$BIN/xtool" grab "$1" "$E2E_TMP/grab.png" || fail "cannot grab window $1"
+    local wid=$1
+    shift
+    "$BIN/xtool" grab "$wid" "$E2E_TMP/grab.png" "$@" || fail "cannot grab window $wid"
     md5sum <"$E2E_TMP/grab.png" | cut -d' ' -f1
 }
 
@@ -82,4 +84,25 @@ close_and_wait() {
     done
     kill -0 "$pid" 2>/dev/null && fail "process $pid did not end after its window was closed"
     wait "$pid"
+}
+
+# Puts a copy of program $1 into a scratch folder of its own, so that it
+# keeps its INI file there, and prints the copy's path.
+scratch_copy() {
+    local folder="$E2E_TMP/$1"
+    mkdir -p "$folder"
+    cp "$BIN/$1" "$folder/"
+    echo "$folder/$1"
+}
+
+# Writes UTF-8 text from stdin to file $1 in code page 932 with CR LF ends.
+write_cp932() {
+    sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$1"
+}
+
+# The value of key $3 in section [$2] of the code page 932 INI file $1.
+ini_value() {
+    iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -v section="[$2]" -v key="$3" '
+        /^\[/ { inside = ($0 == section); next }
+        inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }'
 }

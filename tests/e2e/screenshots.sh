@@ -4,15 +4,21 @@
 set -u
 BIN=$(readlink -f "$1")
 OUT=$(readlink -f "$2")
+SOURCE=$(readlink -f "$(dirname "$0")/../..")
 . "$(dirname "$0")/lib.sh"
 mkdir -p "$OUT"
 
-# shoot PROGRAM SIZE PICTURE: runs the program from a scratch folder, focuses
-# its window (the key drill then shows its first kana) and saves a picture.
+# shoot PROGRAM SIZE PICTURE [DATA...]: runs the program from a scratch folder
+# with a fresh copy of its shipped data files, focuses its window (the key
+# drill then shows its first kana) and saves a picture.
 shoot() {
-    local program=$1 size=$2 picture=$3 pid wid
+    local program=$1 size=$2 picture=$3 pid wid data
+    shift 3
     mkdir -p "$E2E_TMP/$program"
     cp "$BIN/$program" "$E2E_TMP/$program/"
+    for data in "$@"; do
+        cp "$SOURCE/$data" "$E2E_TMP/$program/"
+    done
     "$E2E_TMP/$program/$program" &
     pid=$!
     E2E_PIDS+=($pid)
@@ -25,4 +31,5 @@ shoot() {
 }
 
 start_xvfb
+shoot Kestova100 674x279 fingerdrill.png fingerdrill/Mirelo.ini
 shoot KestovaB100 279x122 keydrill.png

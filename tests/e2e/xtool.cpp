@@ -2,7 +2,8 @@
 // what xdotool cannot do without a window manager:
 //   xtool close WID          ask the window to close, as a window manager would
 //   xtool size WID           print the window's size as WIDTHxHEIGHT
-//   xtool grab WID FILE.png  save what the window shows
+//   xtool grab WID FILE.png [X Y W H]
+//                            save what the window shows, or that part of it
 #include <QImage>
 
 #include <X11/Xatom.h>
@@ -38,18 +39,24 @@ int printSize(Display *display, Window window)
     return 0;
 }
 
-int grab(Display *display, Window window, const char *path)
+int grab(Display *display, Window window, const char *path, char **region)
 {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes))
         return 1;
-    XImage *image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
-                              AllPlanes, ZPixmap);
+    int left = 0, top = 0, width = attributes.width, height = attributes.height;
+    if (region) {
+        left = std::atoi(region[0]);
+        top = std::atoi(region[1]);
+        width = std::atoi(region[2]);
+        height = std::atoi(region[3]);
+    }
+    XImage *image = XGetImage(display, window, left, top, width, height, AllPlanes, ZPixmap);
     if (!image)
         return 1;
-    QImage picture(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < attributes.height; ++y) {
-        for (int x = 0; x < attributes.width; ++x)
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
             picture.setPixel(x, y, 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu));
     }
     XDestroyImage(image);
@@ -75,8 +82,8 @@ int main(int argc, char **argv)
         result = closeWindow(display, window);
     else if (std::strcmp(argv[1], "size") == 0)
         result = printSize(display, window);
-    else if (std::strcmp(argv[1], "grab") == 0 && argc == 4)
-        result = grab(display, window, argv[3]);
+    else if (std::strcmp(argv[1], "grab") == 0 && (argc == 4 || argc == 8))
+        result = grab(display, window, argv[3], argc == 8 ? argv + 4 : nullptr);
     XCloseDisplay(display);
     return result;
 }
