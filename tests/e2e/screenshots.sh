@@ -32,4 +32,5 @@ shoot() {
 
 start_xvfb
 shoot Kestova100 674x279 fingerdrill.png fingerdrill/Mirelo.ini
+shoot KestovaC100 312x342 wordtype.png wordtype/text.ini
 shoot KestovaB100 279x122 keydrill.png

@@ -1,0 +1,18 @@
+#include "endrequests.h"
+#include "form1.h"
+#include "platform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    kestova::StartProgram(QStringLiteral("KestovaC100"), QStringLiteral("KestovaC"));
+
+    wordtype::Form1 window;
+    window.Form_Load();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &wordtype::Form1::Form_Terminate);
+    kestova::CloseOnEndRequests(&window);
+    kestova::ShowCentred(&window);
+    return app.exec();
+}
