@@ -14,12 +14,34 @@ for _ in $(seq 500); do [ -s "$WORK/display" ] && break; sleep 0.01; done
 export DISPLAY=":$(head -n1 "$WORK/display")"
 unset QT_QPA_PLATFORM
 
+# copy_program PROGRAM FOLDER: a scratch copy with the shipped data, if any.
+copy_program() {
+    mkdir -p "$WORK/$2"
+    cp "$BIN/$1" "$WORK/$2/"
+    [ "$1" = Kestova100 ] && cp "$BIN/Mirelo.ini" "$WORK/$2/"
+    programs+=("$WORK/$2/$1")
+}
+
+# word_list COUNT: a text.ini of COUNT words, in code page 932.
+word_list() {
+    awk -v count="$1" 'BEGIN {
+        printf "[システム]\r\n繰り返し回数=10\r\n[テキスト]\r\n"
+        split("あ い う え お か き く け こ さ し す せ そ", kana, " ")
+        for (n = 1; n <= count; n++) {
+            word = ""
+            for (i = 0; i < 3 + n % 5; i++) word = word kana[(n * 7 + i * 3) % 15 + 1]
+            printf "%d=%s\r\n", n, word
+        }
+    }' | iconv -f UTF-8 -t CP932
+}
+
 programs=("$BIN/barewindow" "$BIN/barewindow:label")
-for program in KestovaB100 Kestova100; do
-    mkdir -p "$WORK/$program"
-    cp "$BIN/$program" "$WORK/$program/"
-    programs+=("$WORK/$program/$program")
-done
+copy_program KestovaB100 keydrill
+copy_program Kestova100 fingerdrill
+copy_program KestovaC100 words-2
+word_list 2 >"$WORK/words-2/text.ini"
+copy_program KestovaC100 words-32766
+word_list 32766 >"$WORK/words-32766/text.ini"
 
 echo "== start-up: exec to window mapped, median of $RUNS runs =="
 "$BIN/startup" "$RUNS" "${programs[@]}"

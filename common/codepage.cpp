@@ -1,6 +1,8 @@
 #include "codepage.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <cerrno>
 #include <iconv.h>
 
@@ -69,6 +71,60 @@ Converter &decoder()
     return converter;
 }
 
+// Decodes with iconv, replacing what it rejects the way Windows does.
+QString decodeWithIconv(QByteArrayView bytes)
+{
+    QString result(bytes.size(), Qt::Uninitialized);
+    const char *in = bytes.data();
+    size_t inLeft = size_t(bytes.size());
+    char *out = reinterpret_cast<char *>(result.data());
+    size_t outLeft = size_t(result.size()) * 2;
+    while (!decoder().convert(in, inLeft, out, outLeft)) {
+        const auto lead = static_cast<unsigned char>(in[0]);
+        size_t skip = 1;
+        char16_t replacement = strayByteCharacter(lead);
+        if (IsCp932LeadByte(lead)) {
+            replacement = MiddleDot;
+            if (inLeft >= 2 && isTrailByte(static_cast<unsigned char>(in[1])))
+                skip = 2;
+        }
+        in += skip;
+        inLeft -= skip;
+        *reinterpret_cast<char16_t *>(out) = replacement;
+        out += 2;
+        outLeft -= 2;
+    }
+    result.truncate((out - reinterpret_cast<char *>(result.data())) / 2);
+    return result;
+}
+
+// The characters of the double-byte codes with one lead byte, filled from
+// iconv the first time that lead byte is met; 0 where the code has none.
+// Calling iconv for every short value costs more than the rest of reading a
+// large word list together.
+using TrailTable = std::array<char16_t, 256>;
+
+const TrailTable &trailTable(unsigned char lead)
+{
+    thread_local std::array<std::unique_ptr<TrailTable>, 256> tables;
+    std::unique_ptr<TrailTable> &table = tables[lead];
+    if (!table) {
+        table = std::make_unique<TrailTable>();
+        table->fill(0);
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const char code[2] = {char(lead), char(trail)};
+            const char *in = code;
+            size_t inLeft = 2;
+            char16_t unit[2];
+            char *out = reinterpret_cast<char *>(unit);
+            size_t outLeft = sizeof unit;
+            if (decoder().convert(in, inLeft, out, outLeft) && outLeft == 2)
+                (*table)[trail] = unit[0];
+        }
+    }
+    return *table;
+}
+
 } // namespace
 
 QByteArray ToCp932(QStringView text)
@@ -97,29 +153,26 @@ QByteArray ToCp932(QStringView text)
 
 QString FromCp932(QByteArrayView bytes)
 {
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return QString::fromLatin1(bytes);
     QString result(bytes.size(), Qt::Uninitialized);
-    const char *in = bytes.data();
-    size_t inLeft = size_t(bytes.size());
-    char *out = reinterpret_cast<char *>(result.data());
-    size_t outLeft = size_t(result.size()) * 2;
-    while (!decoder().convert(in, inLeft, out, outLeft)) {
-        const auto lead = static_cast<unsigned char>(in[0]);
-        size_t skip = 1;
-        char16_t replacement = strayByteCharacter(lead);
-        if (IsCp932LeadByte(lead)) {
-            replacement = MiddleDot;
-            if (inLeft >= 2 && isTrailByte(static_cast<unsigned char>(in[1])))
-                skip = 2;
+    char16_t *out = reinterpret_cast<char16_t *>(result.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {
+            *out++ = byte;
+        } else if (byte >= 0xA1 && byte <= 0xDF) {
+            *out++ = char16_t(u'\uFF61' + (byte - 0xA1)); // half-width katakana
+        } else {
+            const char16_t character = IsCp932LeadByte(byte) && i + 1 < bytes.size()
+                    ? trailTable(byte)[static_cast<unsigned char>(bytes[i + 1])]
+                    : 0;
+            // Anything the tables do not know goes the long way, whole.
+            if (!character)
+                return decodeWithIconv(bytes);
+            *out++ = character;
+            ++i;
         }
-        in += skip;
-        inLeft -= skip;
-        *reinterpret_cast<char16_t *>(out) = replacement;
-        out += 2;
-        outLeft -= 2;
     }
-    result.truncate((out - reinterpret_cast<char *>(result.data())) / 2);
+    result.truncate(out - reinterpret_cast<const char16_t *>(result.constData()));
     return result;
 }
 

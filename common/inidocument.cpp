@@ -81,6 +81,25 @@ bool endsWithLineBreak(const QByteArray &bytes)
     return bytes.endsWith('\n') || bytes.endsWith('\r');
 }
 
+bool isAsciiCapital(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+// ASCII capitals folded to lower case, skipping the trail bytes of code page
+// 932, which can look like letters; UTF-8 never has ASCII inside a character.
+QByteArray foldedBytes(QByteArrayView bytes, bool cp932)
+{
+    QByteArray folded = bytes.toByteArray();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (cp932 && IsCp932LeadByte(static_cast<unsigned char>(bytes[i])))
+            ++i;
+        else if (isAsciiCapital(bytes[i]))
+            folded[i] = char(bytes[i] + 0x20);
+    }
+    return folded;
+}
+
 // The classic functions take C strings: text after a NUL never arrives.
 QString upToNul(const QString &text)
 {
@@ -156,6 +175,7 @@ void IniDocument::parse()
 {
     const char *data = body.constData();
     const qsizetype size = body.size();
+    lines.reserve(body.count('\n') + 1);
     for (qsizetype begin = 0; begin < size;) {
         qsizetype end = begin;
         while (end < size && data[end] != '\r' && data[end] != '\n')
@@ -167,30 +187,37 @@ void IniDocument::parse()
         begin = next;
     }
 
-    int current = -1; // the section that lines belong to; -1 before the first or in a repeat
+    // Which lines open a section and which hold keys, in one pass; then the
+    // keys of each section, with room made for all its lines at once.
+    QList<int> headers;
     for (int i = 0; i < lines.size(); ++i) {
         qsizetype first = lines[i].begin;
         while (first < lines[i].end && isBlank(data[first]))
             ++first;
-        if (first == lines[i].end || data[first] == ';')
+        if (first < lines[i].end && data[first] == '[')
+            headers.append(i);
+    }
+    headers.append(int(lines.size()));
+    for (qsizetype h = 0; h + 1 < headers.size(); ++h) {
+        const int header = headers[h];
+        const qsizetype first = lines[header].begin + QByteArrayView(data + lines[header].begin,
+                                lines[header].end - lines[header].begin).indexOf('[');
+        QString name = decode(QByteArrayView(data + first + 1, lines[header].end - first - 1));
+        const qsizetype close = name.indexOf(u']');
+        if (close >= 0)
+            name.truncate(close);
+        name = FoldAsciiCase(trimmedBlanks(name));
+        // A repeated section is never read: the first of a name wins.
+        if (sectionByName.contains(name))
             continue;
-        if (data[first] == '[') {
-            QString name = decode(QByteArrayView(data + first + 1, lines[i].end - first - 1));
-            const qsizetype close = name.indexOf(u']');
-            if (close >= 0)
-                name.truncate(close);
-            name = FoldAsciiCase(trimmedBlanks(name));
-            if (sectionByName.contains(name)) {
-                current = -1;
-            } else {
-                current = int(sections.size());
-                sectionByName.insert(name, current);
-                sections.append({i, -1, {}});
-            }
-            continue;
-        }
-        if (current >= 0)
-            addKeyLine(sections[current], i);
+        sectionByName.insert(name, int(sections.size()));
+        sections.append({header, -1, {}, {}});
+        Section &section = sections.last();
+        const int lineCount = headers[h + 1] - header - 1;
+        section.keys.reserve(lineCount);
+        section.keyLines.reserve(lineCount);
+        for (int i = header + 1; i < headers[h + 1]; ++i)
+            addKeyLine(section, i);
     }
 }
 
@@ -198,6 +225,11 @@ void IniDocument::addKeyLine(Section &section, int lineIndex)
 {
     const char *data = body.constData();
     const Line &line = lines[lineIndex];
+    qsizetype first = line.begin;
+    while (first < line.end && isBlank(data[first]))
+        ++first;
+    if (first == line.end || data[first] == ';')
+        return;
     const auto *equals = static_cast<const char *>(
             std::memchr(data + line.begin, '=', size_t(line.end - line.begin)));
     if (!equals)
@@ -217,12 +249,57 @@ void IniDocument::addKeyLine(Section &section, int lineIndex)
     while (valueEnd > valueBegin && isBlank(data[valueEnd - 1]))
         --valueEnd;
 
-    const QString key = FoldAsciiCase(decode(QByteArrayView(data + keyBegin, keyEnd - keyBegin)));
-    if (!section.keys.contains(key))
-        section.keys.insert(key, {lineIndex, keyEnd, valueBegin, valueEnd});
+    const QByteArrayView key = storedKey(QByteArrayView(data + keyBegin, keyEnd - keyBegin));
+    if (section.keys.insert(key).second)
+        section.keyLines.append({lineIndex, keyEnd, valueBegin, valueEnd});
+}
+
+// A key of the file as lookups compare it (see keyBytes). Most keys are
+// their own bytes; the others are kept beside the file's text.
+QByteArrayView IniDocument::storedKey(QByteArrayView raw)
+{
+    const bool cp932 = fileEncoding == Encoding::Cp932;
+    QByteArray key;
+    if (cp932 && !isAscii(raw)) {
+        // Through the code page and back, as a parameter goes: bytes the
+        // code page rejects read as the character they decode to.
+        key = foldedBytes(ToCp932(FromCp932(raw)), true);
+    } else if (std::any_of(raw.begin(), raw.end(), isAsciiCapital)) {
+        key = foldedBytes(raw, cp932);
+    } else {
+        return raw;
+    }
+    ownedKeys.append(key);
+    return ownedKeys.last();
+}
+
+// A key parameter as the classic functions see it (through code page 932,
+// spaces trimmed), in the file's own encoding, ASCII case folded.
+QByteArray IniDocument::keyBytes(const QString &key) const
+{
+    if (fileEncoding != Encoding::Cp932)
+        return foldedBytes(AnsiName(key).toUtf8(), false);
+    const QByteArray bytes = ToCp932(upToNul(key));
+    QByteArrayView trimmed = bytes;
+    while (!trimmed.isEmpty() && trimmed.front() == ' ')
+        trimmed = trimmed.sliced(1);
+    while (!trimmed.isEmpty() && trimmed.back() == ' ')
+        trimmed.chop(1);
+    if (std::none_of(trimmed.begin(), trimmed.end(), isAsciiCapital))
+        return trimmed.size() == bytes.size() ? bytes : trimmed.toByteArray();
+    return foldedBytes(trimmed, true);
 }
 
 int IniDocument::findSection(const QString &section) const
+{
+    // A list is read key by key from one section.
+    if (!lastSection.name.isNull() && section == lastSection.name)
+        return lastSection.index;
+    lastSection = {section, findSectionByName(section)};
+    return lastSection.index;
+}
+
+int IniDocument::findSectionByName(const QString &section) const
 {
     // Names read from a code page 932 file survive the trip through the code
     // page, so a name found as given needs no conversion first.
@@ -236,13 +313,31 @@ int IniDocument::findSection(const QString &section) const
 
 const IniDocument::KeyLine *IniDocument::findKey(const Section &section, const QString &key) const
 {
-    if (fileEncoding == Encoding::Cp932) {
-        const auto direct = section.keys.constFind(FoldAsciiCase(trimmedSpaces(key)));
-        if (direct != section.keys.cend())
-            return &*direct;
+    // Short ASCII keys, such as the numbers of a word list, are spelled out
+    // on the stack: this runs once for every word.
+    char ascii[32];
+    qsizetype length = 0;
+    for (QChar c : key) {
+        if (c.unicode() >= 0x80 || length == qsizetype(sizeof ascii)) {
+            length = -1;
+            break;
+        }
+        if (c.unicode() == 0)
+            break;
+        ascii[length++] = char(isAsciiCapital(char(c.unicode())) ? c.unicode() + 0x20 : c.unicode());
     }
-    const auto converted = section.keys.constFind(FoldAsciiCase(AnsiName(key)));
-    return converted == section.keys.cend() ? nullptr : &*converted;
+    int found;
+    if (length >= 0) {
+        QByteArrayView trimmed(ascii, length);
+        while (!trimmed.isEmpty() && trimmed.front() == ' ')
+            trimmed = trimmed.sliced(1);
+        while (!trimmed.isEmpty() && trimmed.back() == ' ')
+            trimmed.chop(1);
+        found = section.keys.find(trimmed);
+    } else {
+        found = section.keys.find(keyBytes(key));
+    }
+    return found < 0 ? nullptr : &section.keyLines[found];
 }
 
 std::optional<QString> IniDocument::Value(const QString &section, const QString &key) const
@@ -282,8 +377,7 @@ QByteArray IniDocument::WithValue(const QString &section, const QString &key,
     }
 
     const Section &found = sections[*sectionIt];
-    const auto keyIt = found.keys.constFind(FoldAsciiCase(keyName));
-    if (keyIt != found.keys.cend()) {
+    if (const KeyLine *keyIt = findKey(found, keyName)) {
         // The key keeps its spelling and place; the rest of its line is new.
         const Line &line = lines[keyIt->line];
         const QByteArray lineBreak =

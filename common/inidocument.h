@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keyindex.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -59,12 +61,16 @@ private:
     struct Section {
         int headerLine;
         int lastKeyLine;
-        QHash<QString, KeyLine> keys;
+        KeyIndex keys; // numbers the keys as keyBytes() gives them, in keyLines
+        QList<KeyLine> keyLines;
     };
 
     void parse();
     int findSection(const QString &section) const;
+    int findSectionByName(const QString &section) const;
     const KeyLine *findKey(const Section &section, const QString &key) const;
+    QByteArray keyBytes(const QString &key) const;
+    QByteArrayView storedKey(QByteArrayView raw);
     void addKeyLine(Section &section, int lineIndex);
     QString decode(QByteArrayView bytes) const;
     QByteArray encode(const QString &text) const;
@@ -75,6 +81,11 @@ private:
     QList<Line> lines;
     QList<Section> sections;         // first occurrence of each name only
     QHash<QString, int> sectionByName;
+    QList<QByteArray> ownedKeys;     // keys that differ from their bytes in the file
+    struct {
+        QString name;
+        int index = -1;
+    } mutable lastSection;           // the section asked for last; one thread only
 };
 
 // ASCII letters folded to lower case; nothing else changes. Names are

@@ -82,9 +82,10 @@ private:
     int fd;
 };
 
-bool readAll(int fd, QByteArray &bytes)
+bool readAll(int fd, QByteArray &bytes, off_t expectedSize)
 {
     bytes.clear();
+    bytes.reserve(qsizetype(expectedSize) + 1);
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -123,12 +124,26 @@ struct {
     CachedFile *entry = nullptr;
 } lastRead;
 
-std::shared_ptr<const IniDocument> currentDocument(const QString &name)
+// The file at `path` read and parsed, with the stamp of what was read; no
+// document when it is missing or cannot be read as a file.
+CachedFile loadFile(const QByteArray &path)
+{
+    Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    struct stat info{};
+    QByteArray bytes;
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || !readAll(file.get(), bytes, info.st_size))
+        return {};
+    // The stamp of what was read: a write in between changes it again.
+    return {stampOf(info), std::make_shared<const IniDocument>(bytes)};
+}
+
+const IniDocument *currentDocument(const QString &name)
 {
     const qint64 now = nowMicroseconds();
     if (lastRead.entry && name == lastRead.name
         && now - lastRead.entry->checkedAt < RecheckAfterMicroseconds)
-        return lastRead.entry->document;
+        return lastRead.entry->document.get();
     lastRead.entry = nullptr;
 
     const QByteArray path = QFile::encodeName(name);
@@ -139,17 +154,15 @@ std::shared_ptr<const IniDocument> currentDocument(const QString &name)
     }
     auto cached = cache().find(name);
     if (cached == cache().end() || !(cached->stamp == stampOf(info))) {
-        Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-        QByteArray bytes;
-        if (!file.valid() || ::fstat(file.get(), &info) != 0 || !readAll(file.get(), bytes))
+        CachedFile loaded = loadFile(path);
+        if (!loaded.document)
             return nullptr;
-        // The stamp of what was read: a write in between changes it again.
-        cached = cache().insert(name, {stampOf(info), std::make_shared<const IniDocument>(bytes)});
+        cached = cache().insert(name, std::move(loaded));
     }
     cached->checkedAt = now;
     lastRead.entry = &*cached;
     lastRead.name = name;
-    return cached->document;
+    return cached->document.get();
 }
 
 void forget(const QString &name)
@@ -197,7 +210,8 @@ bool replaceFile(const QByteArray &path, const QByteArray &folder, const QByteAr
 
 QString GetIniString(const QString &Section, const QString &Key, const QString &FileName)
 {
-    const std::shared_ptr<const IniDocument> document = currentDocument(FileName);
+    // Valid until the cache changes, which nothing does while we look.
+    const IniDocument *document = currentDocument(FileName);
     if (!document)
         return QString();
     return document->Value(Section, Key).value_or(QString());
@@ -238,7 +252,7 @@ void PutIniString(const QString &Section, const QString &Key, const QString &Val
     QByteArray oldBytes;
     if (exists) {
         Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-        if (!file.valid() || !readAll(file.get(), oldBytes))
+        if (!file.valid() || !readAll(file.get(), oldBytes, old.st_size))
             return;
     }
     const QByteArray newBytes = IniDocument(oldBytes).WithValue(Section, Key, Value);
@@ -248,3 +262,36 @@ void PutIniString(const QString &Section, const QString &Key, const QString &Val
     forget(FileName);
     forget(info.absoluteFilePath());
 }
+
+namespace kestova {
+
+struct IniPrefetch::Loaded {
+    CachedFile file;
+};
+
+IniPrefetch::IniPrefetch(const QString &fileName)
+    : name(fileName), loaded(std::make_unique<Loaded>()),
+      worker([this] { loaded->file = loadFile(QFile::encodeName(name)); })
+{
+}
+
+IniPrefetch::~IniPrefetch()
+{
+    Adopt();
+}
+
+void IniPrefetch::Adopt()
+{
+    if (!worker.joinable())
+        return;
+    worker.join();
+    // What was read is checked against the file at the first read, as any
+    // cached file is.
+    if (loaded->file.document && !cache().contains(name)) {
+        loaded->file.checkedAt = 0;
+        cache().insert(name, std::move(loaded->file));
+    }
+    loaded->file = {};
+}
+
+} // namespace kestova

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <thread>
+
 // Reading and writing one value of an INI file with the classic
 // private-profile semantics (see IniDocument), for files in the programs'
 // own folders.
@@ -20,3 +23,29 @@ QString GetIniString(const QString &Section, const QString &Key, const QString &
 // the file's lines (a line break in any argument).
 void PutIniString(const QString &Section, const QString &Key, const QString &Value,
                   const QString &FileName);
+
+namespace kestova {
+
+// Reads and parses an INI file on a thread of its own while the program
+// starts, and hands it to the reads above: a word list of 32,766 entries
+// then costs its lookups only, not its parse too. Adopt() (or the
+// destructor) waits for the thread; the reads see the file as it is then,
+// since a cached file is compared with the file before it is used.
+class IniPrefetch {
+public:
+    explicit IniPrefetch(const QString &fileName);
+    ~IniPrefetch();
+    IniPrefetch(const IniPrefetch &) = delete;
+    IniPrefetch &operator=(const IniPrefetch &) = delete;
+
+    void Adopt();
+
+private:
+    struct Loaded;
+    QString name;
+    std::unique_ptr<Loaded> loaded;
+    std::thread worker; // last: it starts once the rest is there
+
+};
+
+} // namespace kestova

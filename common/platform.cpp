@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QScreen>
 #include <QWidget>
@@ -25,9 +26,12 @@ void endRealProgram()
     std::_Exit(0);
 }
 
+// Works before the application object exists, so that start-up can begin
+// reading the program's files early.
 QString realProgramFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
 }
 
 MessageHandler messageHandler = showRealMessage;

@@ -26,7 +26,7 @@ void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon ic
 // nothing is saved.
 [[noreturn]] void EndProgramNow();
 
-// The folder that holds the running program.
+// The folder that holds the running program; callable before QApplication.
 QString ProgramFolder();
 
 // Opens a window centred on its screen, as the trainers' windows open.

@@ -60,6 +60,7 @@ private slots:
     void badFilesReadAsEmptyAndSurviveWrites();
     void cacheSeesAnOutsideEdit();
     void ownWriteIsSeenAtOnce();
+    void prefetchedFileIsCheckedBeforeUse();
     void crashDuringWritesNeverTearsTheFile();
     void twoWritersLoseNothing();
 
@@ -124,6 +125,10 @@ void IniFileTest::reads_data()
     row("trail byte like a letter", ToCp932(u"[s]\r\nア=1\r\nヂ=2\r\n"), u"s"_qs, u"ヂ"_qs, u"2"_qs);
     row("fullwidth letters not folded", ToCp932(u"[s]\r\nＡ=1\r\n"), u"s"_qs, u"ａ"_qs, QString());
     row("nul ends the value", QByteArray("[s]\r\nk=a\0b\r\n", 12), u"s"_qs, u"k"_qs, u"a"_qs);
+    row("nul ends a key", "[s]\r\nk=v\r\n", u"s"_qs, QStringView(u"k\0x", 3).toString(), u"v"_qs);
+    row("long key ignores ascii case", "[s]\r\n" + QByteArray(40, 'K') + "=v\r\n", u"s"_qs,
+        QString(40, u'k'), u"v"_qs);
+    row("lone lead byte in a key", "[s]\r\n\x82=1\r\n", u"s"_qs, u"・"_qs, u"1"_qs);
     row("kana section and key", ToCp932(u"[指１本]\r\n左小指=あ\tい\r\n"), u"指１本"_qs,
         u"左小指"_qs, u"あ\tい"_qs);
     row("utf-16le file", utf16le(u"[指１本]\r\n文字数=かな\r\n"_qs), u"指１本"_qs, u"文字数"_qs,
@@ -370,6 +375,28 @@ void IniFileTest::ownWriteIsSeenAtOnce()
     QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"1"_qs);
     PutIniString(u"s"_qs, u"k"_qs, u"2"_qs, path());
     QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"2"_qs);
+}
+
+void IniFileTest::prefetchedFileIsCheckedBeforeUse()
+{
+    writeBytes(path(u"early.ini"_qs), "[s]\r\nk=1\r\n");
+    writeBytes(path(u"edited.ini"_qs), "[s]\r\nk=1\r\n");
+    {
+        kestova::IniPrefetch early(path(u"early.ini"_qs));
+        kestova::IniPrefetch edited(path(u"edited.ini"_qs));
+        kestova::IniPrefetch missing(path(u"later.ini"_qs));
+        early.Adopt();
+        edited.Adopt();
+        missing.Adopt();
+    }
+    QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"early.ini"_qs)), u"1"_qs);
+    // Edited after it was read in advance, missing then created: the reads
+    // see the files as they are.
+    QThread::msleep(2);
+    writeBytes(path(u"edited.ini"_qs), "[s]\r\nk=22\r\n");
+    writeBytes(path(u"later.ini"_qs), "[s]\r\nk=3\r\n");
+    QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"edited.ini"_qs)), u"22"_qs);
+    QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"later.ini"_qs)), u"3"_qs);
 }
 
 void IniFileTest::crashDuringWritesNeverTearsTheFile()
