@@ -44,7 +44,17 @@ copy_program KestovaC100 words-32766
 word_list 32766 >"$WORK/words-32766/text.ini"
 
 echo "== start-up: exec to window mapped, median of $RUNS runs =="
-"$BIN/startup" "$RUNS" "${programs[@]}"
+"$BIN/startup" "$RUNS" "${programs[@]}" | tee "$WORK/startup.txt"
+
+# compare WHAT BASE LIMIT: the start-up of WHAT against BASE, as a ratio.
+compare() {
+    awk -v what="$1" -v base="$2" -v limit="$3" '
+        $1 == what { w = $2 } $1 == base { b = $2 }
+        END { printf "%-28s %5.2f x %-22s (budget %.2f x): %s\n", what, w / b, base, limit,
+                     w / b <= limit ? "ok" : "OVER BUDGET" }' "$WORK/startup.txt"
+}
+compare fingerdrill/Kestova100 keydrill/KestovaB100 1.10
+compare words-32766/KestovaC100 words-2/KestovaC100 1.20
 
 echo
 "$BIN/inifile_bench"

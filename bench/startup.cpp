@@ -80,6 +80,15 @@ T median(std::vector<T> values)
 
 } // namespace
 
+// The program's folder and name, which tell the runs apart ("words-2/KestovaC100").
+std::string shortName(const std::string &path)
+{
+    const size_t last = path.rfind('/');
+    const size_t before = last == std::string::npos || last == 0 ? std::string::npos
+                                                                  : path.rfind('/', last - 1);
+    return before == std::string::npos ? path : path.substr(before + 1);
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 3) {
@@ -103,7 +112,8 @@ int main(int argc, char **argv)
             times.push_back(run.seconds);
             peaks.push_back(run.peakKiB);
         }
-        std::printf("%-40s %14.3f %14.1f\n", argv[p], median(times), median(peaks) / 1024.0);
+        std::printf("%-40s %14.3f %14.1f\n", shortName(argv[p]).c_str(), median(times),
+                    median(peaks) / 1024.0);
     }
     XCloseDisplay(display);
     return 0;
