@@ -20,24 +20,30 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a display number it picks itself and exports DISPLAY.
+# Starts Xvfb on a display of its own and exports DISPLAY; SIZE (WxH) is the
+# screen, 1280x1024 unless given. The number is drawn at random: a server
+# that another test is just shutting down removes its socket late, and one
+# that reused its number at once would lose it.
 start_xvfb() {
-    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
-    E2E_PIDS+=($!)
-    local i
-    for i in $(seq 500); do
-        [ -s "$E2E_TMP/display" ] && break
-        sleep 0.01
-    done
-    [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    local size=${1:-1280x1024} attempt i xvfb
     unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
-    # The display number comes a moment before clients are served.
-    for i in $(seq 500); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
-        sleep 0.01
+    for attempt in 1 2 3 4 5 6 7 8; do
+        export DISPLAY=":$((100 + RANDOM % 900))"
+        [ -e "/tmp/.X${DISPLAY#:}-lock" ] && continue
+        Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp 2>"$E2E_TMP/xvfb.log" &
+        xvfb=$!
+        for i in $(seq 500); do
+            if xdotool getdisplaygeometry >/dev/null 2>&1; then
+                E2E_PIDS+=($xvfb)
+                return 0
+            fi
+            kill -0 "$xvfb" 2>/dev/null || break
+            sleep 0.01
+        done
+        kill "$xvfb" 2>/dev/null
+        wait "$xvfb" 2>/dev/null
     done
-    fail "Xvfb on $DISPLAY serves no clients"
+    fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
 }
 
 # Prints the id of the first visible window of process $1, waiting up to 20 s.

@@ -8,18 +8,20 @@ SOURCE=$(readlink -f "$(dirname "$0")/../..")
 . "$(dirname "$0")/lib.sh"
 mkdir -p "$OUT"
 
-# shoot PROGRAM SIZE PICTURE [DATA...]: runs the program from a scratch folder
-# with a fresh copy of its shipped data files, focuses its window (the key
-# drill then shows its first kana) and saves a picture.
+# shoot SCALE PROGRAM WIDTH HEIGHT PICTURE [DATA...]: runs the program from a
+# scratch folder with a fresh copy of its shipped data files at the given
+# scale, checks the size of its window, focuses it (the key drill then shows
+# its first kana) and saves a picture.
 shoot() {
-    local program=$1 size=$2 picture=$3 pid wid data
-    shift 3
+    local scale=$1 program=$2 size="$(($3 * $1))x$(($4 * $1))" picture=$5 pid wid data
+    shift 5
+    rm -rf "$E2E_TMP/$program"
     mkdir -p "$E2E_TMP/$program"
     cp "$BIN/$program" "$E2E_TMP/$program/"
     for data in "$@"; do
         cp "$SOURCE/$data" "$E2E_TMP/$program/"
     done
-    "$E2E_TMP/$program/$program" &
+    QT_SCALE_FACTOR=$scale "$E2E_TMP/$program/$program" &
     pid=$!
     E2E_PIDS+=($pid)
     wid=$(wait_window "$pid") || fail "$program: the window never appeared"
@@ -30,7 +32,11 @@ shoot() {
     echo "$OUT/$picture"
 }
 
-start_xvfb
-shoot Kestova100 674x279 fingerdrill.png fingerdrill/Mirelo.ini
-shoot KestovaC100 312x342 wordtype.png wordtype/text.ini
-shoot KestovaB100 279x122 keydrill.png
+# Room for the windows at twice their size.
+start_xvfb 2560x1600
+for scale in 1 2; do
+    suffix=$([ "$scale" = 1 ] || echo "@${scale}x")
+    shoot "$scale" Kestova100 674 279 "fingerdrill$suffix.png" fingerdrill/Mirelo.ini
+    shoot "$scale" KestovaC100 312 342 "wordtype$suffix.png" wordtype/text.ini
+    shoot "$scale" KestovaB100 279 122 "keydrill$suffix.png"
+done
