@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The portable install: the trainers run from a folder of the user's (a name
+# with a space), keep their data there, and a reinstall or an uninstall
+# never touches the user's INI files.
+set -u
+BIN=$1
+SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
+. "$(dirname "$0")/lib.sh"
+
+export XDG_DATA_HOME="$E2E_TMP/data"
+DIR="$E2E_TMP/My Trainers"
+bundle() { bash "$SOURCE/tools/bundle.sh" "$@" >/dev/null || fail "bundle.sh $1 failed"; }
+
+bundle install "$BIN" "$SOURCE" "$DIR"
+for program in Kestova100 KestovaC100 KestovaB100; do
+    [ -x "$DIR/$program" ] || fail "$program is not in the folder"
+done
+cmp -s "$DIR/text.ini" "$SOURCE/wordtype/text.ini" || fail "text.ini was not installed"
+for icon in kestova-fingerdrill kestova-wordtype kestova-keydrill; do
+    desktop="$XDG_DATA_HOME/applications/$icon.desktop"
+    desktop-file-validate "$desktop" || fail "$icon.desktop is not a valid desktop entry"
+    [ -f "$XDG_DATA_HOME/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon"
+done
+grep -qx "Exec=\"$DIR/Kestova100\"" "$XDG_DATA_HOME/applications/kestova-fingerdrill.desktop" \
+    || fail "the finger drill's menu entry does not start $DIR/Kestova100"
+
+# Run from the folder: the finger drill writes its seconds there.
+start_xvfb
+"$DIR/Kestova100" 2>"$E2E_TMP/program.log" &
+pid=$!
+E2E_PIDS+=($pid)
+wid=$(wait_window "$pid") || fail "the installed finger drill shows no window: $(cat "$E2E_TMP/program.log")"
+close_and_wait "$pid" "$wid" || fail "the installed finger drill did not end cleanly"
+[ "$(ini_value "$DIR/Mirelo.ini" 秒数 左小指)" = 0 ] || fail "the finger drill kept no seconds in its folder"
+
+# The user's own word list and seconds survive a reinstall and an uninstall.
+write_cp932 "$DIR/text.ini" <<'INI'
+[システム]
+繰り返し回数=3
+[テキスト]
+1=わたし
+2=あなた
+INI
+cp "$DIR/text.ini" "$E2E_TMP/text.ini"
+cp "$DIR/Mirelo.ini" "$E2E_TMP/Mirelo.ini"
+bundle install "$BIN" "$SOURCE" "$DIR"
+cmp -s "$DIR/text.ini" "$E2E_TMP/text.ini" || fail "a reinstall replaced the user's text.ini"
+cmp -s "$DIR/Mirelo.ini" "$E2E_TMP/Mirelo.ini" || fail "a reinstall replaced the user's Mirelo.ini"
+
+bundle uninstall "$DIR"
+for program in Kestova100 KestovaC100 KestovaB100; do
+    [ -e "$DIR/$program" ] && fail "uninstall left $program"
+done
+ls "$XDG_DATA_HOME/applications/"kestova-*.desktop >/dev/null 2>&1 && fail "uninstall left menu entries"
+ls "$XDG_DATA_HOME/icons/hicolor/scalable/apps/"kestova-*.svg >/dev/null 2>&1 && fail "uninstall left icons"
+cmp -s "$DIR/text.ini" "$E2E_TMP/text.ini" && cmp -s "$DIR/Mirelo.ini" "$E2E_TMP/Mirelo.ini" \
+    || fail "uninstall did not keep the user's INI files"
+echo "install end-to-end: ok"
