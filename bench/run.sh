@@ -8,7 +8,7 @@ RUNS=10
 WORK=$(mktemp -d)
 trap 'kill $XVFB 2>/dev/null; rm -rf "$WORK"' EXIT
 
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$WORK/display" 2>/dev/null &
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/display" 2>/dev/null &
 XVFB=$!
 for _ in $(seq 500); do [ -s "$WORK/display" ] && break; sleep 0.01; done
 export DISPLAY=":$(head -n1 "$WORK/display")"

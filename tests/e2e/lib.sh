@@ -30,7 +30,9 @@ start_xvfb() {
     for attempt in 1 2 3 4 5 6 7 8; do
         export DISPLAY=":$((100 + RANDOM % 900))"
         [ -e "/tmp/.X${DISPLAY#:}-lock" ] && continue
-        Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp 2>"$E2E_TMP/xvfb.log" &
+        # -noreset: a server that resets when its last client leaves refuses
+        # the next one for a moment.
+        Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp -noreset 2>"$E2E_TMP/xvfb.log" &
         xvfb=$!
         for i in $(seq 500); do
             if xdotool getdisplaygeometry >/dev/null 2>&1; then
