@@ -20,32 +20,27 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a display of its own and exports DISPLAY; SIZE (WxH) is the
-# screen, 1280x1024 unless given. The number is drawn at random: a server
-# that another test is just shutting down removes its socket late, and one
-# that reused its number at once would lose it.
+# Starts Xvfb on a display number it picks itself and exports DISPLAY; SIZE
+# (WxH) is the screen, 1280x1024 unless given. -noreset: a server that resets
+# when its last client leaves refuses the next one for a moment.
 start_xvfb() {
-    local size=${1:-1280x1024} attempt i xvfb
-    unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
-    for attempt in 1 2 3 4 5 6 7 8; do
-        export DISPLAY=":$((100 + RANDOM % 900))"
-        [ -e "/tmp/.X${DISPLAY#:}-lock" ] && continue
-        # -noreset: a server that resets when its last client leaves refuses
-        # the next one for a moment.
-        Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp -noreset 2>"$E2E_TMP/xvfb.log" &
-        xvfb=$!
-        for i in $(seq 500); do
-            if xdotool getdisplaygeometry >/dev/null 2>&1; then
-                E2E_PIDS+=($xvfb)
-                return 0
-            fi
-            kill -0 "$xvfb" 2>/dev/null || break
-            sleep 0.01
-        done
-        kill "$xvfb" 2>/dev/null
-        wait "$xvfb" 2>/dev/null
+    local size=${1:-1280x1024} i
+    Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp -noreset \
+        >"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
+    E2E_PIDS+=($!)
+    for i in $(seq 500); do
+        [ -s "$E2E_TMP/display" ] && break
+        sleep 0.01
     done
-    fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    [ -s "$E2E_TMP/display" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
+    # The display number comes a moment before clients are served.
+    for i in $(seq 500); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        sleep 0.01
+    done
+    fail "Xvfb on $DISPLAY serves no clients"
 }
 
 # Prints the id of the first visible window of process $1, waiting up to 20 s.
