@@ -11,6 +11,8 @@ class AutoSizeLabel : public QLabel {
 
 public:
     AutoSizeLabel(const QString &caption, QWidget *parent);
+    // A named label with its top-left corner at `twips` in its window.
+    AutoSizeLabel(const QString &name, const QString &caption, QPoint twips, QWidget *parent);
 
     // Hides QLabel::setText: call it through this type so the size follows.
     void setText(const QString &caption);

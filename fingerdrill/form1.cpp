@@ -63,14 +63,6 @@ QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
     return label;
 }
 
-kestova::AutoSizeLabel *makeAutoSizeLabel(const QString &name, const QString &caption,
-                                          QPoint twips, QWidget *parent)
-{
-    auto *label = new kestova::AutoSizeLabel(caption, parent);
-    label->setObjectName(name);
-    label->move(Twips(twips));
-    return label;
-}
 
 } // namespace
 
@@ -104,9 +96,9 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
     }
     for (int i = 0; i < FingerCount; ++i) {
-        Label4[i] = makeAutoSizeLabel(u"Label4_%1"_qs.arg(i), u"Label4"_qs, secondsTwips(i), this);
+        Label4[i] = new kestova::AutoSizeLabel(u"Label4_%1"_qs.arg(i), u"Label4"_qs, secondsTwips(i), this);
     }
-    Label3 = makeAutoSizeLabel(u"Label3"_qs, UsageLines.join(u'\n'), {3000, 2880}, this);
+    Label3 = new kestova::AutoSizeLabel(u"Label3"_qs, UsageLines.join(u'\n'), {3000, 2880}, this);
 
     for (int i = 0; i < LineLength; ++i) {
         Label2[i] = makeLabel(u"Label2_%1"_qs.arg(i), u"Label2"_qs, this);

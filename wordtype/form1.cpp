@@ -22,15 +22,6 @@ constexpr QPoint MapOriginTwips{360, 3420};
 constexpr qint16 MaxCount = 32767;
 constexpr qint16 MinCount = -32768;
 
-QLabel *makeLabel(const QString &name, const QString &caption, QPoint twips, QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->move(Twips(twips));
-    label->adjustSize();
-    return label;
-}
-
 // The arrows' own small face. The classic Japanese UI gothic is not on Linux;
 // the IPA proportional gothic has the nearest metrics.
 QFont arrowFont()
@@ -59,11 +50,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     Command1->setGeometry(TwipsRect(2040, 240, 2175, 375));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
-    Label3 = new kestova::AutoSizeLabel(QString(), this);
-    Label3->setObjectName(u"Label3"_qs);
-    Label3->move(Twips(600), Twips(1080));
-
-    Label4 = makeLabel(u"Label4"_qs, u"繰り返し回数"_qs, {180, 1560}, this);
+    Label3 = new kestova::AutoSizeLabel(u"Label3"_qs, QString(), {600, 1080}, this);
+    Label4 = new kestova::AutoSizeLabel(u"Label4"_qs, u"繰り返し回数"_qs, {180, 1560}, this);
 
     txtCount = new QLineEdit(u"10"_qs, this);
     txtCount->setObjectName(u"txtCount"_qs);
@@ -81,13 +69,14 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
         connect(cmdUpDown[i], &QPushButton::clicked, this, [this, i] { cmdUpDown_Click(qint16(i)); });
     }
 
-    Label5 = makeLabel(u"Label5"_qs, u"回"_qs, {1980, 1560}, this);
+    Label5 = new kestova::AutoSizeLabel(u"Label5"_qs, u"回"_qs, {1980, 1560}, this);
 
     const kestova::KeyboardMap map = kestova::BuildKeyboardMap(this, MapOriginTwips);
     Frame1Array = map.Frame1;
     Label1 = map.Label1;
 
-    Label2 = makeLabel(u"Label2"_qs, u"IMEの変換モードを「無変換」にしてください。"_qs, {600, 4680}, this);
+    Label2 = new kestova::AutoSizeLabel(u"Label2"_qs, u"IMEの変換モードを「無変換」にしてください。"_qs,
+                                        {600, 4680}, this);
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, cmdUpDown[0]);

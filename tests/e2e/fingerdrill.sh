@@ -19,17 +19,8 @@ INI
 
 start_xvfb
 
-# start_drill: runs the program and sets pid and wid.
-start_drill() {
-    "$program" 2>"$E2E_TMP/program.log" &
-    pid=$!
-    E2E_PIDS+=($pid)
-    wid=$(wait_window "$pid") || fail "the window never appeared: $(cat "$E2E_TMP/program.log")"
-}
-
-start_drill
-[ "$(xdotool getwindowname "$wid")" = "Kestova 1.00" ] || fail "caption is '$(xdotool getwindowname "$wid")'"
-[ "$("$BIN/xtool" size "$wid")" = "674x279" ] || fail "client size is $("$BIN/xtool" size "$wid")"
+start_program "$program"
+expect_window "Kestova 1.00" 674x279
 focus_window "$wid"
 
 # The drill line and the echo row under it, without the blinking text box.
@@ -57,15 +48,10 @@ esac
 
 for signal in TERM INT; do
     before=$(ini_value "$ini" 秒数 左小指)
-    start_drill
+    start_program "$program"
     sleep 1.5
     kill -s "$signal" "$pid"
-    for i in $(seq 500); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.01
-    done
-    kill -0 "$pid" 2>/dev/null && fail "SIG$signal did not end the program"
-    wait "$pid"
+    wait_exit "SIG$signal did not end the program"
     now=$(ini_value "$ini" 秒数 左小指)
     awk -v a="$before" -v b="$now" 'BEGIN { exit !(b >= a + 1) }' \
         || fail "the seconds were not saved on SIG$signal: $before, then $now"

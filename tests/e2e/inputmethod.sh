@@ -57,10 +57,7 @@ fcitx5_on_bus || fail "fcitx5 did not come up: $(cat "$E2E_TMP/fcitx5.log")"
 # start PROGRAM: runs a scratch copy with the input method, focuses its
 # window and switches Anthy on; sets pid and wid.
 start() {
-    QT_IM_MODULE=fcitx "$1" 2>"$E2E_TMP/program.log" &
-    pid=$!
-    E2E_PIDS+=($pid)
-    wid=$(wait_window "$pid") || fail "$1: no window: $(cat "$E2E_TMP/program.log")"
+    start_program QT_IM_MODULE=fcitx "$1"
     focus_window "$wid"
     fcitx5-remote -o
     for i in $(seq 100); do

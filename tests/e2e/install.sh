@@ -26,10 +26,7 @@ grep -qx "Exec=\"$DIR/Kestova100\"" "$XDG_DATA_HOME/applications/kestova-fingerd
 
 # Run from the folder: the finger drill writes its seconds there.
 start_xvfb
-"$DIR/Kestova100" 2>"$E2E_TMP/program.log" &
-pid=$!
-E2E_PIDS+=($pid)
-wid=$(wait_window "$pid") || fail "the installed finger drill shows no window: $(cat "$E2E_TMP/program.log")"
+start_program "$DIR/Kestova100"
 close_and_wait "$pid" "$wid" || fail "the installed finger drill did not end cleanly"
 [ "$(ini_value "$DIR/Mirelo.ini" 秒数 左小指)" = 0 ] || fail "the finger drill kept no seconds in its folder"
 

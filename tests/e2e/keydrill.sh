@@ -6,13 +6,8 @@ BIN=$1
 . "$(dirname "$0")/lib.sh"
 
 start_xvfb
-"$BIN/KestovaB100" 2>"$E2E_TMP/program.log" &
-pid=$!
-E2E_PIDS+=($pid)
-wid=$(wait_window "$pid") || fail "the window never appeared: $(cat "$E2E_TMP/program.log")"
-
-[ "$(xdotool getwindowname "$wid")" = "KestovaB 1.00" ] || fail "caption is '$(xdotool getwindowname "$wid")'"
-[ "$("$BIN/xtool" size "$wid")" = "279x122" ] || fail "client size is $("$BIN/xtool" size "$wid")"
+start_program "$BIN/KestovaB100"
+expect_window "KestovaB 1.00" 279x122
 
 focus_window "$wid"
 start=$(window_sum "$wid")

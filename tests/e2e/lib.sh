@@ -55,6 +55,35 @@ wait_window() {
     return 1
 }
 
+# start_program PROGRAM: starts it in the background and waits for its
+# window; sets pid and wid. Environment settings may come first, as in
+# `start_program QT_IM_MODULE=fcitx path/to/program`.
+start_program() {
+    env "$@" 2>"$E2E_TMP/program.log" &
+    pid=$!
+    E2E_PIDS+=($pid)
+    wid=$(wait_window "$pid") || fail "${*: -1}: no window appeared: $(cat "$E2E_TMP/program.log")"
+}
+
+# expect_window CAPTION SIZE: the caption and client size (WxH) of window wid.
+expect_window() {
+    local caption size
+    caption=$(xdotool getwindowname "$wid")
+    size=$("$BIN/xtool" size "$wid")
+    [ "$caption" = "$1" ] || fail "the caption is '$caption', not '$1'"
+    [ "$size" = "$2" ] || fail "the client size is $size, not $2"
+}
+
+# wait_exit MESSAGE: waits up to 10 s for process pid to end, else fails.
+wait_exit() {
+    local i
+    for i in $(seq 1000); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return 0; }
+        sleep 0.01
+    done
+    fail "$1"
+}
+
 # Gives the window the keyboard focus, as a window manager would.
 focus_window() {
     xdotool windowfocus --sync "$1" || fail "cannot focus window $1"
@@ -79,14 +108,9 @@ window_sum() {
 
 # Asks window $2 of process $1 to close and checks that the program ends well.
 close_and_wait() {
-    local pid=$1 wid=$2 i
-    "$BIN/xtool" close "$wid"
-    for i in $(seq 1000); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.01
-    done
-    kill -0 "$pid" 2>/dev/null && fail "process $pid did not end after its window was closed"
-    wait "$pid"
+    local pid=$1
+    "$BIN/xtool" close "$2"
+    wait_exit "process $pid did not end after its window was closed"
 }
 
 # Puts a copy of program $1 into a scratch folder of its own, so that it

@@ -13,7 +13,7 @@ mkdir -p "$OUT"
 # scale, checks the size of its window, focuses it (the key drill then shows
 # its first kana) and saves a picture.
 shoot() {
-    local scale=$1 program=$2 size="$(($3 * $1))x$(($4 * $1))" picture=$5 pid wid data
+    local scale=$1 program=$2 size="$(($3 * $1))x$(($4 * $1))" picture=$5 data
     shift 5
     rm -rf "$E2E_TMP/$program"
     mkdir -p "$E2E_TMP/$program"
@@ -21,10 +21,7 @@ shoot() {
     for data in "$@"; do
         cp "$SOURCE/$data" "$E2E_TMP/$program/"
     done
-    QT_SCALE_FACTOR=$scale "$E2E_TMP/$program/$program" &
-    pid=$!
-    E2E_PIDS+=($pid)
-    wid=$(wait_window "$pid") || fail "$program: the window never appeared"
+    start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
     [ "$("$BIN/xtool" size "$wid")" = "$size" ] || fail "$program: size is $("$BIN/xtool" size "$wid"), not $size"
     focus_window "$wid"
     "$BIN/xtool" grab "$wid" "$OUT/$picture" || fail "$program: cannot grab the window"

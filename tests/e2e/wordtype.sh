@@ -9,29 +9,12 @@ program=$(scratch_copy KestovaC100)
 ini="$(dirname "$program")/text.ini"
 start_xvfb
 
-# start_trainer: runs the program and sets pid and wid.
-start_trainer() {
-    "$program" 2>"$E2E_TMP/program.log" &
-    pid=$!
-    E2E_PIDS+=($pid)
-    wid=$(wait_window "$pid") || fail "no window appeared: $(cat "$E2E_TMP/program.log")"
-}
-
-wait_end() {
-    local i
-    for i in $(seq 1000); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return 0; }
-        sleep 0.01
-    done
-    fail "$1"
-}
-
 # No word list: the message, then the end, and no file left behind.
-start_trainer
+start_program "$program"
 [ "$(xdotool getwindowname "$wid")" = "KestovaC" ] || fail "expected the message box, found '$(xdotool getwindowname "$wid")'"
 focus_window "$wid"
 xdotool key Return
-wait_end "the program did not end after the message"
+wait_exit "the program did not end after the message"
 [ -e "$ini" ] && fail "text.ini was created"
 
 write_cp932 "$ini" <<'INI'
@@ -43,9 +26,8 @@ write_cp932 "$ini" <<'INI'
 INI
 cp "$ini" "$E2E_TMP/words.ini"
 
-start_trainer
-[ "$(xdotool getwindowname "$wid")" = "KestovaC 1.00" ] || fail "caption is '$(xdotool getwindowname "$wid")'"
-[ "$("$BIN/xtool" size "$wid")" = "312x342" ] || fail "client size is $("$BIN/xtool" size "$wid")"
+start_program "$program"
+expect_window "KestovaC 1.00" 312x342
 focus_window "$wid"
 
 # The word being typed, without the blinking text box.
@@ -70,12 +52,12 @@ close_and_wait "$pid" "$wid" || fail "the program did not end cleanly"
     || fail "the words were changed"
 
 # ▼, then SIGTERM: the count is written all the same.
-start_trainer
+start_program "$program"
 focus_window "$wid"
 xdotool mousemove --window "$wid" 122 113 click 1
 sleep 0.2
 kill -TERM "$pid"
-wait_end "SIGTERM did not end the program"
+wait_exit "SIGTERM did not end the program"
 [ "$(ini_value "$ini" システム 繰り返し回数)" = "2" ] || fail "after SIGTERM the count holds '$(ini_value "$ini" システム 繰り返し回数)', not 2"
 cmp -s "$ini" "$E2E_TMP/words.ini" || fail "the file differs from the one written at the start"
 echo "wordtype end-to-end: ok"
