@@ -100,6 +100,17 @@ QByteArray foldedBytes(QByteArrayView bytes, bool cp932)
     return folded;
 }
 
+// Names lose the spaces around them; bytes of code page 932 or UTF-8, where a
+// space is never part of another character.
+QByteArrayView withoutSpaces(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty() && bytes.front() == ' ')
+        bytes = bytes.sliced(1);
+    while (!bytes.isEmpty() && bytes.back() == ' ')
+        bytes.chop(1);
+    return bytes;
+}
+
 // The classic functions take C strings: text after a NUL never arrives.
 QString upToNul(const QString &text)
 {
@@ -279,15 +290,7 @@ QByteArray IniDocument::keyBytes(const QString &key) const
 {
     if (fileEncoding != Encoding::Cp932)
         return foldedBytes(AnsiName(key).toUtf8(), false);
-    const QByteArray bytes = ToCp932(upToNul(key));
-    QByteArrayView trimmed = bytes;
-    while (!trimmed.isEmpty() && trimmed.front() == ' ')
-        trimmed = trimmed.sliced(1);
-    while (!trimmed.isEmpty() && trimmed.back() == ' ')
-        trimmed.chop(1);
-    if (std::none_of(trimmed.begin(), trimmed.end(), isAsciiCapital))
-        return trimmed.size() == bytes.size() ? bytes : trimmed.toByteArray();
-    return foldedBytes(trimmed, true);
+    return foldedBytes(withoutSpaces(ToCp932(upToNul(key))), true);
 }
 
 int IniDocument::findSection(const QString &section) const
@@ -326,17 +329,8 @@ const IniDocument::KeyLine *IniDocument::findKey(const Section &section, const Q
             break;
         ascii[length++] = char(isAsciiCapital(char(c.unicode())) ? c.unicode() + 0x20 : c.unicode());
     }
-    int found;
-    if (length >= 0) {
-        QByteArrayView trimmed(ascii, length);
-        while (!trimmed.isEmpty() && trimmed.front() == ' ')
-            trimmed = trimmed.sliced(1);
-        while (!trimmed.isEmpty() && trimmed.back() == ' ')
-            trimmed.chop(1);
-        found = section.keys.find(trimmed);
-    } else {
-        found = section.keys.find(keyBytes(key));
-    }
+    const int found = length >= 0 ? section.keys.find(withoutSpaces({ascii, length}))
+                                  : section.keys.find(keyBytes(key));
     return found < 0 ? nullptr : &section.keyLines[found];
 }
 

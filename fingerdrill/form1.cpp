@@ -63,7 +63,6 @@ QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
     return label;
 }
 
-
 } // namespace
 
 Form1::Form1(QWidget *parent) : QWidget(parent)

@@ -1,8 +1,6 @@
 #include "form1.h"
 
 #include "autosizelabel.h"
-#include "platform.h"
-#include "runtimeerror.h"
 #include "twips.h"
 #include "typingbox.h"
 
@@ -29,8 +27,7 @@ QFont arrowFont()
     const QString classicGothic = u"ＭＳ Ｐゴシック"_qs;
     if (QFont::substitutes(classicGothic).isEmpty())
         QFont::insertSubstitution(classicGothic, u"IPAPGothic"_qs);
-    QFont font(classicGothic, 6, QFont::Normal);
-    return font;
+    return QFont(classicGothic, 6, QFont::Normal);
 }
 
 } // namespace
