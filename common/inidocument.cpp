@@ -342,9 +342,21 @@ std::optional<QString> IniDocument::Value(const QString &section, const QString 
     const KeyLine *keyLine = findKey(sections[sectionIndex], key);
     if (!keyLine)
         return std::nullopt;
+    return keyLine->text.isNull() ? valueText(*keyLine) : keyLine->text;
+}
 
-    QByteArrayView value(body.constData() + keyLine->valueBegin,
-                         keyLine->valueEnd - keyLine->valueBegin);
+void IniDocument::DecodeValues()
+{
+    for (Section &section : sections) {
+        for (KeyLine &keyLine : section.keyLines)
+            keyLine.text = valueText(keyLine);
+    }
+}
+
+QString IniDocument::valueText(const KeyLine &keyLine) const
+{
+    QByteArrayView value(body.constData() + keyLine.valueBegin,
+                         keyLine.valueEnd - keyLine.valueBegin);
     if (value.size() >= 2 && value.front() == value.back()
         && (value.front() == '"' || value.front() == '\''))
         value = value.sliced(1, value.size() - 2);

@@ -126,7 +126,9 @@ struct {
 
 // The file at `path` read and parsed, with the stamp of what was read; no
 // document when it is missing or cannot be read as a file.
-CachedFile loadFile(const QByteArray &path)
+enum class Values { OnRead, Decoded };
+
+CachedFile loadFile(const QByteArray &path, Values values = Values::OnRead)
 {
     Descriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info{};
@@ -134,8 +136,11 @@ CachedFile loadFile(const QByteArray &path)
     if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
         || !readAll(file.get(), bytes, info.st_size))
         return {};
+    auto document = std::make_shared<IniDocument>(bytes);
+    if (values == Values::Decoded)
+        document->DecodeValues();
     // The stamp of what was read: a write in between changes it again.
-    return {stampOf(info), std::make_shared<const IniDocument>(bytes)};
+    return {stampOf(info), std::move(document)};
 }
 
 const IniDocument *currentDocument(const QString &name)
@@ -271,7 +276,7 @@ struct IniPrefetch::Loaded {
 
 IniPrefetch::IniPrefetch(const QString &fileName)
     : name(fileName), loaded(std::make_unique<Loaded>()),
-      worker([this] { loaded->file = loadFile(QFile::encodeName(name)); })
+      worker([this] { loaded->file = loadFile(QFile::encodeName(name), Values::Decoded); })
 {
 }
 

@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "inidocument.h"
 #include "inifile.h"
 
 #include <QDir>
@@ -147,6 +148,10 @@ void IniFileTest::reads()
     QFETCH(QString, value);
     writeBytes(path(), file);
     QCOMPARE(GetIniString(section, key, path()), value);
+    // A file read ahead has its values decoded at once: the same text.
+    kestova::IniDocument ahead(file);
+    ahead.DecodeValues();
+    QCOMPARE(ahead.Value(section, key).value_or(QString()), value);
 }
 
 void IniFileTest::cutsLongValues_data()

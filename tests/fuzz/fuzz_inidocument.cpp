@@ -21,8 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const IniDocument document(bytes);
-    document.Value(QStringLiteral("s"), QStringLiteral("k"));
-    document.Value(QString(), QString());
+    // Values decoded ahead, as for a file read on another thread, read the same.
+    IniDocument decoded(bytes);
+    decoded.DecodeValues();
+    for (const QString &section : {QStringLiteral("s"), QString()}) {
+        if (decoded.Value(section, QStringLiteral("k")) != document.Value(section, QStringLiteral("k")))
+            std::abort();
+    }
 
     const struct {
         QString section, key, value;
