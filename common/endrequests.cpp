@@ -1,7 +1,6 @@
 #include "endrequests.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -25,8 +24,7 @@ void onEndSignal(int)
 // which would otherwise keep the program waiting for a click.
 void closeAndQuit(QWidget *window)
 {
-    if (window)
-        window->close();
+    window->close();
     QCoreApplication::quit();
 }
 
@@ -34,7 +32,7 @@ void closeAndQuit(QWidget *window)
 
 void CloseOnEndRequests(QWidget *window)
 {
-    QPointer<QWidget> target(window);
+    // The window is the context of both connections: they end with it.
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         struct sigaction action = {};
         action.sa_handler = onEndSignal;
@@ -45,15 +43,15 @@ void CloseOnEndRequests(QWidget *window)
     }
     if (signalPipe[0] >= 0) {
         auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
-        QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
+        QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
             char bytes[16];
             while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
             }
-            closeAndQuit(target);
+            closeAndQuit(window);
         });
     }
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
-                     [target] { closeAndQuit(target); });
+                     [window] { closeAndQuit(window); });
 }
 
 } // namespace kestova

@@ -26,9 +26,9 @@ void PutIniString(const QString &Section, const QString &Key, const QString &Val
 
 namespace kestova {
 
-// Reads and parses an INI file on a thread of its own while the program
-// starts, and hands it to the reads above: a word list of 32,766 entries
-// then costs its lookups only, not its parse too. Adopt() (or the
+// Reads, parses and decodes an INI file on a thread of its own while the
+// program starts, and hands it to the reads above: a word list of 32,766
+// entries then costs its lookups only. Adopt() (or the
 // destructor) waits for the thread; the reads see the file as it is then,
 // since a cached file is compared with the file before it is used.
 class IniPrefetch {
@@ -45,7 +45,6 @@ private:
     QString name;
     std::unique_ptr<Loaded> loaded;
     std::thread worker; // last: it starts once the rest is there
-
 };
 
 } // namespace kestova

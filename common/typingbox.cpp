@@ -18,14 +18,14 @@ void TypingBox::keyPressEvent(QKeyEvent *event)
 
 void TypingBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!typedInput.takesPreedit(event)) {
-        typedInput.inputMethodEvent(event);
+    const bool preeditTaken = typedInput.takesPreedit(event);
+    typedInput.inputMethodEvent(event);
+    if (!preeditTaken) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
     // The kana held as preedit is committed now; its commit has already put
     // it into the box, so the box must not show it again as preedit.
-    typedInput.inputMethodEvent(event);
     QInputMethodEvent withoutPreedit;
     withoutPreedit.setCommitString(event->commitString(), event->replacementStart(),
                                    event->replacementLength());

@@ -43,6 +43,16 @@ const QStringList UsageLines{
     u"⑤出てきた字を左から順番に打っていく"_qs,
 };
 
+// The captions of a group's buttons; nothing for a text that names no group.
+const std::array<QString, FingerCount> *captionsOf(const QString &group)
+{
+    if (group == OneFingerGroup)
+        return &OneFingerCaptions;
+    if (group == TwoFingerGroup)
+        return &TwoFingerCaptions;
+    return nullptr;
+}
+
 // Left hand's five buttons above, right hand's below; each seconds label
 // stands under its button.
 QPoint buttonTwips(int i)
@@ -133,11 +143,7 @@ void Form1::Combo1_Click()
 {
     using kestova::SkipOnError;
     SkipOnError([this] { SaveFingerSeconds(); });
-    const QString group = Combo1->currentText();
-    const std::array<QString, FingerCount> *captions = group == OneFingerGroup ? &OneFingerCaptions
-                                                       : group == TwoFingerGroup ? &TwoFingerCaptions
-                                                                                 : nullptr;
-    if (captions) {
+    if (const auto *captions = captionsOf(Combo1->currentText())) {
         for (int i = 0; i < FingerCount; ++i)
             Command1[i]->setText((*captions)[i]);
     }
