@@ -1,215 +1,143 @@
+// The key position drill and the keyboard map it shows.
 #include "frame1.h"
-#include "testseams.h"
+#include "harness.h"
 
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QTest>
 
 using keydrill::Frame1;
 
-class KeyDrillTest : public QObject {
-    Q_OBJECT
+namespace {
 
-private slots:
-    void init();
-    void opensWithTheMapAndNoKana();
-    void firstStepHidesKeyZeroAndNeverShowsIt();
-    void noKeyComesTwiceInARow();
-    void typedKanaStepsAsKeyEventCommitOrPreedit_data();
-    void typedKanaStepsAsKeyEventCommitOrPreedit();
-    void otherInputChangesNothing_data();
-    void otherInputChangesNothing();
-    void fullStopStepsFromEitherOfItsKeys_data();
-    void fullStopStepsFromEitherOfItsKeys();
-    void everyActivationSteps();
-    void unreadableCounterEndsTheDrillWithoutItsOwnMessage();
-
-private:
-    static QList<int> shownKeys(const Frame1 &window);
-    static QString shownCaption(const Frame1 &window);
-    static void activate(Frame1 &window);
-
-    std::unique_ptr<PlatformSeams> seams;
-};
-
-void KeyDrillTest::init()
-{
-    seams = std::make_unique<PlatformSeams>();
-}
-
-QList<int> KeyDrillTest::shownKeys(const Frame1 &window)
-{
-    QList<int> shown;
-    for (int i = 0; i < kestova::LabelCount; ++i) {
-        if (!window.Label1[i]->isHidden())
-            shown.append(i);
-    }
-    return shown;
-}
-
-QString KeyDrillTest::shownCaption(const Frame1 &window)
-{
-    const QList<int> shown = shownKeys(window);
-    return shown.size() == 1 ? window.Label1[shown[0]]->text() : QString();
-}
-
-void KeyDrillTest::activate(Frame1 &window)
+void activate(Frame1 &window)
 {
     QEvent activation(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&window, &activation);
 }
 
-void KeyDrillTest::opensWithTheMapAndNoKana()
+QString shownKana(const Frame1 &window)
 {
-    Frame1 window;
-    QCOMPARE(window.windowTitle(), u"KestovaB 1.00"_qs);
-    QCOMPARE(window.size(), QSize(279, 122));
-    QCOMPARE(window.minimumSize(), window.maximumSize());
-    QVERIFY(shownKeys(window).isEmpty());
-    for (QFrame *frame : window.Frame1Array)
-        QVERIFY(!frame->isHidden());
-    QCOMPARE(window.Label2->text(), u"IMEの変換モードを「無変換」にしてください。"_qs);
-    QCOMPARE(window.Label2->pos(), QPoint(32, 96));
-    QCOMPARE(window.findChild<QLabel *>(u"Label1_41"_qs), window.Label1[41]);
+    const QList<int> shown = ShownLabels(window.Label1);
+    return shown.size() == 1 ? window.Label1[shown[0]]->text() : QString();
 }
 
-void KeyDrillTest::firstStepHidesKeyZeroAndNeverShowsIt()
-{
-    ScriptedGenerator generator;
-    // The first draw lands on key 0, the second on key 5.
-    generator.values = {0.0f, 5.5f / 60};
-    GeneratorSeam useGenerator(&generator);
-    Frame1 window;
-    window.Label1[0]->setVisible(true);
-    activate(window);
-    QCOMPARE(generator.draws, 2);
-    QCOMPARE(shownKeys(window), QList<int>{5});
-}
+// "=" types the shown kana, "katakana" the katakana of its sound.
+struct Input { const char *name; QString typed; enum { Key, Commit, Preedit } route; bool steps; };
 
-void KeyDrillTest::noKeyComesTwiceInARow()
-{
-    Frame1 window;
-    activate(window);
-    QSet<int> seen;
-    int previous = shownKeys(window).value(0, -1);
-    for (int step = 0; step < 600; ++step) {
-        QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, shownCaption(window),
-                            Qt::NoModifier);
-        const QList<int> shown = shownKeys(window);
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0] != previous);
-        previous = shown[0];
-        seen.insert(previous);
+} // namespace
+
+class KeyDrillTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestProgram> program;
+
+private slots:
+    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaB"_qs); }
+
+    // Frame k holds Label1(2k), red, over Label1(2k+1); 58 is alone in 29, 59 in 30.
+    void mapHoldsEveryKanaOnceHidden()
+    {
+        Frame1 window;
+        QVERIFY(LooksLikeItsPicture(&window, u"keydrill"_qs));
+        QMap<QString, QList<int>> where;
+        for (int i = 0; i < kestova::LabelCount; ++i) {
+            QLabel *label = window.Label1[i];
+            QCOMPARE(label->parentWidget(), window.Frame1Array[i < 58 ? i / 2 : i - 29]);
+            QVERIFY(label->isHidden());
+            QCOMPARE(label->palette().color(QPalette::WindowText) == QColor(255, 0, 0), i < 58 ? i % 2 == 0 : i == 58);
+            where[label->text()].append(i);
+        }
+        // One unvoiced kana per label, each on one key; only "。" is on two.
+        for (auto it = where.cbegin(); it != where.cend(); ++it) {
+            QVERIFY2(it.key().size() == 1 && it.key().normalized(QString::NormalizationForm_D).size() == 1, qPrintable(it.key()));
+            QCOMPARE(it.value().size(), it.key() == u"。" ? 2 : 1);
+        }
+        QVERIFY(where.size() == 59 && where.value(u"。"_qs) == (QList<int>{1, 41}) && !where.contains(u"，"_qs));
+        window.show();
+        window.Label1[57]->setVisible(true);
+        window.Frame1Array[28]->setVisible(false);
+        QVERIFY(!window.Label1[57]->isVisible() && !window.Label1[57]->isHidden());
+        window.Frame1Array[28]->setVisible(true);
+        QVERIFY(window.Label1[57]->isVisible());
     }
-    QVERIFY2(seen.size() > 50, "the drill keeps to a few keys");
-    QVERIFY(ShownMessages().isEmpty());
-}
 
-void KeyDrillTest::typedKanaStepsAsKeyEventCommitOrPreedit_data()
-{
-    QTest::addColumn<QString>("route");
-    QTest::newRow("key event") << u"key"_qs;
-    QTest::newRow("input-method commit") << u"commit"_qs;
-    QTest::newRow("kana held as preedit") << u"preedit"_qs;
-}
-
-void KeyDrillTest::typedKanaStepsAsKeyEventCommitOrPreedit()
-{
-    QFETCH(QString, route);
-    Frame1 window;
-    activate(window);
-    const QList<int> before = shownKeys(window);
-    const QString kana = shownCaption(window);
-    if (route == u"key") {
-        QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, kana, Qt::NoModifier);
-    } else {
-        QInputMethodEvent event(route == u"preedit" ? kana : QString(), {});
-        if (route == u"commit")
-            event.setCommitString(kana);
-        QCoreApplication::sendEvent(&window, &event);
-    }
-    QCOMPARE(shownKeys(window).size(), 1);
-    QVERIFY(shownKeys(window) != before);
-    QVERIFY(ShownMessages().isEmpty());
-}
-
-void KeyDrillTest::otherInputChangesNothing_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("asPreedit");
-    QTest::newRow("katakana for hiragana") << u"katakana"_qs << false;
-    QTest::newRow("kana on no key") << u"が"_qs << false;
-    QTest::newRow("outside the code page") << u"😀"_qs << false;
-    QTest::newRow("romaji preedit") << u"k"_qs << true;
-    QTest::newRow("control key") << u"\b"_qs << false;
-}
-
-void KeyDrillTest::otherInputChangesNothing()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, asPreedit);
-    Frame1 window;
-    activate(window);
-    const QList<int> before = shownKeys(window);
-    if (typed == u"katakana") {
-        // Katakana stand 0x60 above the hiragana of the same sound.
-        const char16_t shown = shownCaption(window)[0].unicode();
-        typed = shown >= u'ぁ' && shown <= u'ゖ' ? QString(QChar(shown + 0x60)) : u"ア"_qs;
-    }
-    if (asPreedit) {
-        QInputMethodEvent event(typed, {});
-        QCoreApplication::sendEvent(&window, &event);
-    } else {
-        QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, typed, Qt::NoModifier);
-    }
-    QCOMPARE(shownKeys(window), before);
-    QVERIFY(ShownMessages().isEmpty());
-}
-
-void KeyDrillTest::fullStopStepsFromEitherOfItsKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("bottom row") << 1;
-    QTest::newRow("top row") << 41;
-}
-
-void KeyDrillTest::fullStopStepsFromEitherOfItsKeys()
-{
-    QFETCH(int, key);
-    ScriptedGenerator generator;
-    generator.values = {(key + 0.5f) / 60, 30.5f / 60};
-    GeneratorSeam useGenerator(&generator);
-    Frame1 window;
-    activate(window);
-    QCOMPARE(shownKeys(window), QList<int>{key});
-    QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, u"。"_qs, Qt::NoModifier);
-    QCOMPARE(shownKeys(window), QList<int>{30});
-}
-
-void KeyDrillTest::everyActivationSteps()
-{
-    Frame1 window;
-    activate(window);
-    for (int i = 0; i < 20; ++i) {
-        const QList<int> before = shownKeys(window);
+    void firstStepHidesKeyZeroAndNeverShowsIt()
+    {
+        ScriptedGenerator generator({0.0f, 5.5f / 60}); // key 0, then key 5
+        Frame1 window;
+        window.Label1[0]->setVisible(true);
         activate(window);
-        QCOMPARE(shownKeys(window).size(), 1);
-        QVERIFY(shownKeys(window) != before);
+        QCOMPARE(generator.draws, 2);
+        QCOMPARE(ShownLabels(window.Label1), QList<int>{5});
     }
-}
 
-void KeyDrillTest::unreadableCounterEndsTheDrillWithoutItsOwnMessage()
-{
-    Frame1 window;
-    activate(window);
-    const QString kana = shownCaption(window);
-    CounterSeam counter(std::nullopt);
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, QTest::sendKeyEvent(QTest::Click, &window,
-                                                               Qt::Key_unknown, kana,
-                                                               Qt::NoModifier));
-    QCOMPARE(ShownMessages().size(), 1);
-    QCOMPARE(ShownMessages()[0].title, u"Zodavoz"_qs);
-}
+    // Typing the shown kana, or activating the window, steps to another key.
+    void stepsNeverShowTheSameKeyTwice()
+    {
+        Frame1 window;
+        activate(window);
+        QSet<int> seen;
+        for (int step = 0; step < 620; ++step) {
+            const QList<int> before = ShownLabels(window.Label1);
+            step < 600 ? TypeText(&window, shownKana(window)) : activate(window);
+            const QList<int> shown = ShownLabels(window.Label1);
+            QVERIFY(shown.size() == 1 && shown != before);
+            seen.insert(shown[0]);
+        }
+        QVERIFY2(seen.size() > 50, "the drill keeps to a few keys");
+        QVERIFY(ShownMessages().isEmpty());
+    }
+
+    void input_data()
+    {
+        AddRows<Input>({{"key event", u"="_qs, Input::Key, true}, {"input-method commit", u"="_qs, Input::Commit, true},
+            {"kana held as preedit", u"="_qs, Input::Preedit, true}, {"katakana for hiragana", u"katakana"_qs, Input::Key, false},
+            {"kana on no key", u"が"_qs, Input::Key, false}, {"outside the code page", u"😀"_qs, Input::Key, false},
+            {"romaji preedit", u"k"_qs, Input::Preedit, false}, {"control key", u"\b"_qs, Input::Key, false}});
+    }
+    void input()
+    {
+        QFETCH(Input, row);
+        Frame1 window;
+        activate(window);
+        const QList<int> before = ShownLabels(window.Label1);
+        const char16_t kana = shownKana(window)[0].unicode();
+        if (row.typed == u"=")
+            row.typed = QString(QChar(kana));
+        else if (row.typed == u"katakana")
+            row.typed = kana >= u'ぁ' && kana <= u'ゖ' ? QString(QChar(kana + 0x60)) : u"ア"_qs;
+        if (row.route == Input::Key) {
+            QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, row.typed, Qt::NoModifier);
+        } else {
+            QInputMethodEvent event(row.route == Input::Preedit ? row.typed : QString(), {});
+            event.setCommitString(row.route == Input::Commit ? row.typed : QString());
+            QCoreApplication::sendEvent(&window, &event);
+        }
+        QCOMPARE(ShownLabels(window.Label1).size(), 1);
+        QCOMPARE(ShownLabels(window.Label1) != before, row.steps);
+        QVERIFY(ShownMessages().isEmpty());
+    }
+
+    void fullStopStepsFromEitherOfItsKeys()
+    {
+        for (int key : {1, 41}) {
+            ScriptedGenerator generator({(key + 0.5f) / 60, 30.5f / 60});
+            Frame1 window;
+            activate(window);
+            QCOMPARE(ShownLabels(window.Label1), QList<int>{key});
+            TypeText(&window, u"。"_qs);
+            QCOMPARE(ShownLabels(window.Label1), QList<int>{30});
+        }
+    }
+
+    void unreadableCounterEndsTheDrillWithItsOwnBox()
+    {
+        Frame1 window;
+        activate(window);
+        const QString kana = shownKana(window);
+        FixedCounter counter(std::nullopt);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, TypeText(&window, kana));
+        QVERIFY(ShownMessages().size() == 1 && ShownMessages()[0].title == u"Zodavoz");
+    }
+};
 
 QTEST_MAIN(KeyDrillTest)
 #include "tst_keydrill.moc"

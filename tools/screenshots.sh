@@ -4,8 +4,8 @@
 set -u
 BIN=$(readlink -f "$1")
 OUT=$(readlink -f "$2")
-SOURCE=$(readlink -f "$(dirname "$0")/../..")
-. "$(dirname "$0")/lib.sh"
+SOURCE=$(readlink -f "$(dirname "$0")/..")
+. "$SOURCE/tests/e2e/lib.sh"
 mkdir -p "$OUT"
 
 # shoot SCALE PROGRAM WIDTH HEIGHT PICTURE [DATA...]: runs the program from a
@@ -23,9 +23,9 @@ shoot() {
     done
     start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
     [ "$("$BIN/xtool" size "$wid")" = "$size" ] || fail "$program: size is $("$BIN/xtool" size "$wid"), not $size"
-    focus_window "$wid"
+    focus_window
     "$BIN/xtool" grab "$wid" "$OUT/$picture" || fail "$program: cannot grab the window"
-    close_and_wait "$pid" "$wid" || fail "$program: did not end cleanly"
+    close_window
     echo "$OUT/$picture"
 }
 

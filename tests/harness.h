@@ -1,0 +1,159 @@
+#pragma once
+// What the window and logic tests share: a program's world for one test
+// (its own folder, message boxes recorded, the end of the program thrown),
+// a scripted random generator, data-driven rows, and ways to type into and
+// look at windows.
+
+#include "codepage.h"
+#include "platform.h"
+#include "randompicker.h"
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+inline QList<kestova::MessageRequest> &ShownMessages()
+{
+    static QList<kestova::MessageRequest> messages;
+    return messages;
+}
+
+// Thrown where the program would have ended at once.
+struct ProgramEnded {};
+
+// Named as the program, with a folder of its own; message boxes are
+// recorded and the end of the program throws ProgramEnded.
+class TestProgram {
+public:
+    explicit TestProgram(const QString &title)
+        : oldMessage(kestova::SetMessageHandler([](const kestova::MessageRequest &r) { ShownMessages().append(r); })),
+          oldEnd(kestova::SetEndHandler([] { throw ProgramEnded{}; })),
+          oldFolder(kestova::SetFolderHandler([] { return folderOfTest(); }))
+    {
+        kestova::StartProgram(title, title);
+        ShownMessages().clear();
+        folderOfTest() = folder.path();
+    }
+    ~TestProgram()
+    {
+        kestova::SetMessageHandler(oldMessage);
+        kestova::SetEndHandler(oldEnd);
+        kestova::SetFolderHandler(oldFolder);
+    }
+    QString path(const QString &name) const { return folder.filePath(name); }
+    // Writes text with "\n" line ends as a code page 932 file with CR LF.
+    void write(const QString &name, QString text) const
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kestova::ToCp932(text.replace(u"\n"_qs, u"\r\n"_qs)));
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    static QString &folderOfTest()
+    {
+        static QString folder;
+        return folder;
+    }
+    QTemporaryDir folder;
+    kestova::MessageHandler oldMessage;
+    kestova::EndHandler oldEnd;
+    kestova::FolderHandler oldFolder;
+};
+
+// Returns the values it is given, in a cycle, and counts what was asked.
+class ScriptedGenerator : public kestova::RandomGenerator {
+public:
+    explicit ScriptedGenerator(QList<float> values = {0.0f}) : values(std::move(values)), old(kestova::SetRandomGenerator(this)) {}
+    ~ScriptedGenerator() override { kestova::SetRandomGenerator(old); }
+    void RandomizeFromClock() override { ++randomizeCalls; }
+    float Next() override { return values[draws++ % values.size()]; }
+    void Discard(int count) override { discarded += count; }
+
+    QList<float> values;
+    int randomizeCalls = 0, draws = 0, discarded = 0;
+
+private:
+    kestova::RandomGenerator *old;
+};
+
+// A counter that reads a fixed value, or fails.
+class FixedCounter {
+public:
+    explicit FixedCounter(std::optional<qint64> count) : old(kestova::SetCounterReader([] { return reading(); })) { reading() = count; }
+    ~FixedCounter() { kestova::SetCounterReader(old); }
+
+private:
+    static std::optional<qint64> &reading()
+    {
+        static std::optional<qint64> count;
+        return count;
+    }
+    kestova::CounterReader old;
+};
+
+// The rows of a data-driven test: structs whose first member is the row's name.
+template <typename Row>
+void AddRows(std::initializer_list<Row> rows)
+{
+    QTest::addColumn<Row>("row");
+    for (const Row &row : rows)
+        QTest::newRow(row.name) << row;
+}
+
+// One key press per character, as a keyboard without input method gives it.
+inline void TypeText(QWidget *widget, const QString &text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The indices of the labels whose own Visible flag is set.
+template <size_t N>
+QList<int> ShownLabels(const std::array<QLabel *, N> &labels)
+{
+    QList<int> shown;
+    for (size_t i = 0; i < N; ++i) {
+        if (!labels[i]->isHidden())
+            shown.append(int(i));
+    }
+    return shown;
+}
+
+// Whether the focus chain from `first` runs through `chain` in order, skipping what takes no focus.
+inline bool TabsThrough(QWidget *first, const QList<QWidget *> &chain)
+{
+    for (QWidget *next : chain) {
+        do
+            first = first->nextInFocusChain();
+        while (first->focusPolicy() == Qt::NoFocus);
+        if (first != next)
+            return false;
+    }
+    return true;
+}
+
+// The window as drawn against its picture in tests/pictures: one check of
+// every control's place, size, caption and colour. KESTOVA_NEW_PICTURES=1
+// draws the pictures anew after an intended change.
+inline bool LooksLikeItsPicture(QWidget *window, const QString &name)
+{
+    const QString picture = QStringLiteral(KESTOVA_SOURCE_DIR "/tests/pictures/") + name + u".png"_qs;
+    const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("KESTOVA_NEW_PICTURES"))
+        return drawn.save(picture);
+    if (drawn == QImage(picture).convertToFormat(QImage::Format_RGB32))
+        return true;
+    drawn.save(name + u"-drawn.png"_qs);
+    qWarning("%s differs from %s: see %s-drawn.png", qPrintable(name), qPrintable(picture), qPrintable(name));
+    return false;
+}
