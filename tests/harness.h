@@ -25,6 +25,18 @@ inline QList<kestova::MessageRequest> &ShownMessages()
 // Thrown where the program would have ended at once.
 struct ProgramEnded {};
 
+inline void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+}
+
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Named as the program, with a folder of its own; message boxes are
 // recorded and the end of the program throws ProgramEnded.
 class TestProgram {
@@ -46,17 +58,8 @@ public:
     }
     QString path(const QString &name) const { return folder.filePath(name); }
     // Writes text with "\n" line ends as a code page 932 file with CR LF.
-    void write(const QString &name, QString text) const
-    {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(kestova::ToCp932(text.replace(u"\n"_qs, u"\r\n"_qs)));
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    void write(const QString &name, QString text) const { WriteFile(path(name), kestova::ToCp932(text.replace(u"\n"_qs, u"\r\n"_qs))); }
+    QByteArray read(const QString &name) const { return ReadFile(path(name)); }
 
 private:
     static QString &folderOfTest()

@@ -1,14 +1,10 @@
-#include "codepage.h"
+#include "harness.h"
 #include "inidocument.h"
 #include "inifile.h"
-#include "harness.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -22,26 +18,6 @@ namespace {
 QByteArray utf16le(const QString &text)
 {
     return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-struct stat statOf(const QString &path)
-{
-    struct stat info{};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info;
 }
 
 // The test binary runs itself as a helper process: `tst_inifile COMMAND ...`.
@@ -109,7 +85,7 @@ private slots:
     void reads()
     {
         QFETCH(Read, row);
-        writeBytes(path(), row.file);
+        WriteFile(path(), row.file);
         QCOMPARE(GetIniString(row.section, row.key, path()), row.value);
         kestova::IniDocument ahead(row.file); // read ahead: values decoded at once, the same text
         ahead.DecodeValues();
@@ -142,9 +118,9 @@ private slots:
     {
         QFETCH(Write, row);
         if (!row.before.isNull())
-            writeBytes(path(), row.before);
+            WriteFile(path(), row.before);
         PutIniString(row.section, row.key, row.value, path());
-        QCOMPARE(readBytes(path()), row.after);
+        QCOMPARE(ReadFile(path()), row.after);
         QCOMPARE(GetIniString(row.section, row.key, path()), row.value.trimmed().replace(u"😀"_qs, u"?"_qs));
         QCOMPARE(folderEntries(), QStringList{u"test.ini"_qs});
     }
@@ -159,12 +135,13 @@ private slots:
     void writesThatChangeNothing()
     {
         QFETCH(Refused, row);
-        writeBytes(path(), "[s]\r\nk=v\r\n");
+        WriteFile(path(), "[s]\r\nk=v\r\n");
         ::chmod(QFile::encodeName(path()).constData(), mode_t(row.mode));
-        const struct stat before = statOf(path());
+        struct stat before{}, after{};
+        ::stat(QFile::encodeName(path()).constData(), &before);
         PutIniString(row.section, row.key, row.value, path());
-        const struct stat after = statOf(path());
-        QCOMPARE(readBytes(path()), QByteArray("[s]\r\nk=v\r\n"));
+        ::stat(QFile::encodeName(path()).constData(), &after);
+        QCOMPARE(ReadFile(path()), QByteArray("[s]\r\nk=v\r\n"));
         QVERIFY(after.st_ino == before.st_ino && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec && after.st_mode == before.st_mode);
         QCOMPARE(folderEntries(), QStringList{u"test.ini"_qs});
     }
@@ -181,29 +158,29 @@ private slots:
         QVERIFY(QFileInfo(path(u"folder.ini"_qs)).isDir());
         QCOMPARE(folderEntries(), (QStringList{u"dangling.ini"_qs, u"folder.ini"_qs}));
 
-        writeBytes(path(u"real.ini"_qs), "[s]\r\nk=v\r\n"); // a link is written through and kept
+        WriteFile(path(u"real.ini"_qs), "[s]\r\nk=v\r\n"); // a link is written through and kept
         QVERIFY(QFile::link(path(u"real.ini"_qs), path(u"link.ini"_qs)));
         PutIniString(u"s"_qs, u"k"_qs, u"w"_qs, path(u"link.ini"_qs));
         QVERIFY(QFileInfo(path(u"link.ini"_qs)).isSymLink());
-        QCOMPARE(readBytes(path(u"real.ini"_qs)), QByteArray("[s]\r\nk=w\r\n"));
+        QCOMPARE(ReadFile(path(u"real.ini"_qs)), QByteArray("[s]\r\nk=w\r\n"));
     }
 
     void largeAndNoisyFilesSurviveWrites()
     {
         const QByteArray huge = "[s]\r\nk=" + QByteArray(10 * 1024 * 1024, 'x');
-        writeBytes(path(u"huge.ini"_qs), huge);
+        WriteFile(path(u"huge.ini"_qs), huge);
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"huge.ini"_qs)), QString(254, u'x'));
         PutIniString(u"s"_qs, u"j"_qs, u"1"_qs, path(u"huge.ini"_qs));
-        QCOMPARE(readBytes(path(u"huge.ini"_qs)), huge + "\r\nj=1\r\n");
+        QCOMPARE(ReadFile(path(u"huge.ini"_qs)), huge + "\r\nj=1\r\n");
 
         QByteArray noise(4096, Qt::Uninitialized);
         QRandomGenerator generator(7);
         for (char &byte : noise)
             byte = char(generator.bounded(256));
-        writeBytes(path(), noise);
+        WriteFile(path(), noise);
         GetIniString(u"s"_qs, u"k"_qs, path());
         PutIniString(u"s"_qs, u"k"_qs, u"v"_qs, path());
-        QVERIFY(readBytes(path()).startsWith(noise));
+        QVERIFY(ReadFile(path()).startsWith(noise));
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"v"_qs);
     }
 
@@ -212,16 +189,16 @@ private slots:
     {
         const QString locked = path(u"locked"_qs);
         QVERIFY(QDir().mkdir(locked));
-        writeBytes(path(u"ro.ini"_qs), "[s]\r\nk=v\r\n");
-        writeBytes(locked + u"/in.ini"_qs, "[s]\r\nk=v\r\n");
+        WriteFile(path(u"ro.ini"_qs), "[s]\r\nk=v\r\n");
+        WriteFile(locked + u"/in.ini"_qs, "[s]\r\nk=v\r\n");
         for (const auto &[name, mode] : {std::pair{dir->path(), 0777}, {path(u"ro.ini"_qs), 0444}, {locked + u"/in.ini"_qs, 0666}, {locked, 0555}})
             ::chmod(QFile::encodeName(name).constData(), mode_t(mode));
         std::unique_ptr<QProcess> child(startChild({u"write-as-nobody"_qs, path(u"ro.ini"_qs), locked + u"/in.ini"_qs, path(u"new.ini"_qs)}));
         QVERIFY(child->waitForFinished(30000) && child->exitCode() == 0);
-        QCOMPARE(readBytes(path(u"ro.ini"_qs)), QByteArray("[s]\r\nk=v\r\n"));
-        QCOMPARE(readBytes(locked + u"/in.ini"_qs), QByteArray("[s]\r\nk=v\r\n"));
+        QCOMPARE(ReadFile(path(u"ro.ini"_qs)), QByteArray("[s]\r\nk=v\r\n"));
+        QCOMPARE(ReadFile(locked + u"/in.ini"_qs), QByteArray("[s]\r\nk=v\r\n"));
         QCOMPARE(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{u"in.ini"_qs});
-        QCOMPARE(readBytes(path(u"new.ini"_qs)), QByteArray("[s]\r\nk=w\r\n")); // where the folder allows it
+        QCOMPARE(ReadFile(path(u"new.ini"_qs)), QByteArray("[s]\r\nk=w\r\n")); // where the folder allows it
         ::chmod(QFile::encodeName(locked).constData(), 0755);
     }
 
@@ -232,9 +209,9 @@ private slots:
     {
         const auto editLater = [this](const QString &name, const QByteArray &bytes) {
             QThread::msleep(20);
-            writeBytes(path(name), bytes);
+            WriteFile(path(name), bytes);
         };
-        writeBytes(path(), "[s]\r\nk=1\r\n");
+        WriteFile(path(), "[s]\r\nk=1\r\n");
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"1"_qs);
         editLater(u"test.ini"_qs, "[s]\r\nk=2\r\n");
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"2"_qs);
@@ -244,13 +221,13 @@ private slots:
         QFile::remove(path());
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), QString());
 
-        writeBytes(path(u"early.ini"_qs), "[s]\r\nk=1\r\n");
-        writeBytes(path(u"edited.ini"_qs), "[s]\r\nk=1\r\n");
+        WriteFile(path(u"early.ini"_qs), "[s]\r\nk=1\r\n");
+        WriteFile(path(u"edited.ini"_qs), "[s]\r\nk=1\r\n");
         for (const QString name : {u"early.ini"_qs, u"edited.ini"_qs, u"later.ini"_qs})
             kestova::IniPrefetch(path(name)).Adopt();
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"early.ini"_qs)), u"1"_qs);
         editLater(u"edited.ini"_qs, "[s]\r\nk=22\r\n");
-        writeBytes(path(u"later.ini"_qs), "[s]\r\nk=3\r\n");
+        WriteFile(path(u"later.ini"_qs), "[s]\r\nk=3\r\n");
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"edited.ini"_qs)), u"22"_qs);
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"later.ini"_qs)), u"3"_qs);
     }
@@ -264,7 +241,7 @@ private slots:
             QThread::msleep(5 + random.bounded(60));
             ::kill(pid_t(child->processId()), SIGKILL);
             QVERIFY(child->waitForFinished());
-            const QByteArray bytes = readBytes(path());
+            const QByteArray bytes = ReadFile(path());
             if (!QFile::exists(path()))
                 continue; // killed before the first write
             const QByteArray value = bytes.mid(7, 100000);
@@ -303,10 +280,8 @@ static int childMain(const QStringList &args)
     if (args[1] == u"count-up") { // each round checks that the other writer kept this one's last value
         for (int i = 1; i <= 300; ++i) {
             const QString last = GetIniString(u"s"_qs, args[3], args[2]);
-            if (last != (i == 1 ? QString() : QString::number(i - 1))) {
-                qWarning("lost value: expected %d, found '%s'", i - 1, qPrintable(last));
-                return 1;
-            }
+            if (last != (i == 1 ? QString() : QString::number(i - 1)))
+                return qWarning("lost value: expected %d, found '%s'", i - 1, qPrintable(last)), 1;
             PutIniString(u"s"_qs, args[3], QString::number(i), args[2]);
         }
         return 0;
