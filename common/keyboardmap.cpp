@@ -10,39 +10,39 @@ using enum KeyRow;
 using namespace finger;
 
 const std::array<KeyFrame, FrameCount> KeyboardLayout{{
-    {20, Top, 0, 0, Little, KeyLabel{40, u"ぁ"}, KeyLabel{41, u"。"}},
-    {21, Top, 360, 0, Ring, KeyLabel{42, u"え"}, KeyLabel{43, u"か"}},
-    {22, Top, 720, 0, Middle, KeyLabel{44, u"り"}, KeyLabel{45, u"た"}},
-    {23, Top, 1080, 0, LeftIndex, KeyLabel{46, u"ゃ"}, KeyLabel{47, u"こ"}},
-    {24, Top, 1440, 0, LeftIndex, KeyLabel{48, u"れ"}, KeyLabel{49, u"さ"}},
-    {25, Top, 1800, 0, RightIndex, KeyLabel{50, u"よ"}, KeyLabel{51, u"ら"}},
-    {26, Top, 2160, 0, RightIndex, KeyLabel{52, u"に"}, KeyLabel{53, u"ち"}},
-    {27, Top, 2520, 0, Middle, KeyLabel{54, u"る"}, KeyLabel{55, u"く"}},
-    {28, Top, 2880, 0, Ring, KeyLabel{56, u"ま"}, KeyLabel{57, u"つ"}},
-    {29, Top, 3240, 0, Little, KeyLabel{58, u"ぇ"}, std::nullopt},
-    {30, Top, 3600, 0, Little, std::nullopt, KeyLabel{59, u"、"}},
+    {20, Top, 0, 0, Little, 24, {40, u"ぁ"}, {41, u"。"}, u""},
+    {21, Top, 360, 0, Ring, 25, {42, u"え"}, {43, u"か"}, u"が"},
+    {22, Top, 720, 0, Middle, 26, {44, u"り"}, {45, u"た"}, u"だ"},
+    {23, Top, 1080, 0, LeftIndex, 27, {46, u"ゃ"}, {47, u"こ"}, u"ご"},
+    {24, Top, 1440, 0, LeftIndex, 28, {48, u"れ"}, {49, u"さ"}, u"ざ"},
+    {25, Top, 1800, 0, RightIndex, 29, {50, u"よ"}, {51, u"ら"}, u"ぱ"},
+    {26, Top, 2160, 0, RightIndex, 30, {52, u"に"}, {53, u"ち"}, u"ぢ"},
+    {27, Top, 2520, 0, Middle, 31, {54, u"る"}, {55, u"く"}, u"ぐ"},
+    {28, Top, 2880, 0, Ring, 32, {56, u"ま"}, {57, u"つ"}, u"づ"},
+    {29, Top, 3240, 0, Little, 33, {58, u"ぇ"}, {-1, u"，"}, u"ぴ"},
+    {30, Top, 3600, 0, Little, 34, {-1, u""}, {59, u"、"}, u""},
 
-    {10, Home, 120, 360, Little, KeyLabel{20, u"を"}, KeyLabel{21, u"う"}},
-    {11, Home, 480, 360, Ring, KeyLabel{22, u"あ"}, KeyLabel{23, u"し"}},
-    {12, Home, 840, 360, Middle, KeyLabel{24, u"な"}, KeyLabel{25, u"て"}},
-    {13, Home, 1200, 360, LeftIndex, KeyLabel{26, u"ゅ"}, KeyLabel{27, u"け"}},
-    {14, Home, 1560, 360, LeftIndex, KeyLabel{28, u"も"}, KeyLabel{29, u"せ"}},
-    {15, Home, 1920, 360, RightIndex, KeyLabel{30, u"み"}, KeyLabel{31, u"は"}},
-    {16, Home, 2280, 360, RightIndex, KeyLabel{32, u"お"}, KeyLabel{33, u"と"}},
-    {17, Home, 2640, 360, Middle, KeyLabel{34, u"の"}, KeyLabel{35, u"き"}},
-    {18, Home, 3000, 360, Ring, KeyLabel{36, u"ょ"}, KeyLabel{37, u"い"}},
-    {19, Home, 3360, 360, Little, KeyLabel{38, u"っ"}, KeyLabel{39, u"ん"}},
+    {10, Home, 120, 360, Little, 38, {20, u"を"}, {21, u"う"}, u"ヴ"},
+    {11, Home, 480, 360, Ring, 39, {22, u"あ"}, {23, u"し"}, u"じ"},
+    {12, Home, 840, 360, Middle, 40, {24, u"な"}, {25, u"て"}, u"で"},
+    {13, Home, 1200, 360, LeftIndex, 41, {26, u"ゅ"}, {27, u"け"}, u"げ"},
+    {14, Home, 1560, 360, LeftIndex, 42, {28, u"も"}, {29, u"せ"}, u"ぜ"},
+    {15, Home, 1920, 360, RightIndex, 43, {30, u"み"}, {31, u"は"}, u"ば"},
+    {16, Home, 2280, 360, RightIndex, 44, {32, u"お"}, {33, u"と"}, u"ど"},
+    {17, Home, 2640, 360, Middle, 45, {34, u"の"}, {35, u"き"}, u"ぎ"},
+    {18, Home, 3000, 360, Ring, 46, {36, u"ょ"}, {37, u"い"}, u"ぽ"},
+    {19, Home, 3360, 360, Little, 47, {38, u"っ"}, {39, u"ん"}, u""},
 
-    {0, Bottom, 240, 720, Little, KeyLabel{0, u"ぅ"}, KeyLabel{1, u"。"}},
-    {1, Bottom, 600, 720, Ring, KeyLabel{2, u"ー"}, KeyLabel{3, u"ひ"}},
-    {2, Bottom, 960, 720, Middle, KeyLabel{4, u"ろ"}, KeyLabel{5, u"す"}},
-    {3, Bottom, 1320, 720, LeftIndex, KeyLabel{6, u"や"}, KeyLabel{7, u"ふ"}},
-    {4, Bottom, 1680, 720, LeftIndex, KeyLabel{8, u"ぃ"}, KeyLabel{9, u"へ"}},
-    {5, Bottom, 2040, 720, RightIndex, KeyLabel{10, u"ぬ"}, KeyLabel{11, u"め"}},
-    {6, Bottom, 2400, 720, RightIndex, KeyLabel{12, u"ゆ"}, KeyLabel{13, u"そ"}},
-    {7, Bottom, 2760, 720, Middle, KeyLabel{14, u"む"}, KeyLabel{15, u"ね"}},
-    {8, Bottom, 3120, 720, Ring, KeyLabel{16, u"わ"}, KeyLabel{17, u"ほ"}},
-    {9, Bottom, 3480, 720, Little, KeyLabel{18, u"ぉ"}, KeyLabel{19, u"・"}},
+    {0, Bottom, 240, 720, Little, 52, {0, u"ぅ"}, {1, u"。"}, u""},
+    {1, Bottom, 600, 720, Ring, 53, {2, u"ー"}, {3, u"ひ"}, u"び"},
+    {2, Bottom, 960, 720, Middle, 54, {4, u"ろ"}, {5, u"す"}, u"ず"},
+    {3, Bottom, 1320, 720, LeftIndex, 55, {6, u"や"}, {7, u"ふ"}, u"ぶ"},
+    {4, Bottom, 1680, 720, LeftIndex, 56, {8, u"ぃ"}, {9, u"へ"}, u"べ"},
+    {5, Bottom, 2040, 720, RightIndex, 57, {10, u"ぬ"}, {11, u"め"}, u"ぷ"},
+    {6, Bottom, 2400, 720, RightIndex, 58, {12, u"ゆ"}, {13, u"そ"}, u"ぞ"},
+    {7, Bottom, 2760, 720, Middle, 59, {14, u"む"}, {15, u"ね"}, u"ぺ"},
+    {8, Bottom, 3120, 720, Ring, 60, {16, u"わ"}, {17, u"ほ"}, u"ぼ"},
+    {9, Bottom, 3480, 720, Little, 61, {18, u"ぉ"}, {19, u"・"}, u""},
 }};
 
 namespace {
@@ -79,10 +79,10 @@ KeyboardMap BuildKeyboardMap(QWidget *window, QPoint originTwips)
                            Twips(KeyFrameSizeTwips.width()), Twips(KeyFrameSizeTwips.height()));
         frame->show();
         map.Frame1[key.index] = frame;
-        if (key.thumbShift)
-            map.Label1[key.thumbShift->index] = makeKeyLabel(frame, *key.thumbShift, true);
-        if (key.plain)
-            map.Label1[key.plain->index] = makeKeyLabel(frame, *key.plain, false);
+        if (key.thumbShift.index >= 0)
+            map.Label1[key.thumbShift.index] = makeKeyLabel(frame, key.thumbShift, true);
+        if (key.plain.index >= 0)
+            map.Label1[key.plain.index] = makeKeyLabel(frame, key.plain, false);
     }
     return map;
 }

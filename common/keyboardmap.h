@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <array>
-#include <optional>
 
 class QFrame;
 class QLabel;
@@ -19,22 +18,27 @@ namespace kestova {
 
 enum class KeyRow { Top, Home, Bottom };
 
+// A character a key types and the map label that shows it.
 struct KeyLabel {
-    int index;          // Label1(index)
-    const char16_t *caption;
+    int index;               // Label1(index), or -1 where the map shows none
+    const char16_t *caption; // u"" where the key types nothing
 };
 
 // One key of the thumb-shift keyboard: its frame, where it stands relative to
-// the map's origin (twips), the colour of the finger that strikes it, and the
-// kana typed with the thumb-shift key (drawn red) and without it.
+// the map's origin (twips), the colour of the finger that strikes it, the X11
+// key code of its place (the same on every desktop layout), and what it types:
+// with the thumb key of its own hand (drawn red), alone, and with the other
+// hand's thumb key (voiced kana, never drawn).
 struct KeyFrame {
     int index;          // Frame1(index)
     KeyRow row;
     int left;
     int top;
     QRgb finger;
-    std::optional<KeyLabel> thumbShift;
-    std::optional<KeyLabel> plain;
+    int keyCode;
+    KeyLabel thumbShift;
+    KeyLabel plain;
+    const char16_t *otherThumb;
 };
 
 constexpr int FrameCount = 31;
@@ -48,7 +52,9 @@ constexpr QRgb LeftIndex = 0xFFC0FFC0;
 constexpr QRgb RightIndex = 0xFFC0FFFF;
 } // namespace finger
 
-// The map row by row from the top, each row from left to right.
+// The map row by row from the top, each row from left to right: the NICOLA
+// layout, with "。" on Z as the map shows it. It is the one table of the
+// keyboard: the map draws it and the thumb-shift engine types from it.
 extern const std::array<KeyFrame, FrameCount> KeyboardLayout;
 
 constexpr QSize KeyFrameSizeTwips{375, 435};

@@ -28,9 +28,9 @@ QSet<QString> kanaOfColumns(const QList<int> &columns)
     QSet<QString> kana;
     for (const KeyFrame &key : KeyboardLayout) {
         if (columns.contains(key.index == 30 ? 10 : key.index % 10))
-            for (const auto &label : {key.thumbShift, key.plain})
-                if (label)
-                    kana.insert(QString::fromUtf16(label->caption));
+            for (const KeyLabel &label : {key.thumbShift, key.plain})
+                if (label.index >= 0)
+                    kana.insert(QString::fromUtf16(label.caption));
     }
     return kana;
 }

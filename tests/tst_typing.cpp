@@ -1,20 +1,115 @@
 // Typed characters as the trainers receive them: key events, input-method
-// commits and kana held as preedit each raise the classic key press first.
+// commits and kana held as preedit each raise the classic key press first;
+// physical keys and their timing become kana through the thumb-shift engine.
 #include "harness.h"
+#include "keyboardmap.h"
+#include "thumbshift.h"
 #include "typingbox.h"
 
 #include <QInputMethodEvent>
+#include <QRegularExpression>
 
 using namespace kestova;
 
 namespace {
+
 struct Route { const char *name; enum { Key, Commit, Preedit } route; QString text, pressed, inBox; };
+struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; };
+
+// A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout.
+int keyCode(QStringView name)
+{
+    const QMap<QString, int> thumbs{{u"L"_qs, 102}, {u"R"_qs, 100}, {u"?"_qs, 99}};
+    for (const auto &[row, first] : {std::pair{u"qwertyuiop["_qs, 24}, {u"asdfghjkl;"_qs, 38}, {u"zxcvbnm,./"_qs, 52}}) {
+        if (name.size() == 1 && row.contains(name[0]))
+            return first + int(row.indexOf(name[0]));
+    }
+    return thumbs.value(name.toString());
 }
+
+// Plays "a+0 L+30 a-90 ~120" (down, up, all released at a time in ms) and
+// writes each character decided as "を<30>@60": chord with the thumb 30 ms
+// after the key, decided at 60; "う(60)@80": a thumb weighed, no chord.
+QString play(ThumbShiftEngine &engine, const QString &keys)
+{
+    QStringList typed;
+    const auto note = [&](const QList<ThumbStroke> &strokes, qint64 at) {
+        for (const ThumbStroke &s : strokes)
+            typed.append(s.character + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_qs : u"(%1)"_qs).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_qs.arg(at));
+    };
+    const auto runUntil = [&](qint64 time) {
+        for (auto due = engine.Deadline(); due && *due <= time; due = engine.Deadline())
+            note(engine.TimeReached(*due), *due);
+    };
+    for (const QString &event : keys.split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~]"_qs));
+        const qint64 time = event.mid(at + 1).toLongLong();
+        runUntil(time);
+        const QChar kind = event[at];
+        note(kind == u'~' ? engine.ReleaseAll(time) : kind == u'+' ? engine.KeyDown(keyCode(event.left(at)), time) : engine.KeyUp(keyCode(event.left(at)), time), time);
+    }
+    runUntil(1'000'000);
+    return typed.join(u' ');
+}
+
+} // namespace
 
 class TypingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void thumbShift_data()
+    {
+        AddRows<Sequence>({{"alone, let go before any thumb", "a+0 a-80", u"う@80"_qs}, {"alone past the window", "a+0 a-300", u"う@100"_qs},
+            {"thumb first", "L+0 a+40 a-90 L-95", u"を<-40>@40"_qs}, {"character first", "a+0 L+30 a-150 L-160", u"を<30>@60"_qs},
+            {"other hand's thumb: voiced", "R+0 s+20", u"じ<-20>@20"_qs}, {"K with the left thumb", "k+0 L+10", u"ぎ<10>@20"_qs},
+            {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_qs}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100"_qs},
+            {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"う@40"_qs},
+            {"character after the thumb's window", "L+0 a+120 a-150", u"う@150"_qs},
+            {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う(60)@80 の<-20>@80"_qs},
+            {"three keys, thumb nearer the first", "a+0 L+40 k+90 k-120", u"を<40>@80 き@120"_qs},
+            {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_qs},
+            {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_qs}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_qs},
+            {"a thumb alone types nothing", "L+0 L-50 R+100 R-400", {}}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_qs},
+            {"release without a press", "a-10 k+20 k-40", u"き@40"_qs}, {"key outside the layout", "?+0 a+10 a-20", u"う@20"_qs},
+            {"both thumbs: the later one", "L+0 R+10 a+20", u"ヴ<-10>@20"_qs},
+            {"twenty keys held", "q+0 w+1 e+2 r+3 t+4 y+5 u+6 i+7 o+8 p+9 a+10 s+11 d+12 f+13 g+14 h+15 j+16 k+17 l+18 ;+19 x+400 x-410",
+                u"。@1 か@2 た@3 こ@4 さ@5 ら@6 ち@7 く@8 つ@9 ，@10 う@11 し@12 て@13 け@14 せ@15 は@16 と@17 き@18 い@19 ん@119 ひ@410"_qs},
+            {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_qs}, {"focus lost with a character", "a+0 ~10", u"う@10"_qs},
+            {"window of 30 ms", "a+0 L+40", u"う@30"_qs, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_qs, 300},
+            {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
+            {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
+    }
+    void thumbShift()
+    {
+        QFETCH(Sequence, row);
+        ThumbShiftSettings settings;
+        settings.windowMs = row.windowMs;
+        ThumbShiftEngine engine(settings);
+        QCOMPARE(play(engine, QString::fromUtf8(row.keys)), row.typed);
+    }
+
+    // The keyboard map's 60 labels are what the engine types at their keys.
+    void engineTypesWhatTheMapShows()
+    {
+        QWidget window;
+        const KeyboardMap map = BuildKeyboardMap(&window, {0, 0});
+        int checked = 0;
+        for (const KeyFrame &key : KeyboardLayout) {
+            for (const KeyLabel &label : {key.thumbShift, key.plain}) {
+                if (label.index < 0)
+                    continue;
+                const bool thumb = label.index == key.thumbShift.index;
+                const QString side = thumb ? (key.index % 10 < 5 && key.index != 30 ? u"L+0 "_qs : u"R+0 "_qs) : QString();
+                ThumbShiftEngine engine;
+                const QString typed = play(engine, side + u"%1+1 %1-2"_qs.arg(QChar(u"zxcvbnm,./asdfghjkl;qwertyuiop["_qs[key.index])));
+                QVERIFY2(typed.startsWith(map.Label1[label.index]->text() + (thumb ? u"<"_qs : u"@"_qs)), qPrintable(typed));
+                ++checked;
+            }
+        }
+        QCOMPARE(checked, 60);
+    }
+
     // Like the trainers, the handler empties the box: it then shows what came
     // last, but never a kana that no input method answered for.
     void typingBoxRaisesTheKeyPressFirst_data()

@@ -1,0 +1,179 @@
+#include "thumbshift.h"
+
+#include "keyboardmap.h"
+
+#include <array>
+
+namespace kestova {
+namespace {
+
+// The keys of the layout by X11 key code.
+const std::array<const KeyFrame *, 256> &keysByCode()
+{
+    static const std::array<const KeyFrame *, 256> keys = [] {
+        std::array<const KeyFrame *, 256> byCode{};
+        for (const KeyFrame &key : KeyboardLayout)
+            byCode[size_t(key.keyCode)] = &key;
+        return byCode;
+    }();
+    return keys;
+}
+
+const KeyFrame *keyOf(int keyCode)
+{
+    return keyCode > 0 && keyCode < 256 ? keysByCode()[size_t(keyCode)] : nullptr;
+}
+
+// The left hand strikes the five keys from the left of each row.
+ThumbShiftEngine::Hand handOf(const KeyFrame &key)
+{
+    const int column = key.index == 30 ? 10 : key.index % 10;
+    return column < 5 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
+}
+
+} // namespace
+
+ThumbShiftEngine::ThumbShiftEngine(const ThumbShiftSettings &settings) : settings(settings)
+{
+}
+
+ThumbShiftEngine::Hand ThumbShiftEngine::thumbHand(int keyCode) const
+{
+    if (settings.leftThumbKeys.contains(keyCode))
+        return Hand::Left;
+    if (settings.rightThumbKeys.contains(keyCode))
+        return Hand::Right;
+    return Hand::None;
+}
+
+bool ThumbShiftEngine::Handles(int keyCode) const
+{
+    return thumbHand(keyCode) != Hand::None || keyOf(keyCode);
+}
+
+// A place the layout leaves empty types the key's plain character: the
+// keystroke is never lost.
+QString ThumbShiftEngine::CharacterOf(int keyCode, Hand thumb) const
+{
+    const KeyFrame *key = keyOf(keyCode);
+    if (!key)
+        return {};
+    const char16_t *shifted = thumb == Hand::None ? u"" : thumb == handOf(*key) ? key->thumbShift.caption : key->otherThumb;
+    return QString::fromUtf16(*shifted ? shifted : key->plain.caption);
+}
+
+ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, bool chord) const
+{
+    ThumbStroke made{CharacterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time};
+    if (thumbPress)
+        made.thumbOffsetMs = thumbPress->time - key.time;
+    made.chord = chord;
+    return made;
+}
+
+// The pending character, shifted by the pending thumb or not; a thumb that
+// shifts it is used up.
+void ThumbShiftEngine::decideCharacter(QList<ThumbStroke> &out, bool withThumb)
+{
+    out.append(stroke(*character, thumb, withThumb));
+    character.reset();
+    if (withThumb)
+        thumb.reset();
+}
+
+// The pending character let go at `time`, less than 50 ms after the thumb
+// came down and after a longer time alone before it: no chord.
+bool ThumbShiftEngine::thinOverlap(qint64 time) const
+{
+    const qint64 together = time - thumb->time;
+    return together < ThinOverlapMs && thumb->time - character->time > together;
+}
+
+std::optional<qint64> ThumbShiftEngine::Deadline() const
+{
+    // After a character and then a thumb, a next character could still take
+    // the thumb until it would come later after the thumb than the first did before it.
+    if (character && thumb)
+        return thumb->time + (thumb->time - character->time);
+    if (character)
+        return character->time + settings.windowMs;
+    if (thumb)
+        return thumb->time + settings.windowMs;
+    return std::nullopt;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::TimeReached(qint64 time)
+{
+    QList<ThumbStroke> out;
+    for (std::optional<qint64> due = Deadline(); due && *due <= time; due = Deadline()) {
+        if (character)
+            decideCharacter(out, thumb.has_value());
+        else
+            thumb.reset(); // a thumb alone types nothing
+    }
+    return out;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
+{
+    if (!Handles(keyCode) || down.contains(keyCode))
+        return {};
+    down.append(keyCode);
+    QList<ThumbStroke> out = TimeReached(time);
+    const Press press{keyCode, time};
+    if (thumbHand(keyCode) != Hand::None) {
+        if (character && thumb) // a second thumb: the first one's character is decided
+            decideCharacter(out, true);
+        thumb = press;
+    } else if (character && thumb) {
+        // Three keys: the thumb goes with the press nearer to its own.
+        const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;
+        decideCharacter(out, thumbWithFirst);
+        if (thumbWithFirst) {
+            character = press;
+        } else {
+            out.append(stroke(press, thumb, true));
+            thumb.reset();
+        }
+    } else if (thumb) {
+        out.append(stroke(press, thumb, true));
+        thumb.reset();
+    } else {
+        if (character)
+            decideCharacter(out, false);
+        character = press;
+    }
+    return out;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::KeyUp(int keyCode, qint64 time)
+{
+    if (!down.removeOne(keyCode))
+        return {};
+    QList<ThumbStroke> out = TimeReached(time);
+    if (character && character->keyCode == keyCode) {
+        decideCharacter(out, thumb && !thinOverlap(time));
+    } else if (thumb && thumb->keyCode == keyCode) {
+        if (character) // let go while the character is still down: they were together
+            decideCharacter(out, true);
+        thumb.reset();
+    }
+    return out;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::Settle(qint64 time)
+{
+    QList<ThumbStroke> out = TimeReached(time);
+    if (character)
+        decideCharacter(out, thumb && !thinOverlap(time));
+    thumb.reset();
+    return out;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::ReleaseAll(qint64 time)
+{
+    down.clear();
+    return Settle(time);
+}
+
+} // namespace kestova

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace kestova {
+
+// Which keys are thumb keys, and how close in time a character key and a
+// thumb key must come to count as pressed together.
+struct ThumbShiftSettings {
+    bool enabled = true;
+    // X11 key codes. Left: Muhenkan, left Alt. Right: Henkan, Space, right Alt;
+    // so that both JIS and US keyboards have two thumb keys with no set-up.
+    QList<int> leftThumbKeys{102, 64};
+    QList<int> rightThumbKeys{100, 65, 108};
+    int windowMs = 100;
+
+    static constexpr int ShortestWindowMs = 30;
+    static constexpr int LongestWindowMs = 300;
+    bool operator==(const ThumbShiftSettings &) const = default;
+};
+
+// One character the engine decided on, with how it came about.
+struct ThumbStroke {
+    QString character;
+    int keyCode = 0;
+    qint64 pressedAt = 0;  // the character key's press, ms
+    // The thumb key's press minus the character key's, where a thumb key
+    // was weighed for this character (negative: the thumb came first).
+    std::optional<qint64> thumbOffsetMs;
+    bool chord = false;    // shifted by that thumb
+};
+
+// The thumb-shift (NICOLA) keyboard: physical keys and their timing become
+// kana, by the simultaneous-press rules of the JIS proposal:
+// - a character key and a thumb key pressed within the window, in either
+//   order, make one shifted character (own hand's thumb: the second kana of
+//   the key; the other hand's: its voiced kana);
+// - character, thumb, character: the thumb goes with the character whose
+//   press is nearer in time to the thumb's;
+// - a thin overlap is no chord: a character key released less than 50 ms
+//   after the thumb came down, and down longer before it than with it, is plain;
+// - a character key released before any thumb key came is plain at once.
+// Each character is decided at the first moment the rules allow. A plain
+// class fed with key codes and times, so that it can be driven by a fake
+// clock; Deadline() says when TimeReached() must be called.
+class ThumbShiftEngine {
+public:
+    explicit ThumbShiftEngine(const ThumbShiftSettings &settings = {});
+
+    // Whether the key is one the engine types with: a character key of the
+    // layout or a thumb key. Others pass it by.
+    bool Handles(int keyCode) const;
+
+    // Each returns the characters decided by the event, in order. Presses of
+    // a key already down (auto-repeat) and releases without a press are ignored.
+    QList<ThumbStroke> KeyDown(int keyCode, qint64 time);
+    QList<ThumbStroke> KeyUp(int keyCode, qint64 time);
+    // When a pending decision falls due without a key event.
+    std::optional<qint64> Deadline() const;
+    QList<ThumbStroke> TimeReached(qint64 time);
+    // Another key typed: what is pending is decided as if its keys were
+    // released now, so that the characters keep their order.
+    QList<ThumbStroke> Settle(qint64 time);
+    // Focus lost or window closing: settled, and the keys held are forgotten.
+    QList<ThumbStroke> ReleaseAll(qint64 time);
+
+    // The character of a key alone or with a thumb of the given hand.
+    enum class Hand { None, Left, Right };
+    QString CharacterOf(int keyCode, Hand thumb) const;
+
+private:
+    static constexpr qint64 ThinOverlapMs = 50;
+    struct Press {
+        int keyCode;
+        qint64 time;
+    };
+
+    Hand thumbHand(int keyCode) const;
+    ThumbStroke stroke(const Press &key, const std::optional<Press> &thumb, bool chord) const;
+    void decideCharacter(QList<ThumbStroke> &out, bool withThumb);
+    bool thinOverlap(qint64 time) const;
+
+    ThumbShiftSettings settings;
+    QList<int> down; // keys held, to tell auto-repeat and releases without a press
+    std::optional<Press> character; // pressed, not yet decided
+    std::optional<Press> thumb;     // pressed, not yet given to a character
+};
+
+} // namespace kestova
