@@ -1,11 +1,13 @@
 #include "typedinput.h"
 
 #include "codepage.h"
+#include "usersettings.h"
 
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -19,17 +21,114 @@ bool holdsNonAscii(const QString &text)
 
 } // namespace
 
-TypedInput::TypedInput(KeyPress keyPress) : keyPress(std::move(keyPress))
+TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, ThumbShiftTyped typed)
+    : keyPress(std::move(keyPress)), thumbShiftTyped(std::move(typed)), settings(LoadThumbShiftSettings()), engine(settings)
 {
+    sinceLastEvent.start();
+    decisionTimer.setSingleShot(true);
+    connect(&decisionTimer, &QTimer::timeout, this, [this] {
+        if (const std::optional<qint64> due = engine.Deadline()) {
+            lastEventTime = *due;
+            sinceLastEvent.restart();
+            typeStrokes(engine.TimeReached(*due));
+        }
+        decideWhenDue();
+    });
+    connect(&UserSettingsChanges::instance(), &UserSettingsChanges::thumbShiftChanged, this, [this] {
+        if (followsUserSettings) {
+            releaseAll();
+            engine = ThumbShiftEngine(settings = LoadThumbShiftSettings());
+        }
+    });
+    receiver->installEventFilter(this);
+    if (receiver->window() != receiver)
+        receiver->window()->installEventFilter(this);
 }
 
-bool TypedInput::keyEvent(const QKeyEvent *event)
+void TypedInput::useThumbShiftSettings(const ThumbShiftSettings &own)
 {
+    releaseAll();
+    followsUserSettings = false;
+    engine = ThumbShiftEngine(settings = own);
+}
+
+// Ctrl and Super combinations are shortcuts, never kana.
+bool TypedInput::forThumbShift(const QKeyEvent *event) const
+{
+    return settings.enabled && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+            && engine.Handles(int(event->nativeScanCode()));
+}
+
+qint64 TypedInput::timeOf(const QKeyEvent *event)
+{
+    lastEventTime = event->timestamp() ? qint64(event->timestamp()) : lastEventTime + sinceLastEvent.elapsed();
+    sinceLastEvent.restart();
+    return lastEventTime;
+}
+
+TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
+{
+    if (forThumbShift(event)) {
+        if (!event->isAutoRepeat()) // a key held down never types again
+            typeStrokes(engine.KeyDown(int(event->nativeScanCode()), timeOf(event)));
+        decideWhenDue();
+        return KeyUse::ThumbShift;
+    }
     const QString text = event->text();
     if (text.isEmpty())
-        return false;
+        return KeyUse::Ignored;
+    // A kana still pending was typed before this key.
+    if (settings.enabled)
+        typeStrokes(engine.Settle(timeOf(event)));
     type(text);
-    return true;
+    return KeyUse::Typed;
+}
+
+// Releases count whatever the modifiers now, so that no key stays down for the engine.
+void TypedInput::keyReleaseEvent(const QKeyEvent *event)
+{
+    if (settings.enabled && !event->isAutoRepeat() && engine.Handles(int(event->nativeScanCode()))) {
+        typeStrokes(engine.KeyUp(int(event->nativeScanCode()), timeOf(event)));
+        decideWhenDue();
+    }
+}
+
+void TypedInput::decideWhenDue()
+{
+    if (const std::optional<qint64> due = engine.Deadline())
+        decisionTimer.start(int(std::max<qint64>(0, *due - (lastEventTime + sinceLastEvent.elapsed()))));
+    else
+        decisionTimer.stop();
+}
+
+void TypedInput::releaseAll()
+{
+    decisionTimer.stop();
+    typeStrokes(engine.ReleaseAll(lastEventTime + sinceLastEvent.elapsed()));
+}
+
+void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
+{
+    for (const ThumbStroke &stroke : strokes) {
+        type(stroke.character);
+        if (thumbShiftTyped)
+            thumbShiftTyped(stroke.character);
+    }
+}
+
+bool TypedInput::eventFilter(QObject *, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusOut:
+    case QEvent::Hide:
+    case QEvent::Close:
+    case QEvent::WindowDeactivate:
+        releaseAll();
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 bool TypedInput::inputMethodEvent(const QInputMethodEvent *event)

@@ -6,14 +6,21 @@
 namespace kestova {
 
 TypingBox::TypingBox(TypedInput::KeyPress keyPress, QWidget *parent)
-    : QLineEdit(parent), typedInput(std::move(keyPress))
+    : QLineEdit(parent), typedInput(this, std::move(keyPress), [this](const QString &character) { insert(character); })
 {
 }
 
+// The keys of the thumb-shift keyboard type through it, never as themselves.
 void TypingBox::keyPressEvent(QKeyEvent *event)
 {
-    typedInput.keyEvent(event);
-    QLineEdit::keyPressEvent(event);
+    if (typedInput.keyPressEvent(event) != TypedInput::KeyUse::ThumbShift)
+        QLineEdit::keyPressEvent(event);
+}
+
+void TypingBox::keyReleaseEvent(QKeyEvent *event)
+{
+    typedInput.keyReleaseEvent(event);
+    QLineEdit::keyReleaseEvent(event);
 }
 
 void TypingBox::inputMethodEvent(QInputMethodEvent *event)

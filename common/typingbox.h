@@ -7,17 +7,20 @@
 namespace kestova {
 
 // A one-line text box with the classic key-press event: every typed
-// character, from a key event or from the input method, first raises the
-// handler with its code page 932 code and then goes into the box as usual.
-// The trainers' handlers empty the box, so it shows the last character typed.
+// character, from the thumb-shift keyboard, a key event or the input method,
+// first raises the handler with its code page 932 code and then goes into the
+// box as usual. The trainers' handlers empty the box, so it shows the last
+// character typed.
 class TypingBox : public QLineEdit {
     Q_OBJECT
 
 public:
     TypingBox(TypedInput::KeyPress keyPress, QWidget *parent);
+    void useThumbShiftSettings(const ThumbShiftSettings &settings) { typedInput.useThumbShiftSettings(settings); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "endrequests.h"
 #include "form1.h"
 #include "platform.h"
+#include "trainermenu.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     fingerdrill::Form1 window;
     window.Form_Load();
     kestova::CloseOnEndRequests(&window);
+    kestova::AddTrainerMenu(&window);
     kestova::ShowCentred(&window);
     return app.exec();
 }

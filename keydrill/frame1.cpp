@@ -19,7 +19,7 @@ constexpr QSize ClientTwips{4185, 1830};
 } // namespace
 
 Frame1::Frame1(QWidget *parent)
-    : QWidget(parent), typedInput([this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); })
+    : QWidget(parent), typedInput(this, [this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); })
 {
     setObjectName(QStringLiteral("Frame1"));
     setWindowTitle(QStringLiteral("KestovaB 1.00"));
@@ -78,8 +78,14 @@ bool Frame1::event(QEvent *event)
 
 void Frame1::keyPressEvent(QKeyEvent *event)
 {
-    if (!typedInput.keyEvent(event))
+    if (typedInput.keyPressEvent(event) == kestova::TypedInput::KeyUse::Ignored)
         QWidget::keyPressEvent(event);
+}
+
+void Frame1::keyReleaseEvent(QKeyEvent *event)
+{
+    typedInput.keyReleaseEvent(event);
+    QWidget::keyReleaseEvent(event);
 }
 
 void Frame1::inputMethodEvent(QInputMethodEvent *event)

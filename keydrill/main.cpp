@@ -1,5 +1,6 @@
 #include "frame1.h"
 #include "platform.h"
+#include "trainermenu.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     kestova::StartProgram(QStringLiteral("KestovaB100"), QStringLiteral("KestovaB"));
 
     keydrill::Frame1 window;
+    kestova::AddTrainerMenu(&window);
     kestova::ShowCentred(&window);
     return app.exec();
 }

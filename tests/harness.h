@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +50,7 @@ public:
         kestova::StartProgram(title, title);
         ShownMessages().clear();
         folderOfTest() = folder.path();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); // the user's settings too
     }
     ~TestProgram()
     {

@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "inifile.h"
 #include "platform.h"
+#include "trainermenu.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     window.Form_Load();
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &wordtype::Form1::Form_Terminate);
     kestova::CloseOnEndRequests(&window);
+    kestova::AddTrainerMenu(&window);
     kestova::ShowCentred(&window);
     return app.exec();
 }

@@ -4,15 +4,22 @@
 //   xtool size WID           print the window's size as WIDTHxHEIGHT
 //   xtool grab WID FILE.png [X Y W H]
 //                            save what the window shows, or that part of it
+//   xtool keys "d38 w60 d102 w30 u38 u102"
+//                            physical keys by X11 key code through XTEST, with
+//                            real timing: d press, u release, w wait (ms)
 #include <QImage>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -63,12 +70,30 @@ int grab(Display *display, Window window, const char *path, char **region)
     return picture.save(QString::fromLocal8Bit(path), "PNG") ? 0 : 1;
 }
 
+int pressKeys(Display *display, const char *script)
+{
+    std::istringstream tokens(script);
+    for (std::string token; tokens >> token;) {
+        const int number = std::atoi(token.c_str() + 1);
+        if (token[0] == 'w') {
+            XFlush(display);
+            usleep(useconds_t(number) * 1000);
+        } else if (token[0] == 'd' || token[0] == 'u') {
+            XTestFakeKeyEvent(display, unsigned(number), token[0] == 'd', CurrentTime);
+        } else {
+            return 2;
+        }
+    }
+    XSync(display, False);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: xtool close|size|grab WID [FILE]\n");
+        std::fprintf(stderr, "usage: xtool close|size|grab WID [FILE] | keys SCRIPT\n");
         return 2;
     }
     Display *display = XOpenDisplay(nullptr);
@@ -78,7 +103,9 @@ int main(int argc, char **argv)
     }
     const Window window = std::strtoul(argv[2], nullptr, 0);
     int result = 2;
-    if (std::strcmp(argv[1], "close") == 0)
+    if (std::strcmp(argv[1], "keys") == 0)
+        result = pressKeys(display, argv[2]);
+    else if (std::strcmp(argv[1], "close") == 0)
         result = closeWindow(display, window);
     else if (std::strcmp(argv[1], "size") == 0)
         result = printSize(display, window);

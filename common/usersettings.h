@@ -1,0 +1,32 @@
+#pragma once
+
+#include "thumbshift.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QSettings;
+
+namespace kestova {
+
+// The one per-user settings file of all the programs:
+// ${XDG_CONFIG_HOME:-~/.config}/Kestova/Kestova.conf.
+std::unique_ptr<QSettings> OpenUserSettings();
+
+// The thumb-shift settings as saved, defaults for what is missing or out of range.
+ThumbShiftSettings LoadThumbShiftSettings();
+void SaveThumbShiftSettings(const ThumbShiftSettings &settings);
+
+// Tells every part of this program that the user changed a setting.
+class UserSettingsChanges : public QObject {
+    Q_OBJECT
+
+public:
+    static UserSettingsChanges &instance();
+
+signals:
+    void thumbShiftChanged();
+};
+
+} // namespace kestova
