@@ -4,7 +4,18 @@
 #include "harness.h"
 #include "keyboardmap.h"
 #include "thumbshift.h"
+#include "thumbshiftdialog.h"
+#include "trainermenu.h"
 #include "typingbox.h"
+#include "usersettings.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
 
 #include <QInputMethodEvent>
 #include <QRegularExpression>
@@ -15,6 +26,7 @@ namespace {
 
 struct Route { const char *name; enum { Key, Commit, Preedit } route; QString text, pressed, inBox; };
 struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; };
+struct Keys { const char *name; const char *keys; QString pressed, inBox; bool enabled = true; };
 
 // A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout.
 int keyCode(QStringView name)
@@ -50,6 +62,28 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
     }
     runUntil(1'000'000);
     return typed.join(u' ');
+}
+
+// Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
+// stamps: * auto-repeat, ^ with Ctrl, 1 a key outside the layout, ~ focus lost.
+void sendKeys(QWidget *receiver, const QString &keys)
+{
+    for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
+        const bool control = event.startsWith(u'^');
+        event.remove(u'^');
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*~]"_qs));
+        const QString name = event.left(at);
+        if (event[at] == u'~') {
+            QFocusEvent focusOut(QEvent::FocusOut);
+            QCoreApplication::sendEvent(receiver, &focusOut);
+            continue;
+        }
+        const int code = name == u"1" ? 10 : keyCode(name);
+        QKeyEvent key(event[at] == u'-' ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
+                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), event[at] == u'*');
+        key.setTimestamp(event.mid(at + 1).toULong());
+        QCoreApplication::sendEvent(receiver, &key);
+    }
 }
 
 } // namespace
@@ -112,6 +146,57 @@ private slots:
 
     // Like the trainers, the handler empties the box: it then shows what came
     // last, but never a kana that no input method answered for.
+    // The box shows what the engine typed, as it shows a typed key.
+    void thumbShiftTypesIntoTheBox_data()
+    {
+        AddRows<Keys>({{"a chord", "L+0 a+10 a-30 L-40", u"を"_qs, u"を"_qs}, {"a key let go", "a+0 a-20", u"う"_qs, u"う"_qs},
+            {"held down", "a+0 a*30 a*60 a-400", u"う"_qs, u"う"_qs}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_qs, u"1"_qs},
+            {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_qs, u"う"_qs},
+            {"switched off: the key's own text", "a+0 a-20", u"a"_qs, u"a"_qs, false}});
+    }
+    void thumbShiftTypesIntoTheBox()
+    {
+        QFETCH(Keys, row);
+        TestProgram program(u"Kestova"_qs);
+        QString pressed;
+        TypingBox *box = nullptr;
+        box = new TypingBox([&](qint16 &KeyAscii) { pressed += CharacterFromKeyAscii(KeyAscii), box->clear(); }, nullptr);
+        std::unique_ptr<TypingBox> owner(box);
+        ThumbShiftSettings settings;
+        settings.enabled = row.enabled;
+        box->useThumbShiftSettings(settings);
+        sendKeys(box, QString::fromUtf8(row.keys));
+        QCOMPARE(pressed, row.pressed);
+        QCOMPARE(box->text(), row.inBox);
+    }
+
+    // Thumb keys set by pressing them, the window, the field that types with
+    // them; saved from the right-click menu, they reach every typing box.
+    void settingsFromTheMenu()
+    {
+        TestProgram program(u"Kestova"_qs);
+        QWidget window;
+        TypingBox box([](qint16 &) {}, &window);
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<ThumbShiftDialog *>(QApplication::activeModalWidget());
+            QCOMPARE(dialog->leftKeys->text(), u"無変換、左Alt"_qs);
+            dialog->setRight->click();
+            sendKeys(dialog, u"L+0"_qs); // Muhenkan becomes the right thumb, and only that
+            dialog->windowMs->setValue(250);
+            sendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
+            QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
+            dialog->accept();
+        });
+        std::unique_ptr<QMenu> menu(TrainerMenu(&window));
+        menu->actions().value(0)->trigger();
+        QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
+        sendKeys(&box, u"L+0 s+200 s-210"_qs);
+        QCOMPARE(box.text(), u"じ"_qs);
+        OpenUserSettings()->setValue(u"ThumbShift/windowMs"_qs, 500); // out of range: the default
+        OpenUserSettings()->setValue(u"ThumbShift/leftThumbKeys"_qs, u"無変換"_qs);
+        QVERIFY(LoadThumbShiftSettings().windowMs == 100 && LoadThumbShiftSettings().leftThumbKeys == ThumbShiftSettings().leftThumbKeys);
+    }
+
     void typingBoxRaisesTheKeyPressFirst_data()
     {
         AddRows<Route>({{"key event", Route::Key, u"か"_qs, u"か"_qs, u"か"_qs}, {"input-method commit", Route::Commit, u"かき"_qs, u"かき"_qs, u"かき"_qs},
