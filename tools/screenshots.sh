@@ -22,7 +22,7 @@ shoot() {
         cp "$SOURCE/$data" "$E2E_TMP/$program/"
     done
     start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
-    [ "$("$BIN/xtool" size "$wid")" = "$size" ] || fail "$program: size is $("$BIN/xtool" size "$wid"), not $size"
+    [ "$(window_size)" = "$size" ] || fail "$program: size is $(window_size), not $size"
     focus_window
     "$BIN/xtool" grab "$wid" "$OUT/$picture" || fail "$program: cannot grab the window"
     close_window

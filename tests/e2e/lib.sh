@@ -38,23 +38,21 @@ start_program() {
     fail "${*: -1}: no window appeared: $(cat "$E2E_TMP/program.log")"
 }
 
+# window_size: the client size of window wid, as WxH.
+window_size() {
+    xdotool getwindowgeometry "$wid" | sed -n 's/^ *Geometry: //p'
+}
+
 # expect_window CAPTION WxH: the caption and client size of window wid.
 expect_window() {
     [ "$(xdotool getwindowname "$wid")" = "$1" ] || fail "the caption is '$(xdotool getwindowname "$wid")', not '$1'"
-    [ "$("$BIN/xtool" size "$wid")" = "$2" ] || fail "$1: the client size is $("$BIN/xtool" size "$wid"), not $2"
+    [ "$(window_size)" = "$2" ] || fail "$1: the client size is $(window_size), not $2"
 }
 
 # Gives window wid the keyboard focus, as a window manager would.
 focus_window() {
     xdotool windowfocus --sync "$wid" || fail "cannot focus window $wid"
     sleep 0.3
-}
-
-# Types one character. xdotool remaps a spare keycode for each non-ASCII
-# one; without the pauses the key comes before Qt has read the new keymap.
-type_char() {
-    xdotool type --delay 40 "$1"
-    sleep 0.05
 }
 
 # A checksum of what window wid shows, or of its part X Y W H.

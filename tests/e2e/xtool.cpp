@@ -1,7 +1,6 @@
 // Small X11 helper for the end-to-end tests and the screenshot script, for
 // what xdotool cannot do without a window manager:
 //   xtool close WID          ask the window to close, as a window manager would
-//   xtool size WID           print the window's size as WIDTHxHEIGHT
 //   xtool grab WID FILE.png [X Y W H]
 //                            save what the window shows, or that part of it
 //   xtool keys "d38 w60 d102 w30 u38 u102"
@@ -34,15 +33,6 @@ int closeWindow(Display *display, Window window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
-    return 0;
-}
-
-int printSize(Display *display, Window window)
-{
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes))
-        return 1;
-    std::printf("%dx%d\n", attributes.width, attributes.height);
     return 0;
 }
 
@@ -93,7 +83,7 @@ int pressKeys(Display *display, const char *script)
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: xtool close|size|grab WID [FILE] | keys SCRIPT\n");
+        std::fprintf(stderr, "usage: xtool close|grab WID [FILE] | keys SCRIPT\n");
         return 2;
     }
     Display *display = XOpenDisplay(nullptr);
@@ -107,8 +97,6 @@ int main(int argc, char **argv)
         result = pressKeys(display, argv[2]);
     else if (std::strcmp(argv[1], "close") == 0)
         result = closeWindow(display, window);
-    else if (std::strcmp(argv[1], "size") == 0)
-        result = printSize(display, window);
     else if (std::strcmp(argv[1], "grab") == 0 && (argc == 4 || argc == 8))
         result = grab(display, window, argv[3], argc == 8 ? argv + 4 : nullptr);
     XCloseDisplay(display);
