@@ -29,6 +29,20 @@ char16_t strayByteCharacter(unsigned char byte)
     }
 }
 
+// The single bytes above, back from their characters; "?" for any other
+// character the code page lacks.
+unsigned char strayByteOf(char16_t character)
+{
+    switch (character) {
+    case u'\u0080': return 0x80;
+    case u'\uF8F0': return 0xA0;
+    case u'\uF8F1': return 0xFD;
+    case u'\uF8F2': return 0xFE;
+    case u'\uF8F3': return 0xFF;
+    default: return '?';
+    }
+}
+
 // One conversion descriptor per direction and thread, opened on first use:
 // opening one costs far more than converting a typed character.
 class Converter {
@@ -144,7 +158,7 @@ QByteArray ToCp932(QStringView text)
         const size_t skip = pair ? 4 : 2;
         in += skip;
         inLeft -= skip;
-        *out++ = '?';
+        *out++ = char(strayByteOf(unit[0]));
         --outLeft;
     }
     result.truncate(out - result.data());

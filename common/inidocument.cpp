@@ -2,12 +2,42 @@
 
 #include "codepage.h"
 
+#include <QHash>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace kestova {
+
+// Keeps names and keys that differ from their bytes in the file, in chunks
+// that never move, so that the indexes can hold views of them.
+class IniDocument::Arena {
+public:
+    QByteArrayView keep(QByteArrayView bytes)
+    {
+        const auto size = size_t(bytes.size());
+        if (size > room) {
+            room = std::max(ChunkSize, size);
+            chunks.push_back(std::make_unique<char[]>(room));
+            next = chunks.back().get();
+        }
+        if (size)
+            std::memcpy(next, bytes.data(), size);
+        const QByteArrayView kept(next, bytes.size());
+        next += size;
+        room -= size;
+        return kept;
+    }
+
+private:
+    static constexpr size_t ChunkSize = 64 * 1024;
+    std::vector<std::unique_ptr<char[]>> chunks;
+    char *next = nullptr;
+    size_t room = 0;
+};
+
 namespace {
 
 constexpr qsizetype ValueLimit = 254; // bytes: the classic 255-byte buffer less its NUL
@@ -17,17 +47,12 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\v';
 }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\v';
-}
-
 QString trimmedBlanks(const QString &text)
 {
     qsizetype begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t' || text[begin] == u'\v'))
         ++begin;
-    while (end > begin && isBlank(text[end - 1]))
+    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t' || text[end - 1] == u'\v'))
         --end;
     return text.mid(begin, end - begin);
 }
@@ -45,11 +70,12 @@ QString trimmedSpaces(const QString &text)
 
 bool isAscii(QByteArrayView bytes)
 {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool isAsciiCapital(char c)
+{
+    return c >= 'A' && c <= 'Z';
 }
 
 // The longest run of whole characters that fits the classic buffer, up to
@@ -76,14 +102,53 @@ QString fromUtf8Exact(QByteArrayView bytes)
     return decoder(bytes);
 }
 
+// UTF-16 held as UTF-8 without loss: a lone surrogate gets the three bytes
+// its code would have, which no UTF-8 decoder accepts but which come back as
+// the same unit.
+QByteArray wtf8Of(QStringView units)
+{
+    QByteArray bytes;
+    bytes.reserve(units.size() * 3);
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        char32_t code = units[i].unicode();
+        if (QChar::isHighSurrogate(code) && i + 1 < units.size() && units[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(char16_t(code), units[++i].unicode());
+        if (code < 0x80) {
+            bytes += char(code);
+        } else if (code < 0x800) {
+            bytes += char(0xC0 | code >> 6), bytes += char(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += char(0xE0 | code >> 12), bytes += char(0x80 | (code >> 6 & 0x3F)), bytes += char(0x80 | (code & 0x3F));
+        } else {
+            bytes += char(0xF0 | code >> 18), bytes += char(0x80 | (code >> 12 & 0x3F));
+            bytes += char(0x80 | (code >> 6 & 0x3F)), bytes += char(0x80 | (code & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+QString unitsOfWtf8(QByteArrayView bytes)
+{
+    QString units;
+    units.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (int k = 1; k < length && i + k < bytes.size(); ++k)
+            code = code << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        i += length;
+        if (code >= 0x10000)
+            units += QChar(QChar::highSurrogate(code)), units += QChar(QChar::lowSurrogate(code));
+        else
+            units += QChar(char16_t(code));
+    }
+    return units;
+}
+
 bool endsWithLineBreak(const QByteArray &bytes)
 {
     return bytes.endsWith('\n') || bytes.endsWith('\r');
-}
-
-bool isAsciiCapital(char c)
-{
-    return c >= 'A' && c <= 'Z';
 }
 
 // ASCII capitals folded to lower case, skipping the trail bytes of code page
@@ -118,6 +183,11 @@ QString upToNul(const QString &text)
     return nul < 0 ? text : text.left(nul);
 }
 
+bool breaksLines(const QString &text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 } // namespace
 
 QString FoldAsciiCase(QString text)
@@ -138,20 +208,26 @@ QString IniDocument::AnsiName(const QString &name)
     return trimmedSpaces(FromCp932(ToCp932(upToNul(name))));
 }
 
-IniDocument::IniDocument(const QByteArray &fileBytes)
+IniDocument::IniDocument() : arena(std::make_unique<Arena>()) {}
+IniDocument::IniDocument(IniDocument &&) noexcept = default;
+IniDocument &IniDocument::operator=(IniDocument &&) noexcept = default;
+IniDocument::~IniDocument() = default;
+
+IniDocument::IniDocument(const QByteArray &fileBytes) : IniDocument()
 {
     if (fileBytes.startsWith("\xFF\xFE")) {
         fileEncoding = Encoding::Utf16LeBom;
         const QByteArrayView units = QByteArrayView(fileBytes).sliced(2);
-        body = QStringView(reinterpret_cast<const char16_t *>(units.data()), units.size() / 2)
-                       .toUtf8();
+        body = wtf8Of(QStringView(reinterpret_cast<const char16_t *>(units.data()), units.size() / 2));
+        oddByte = units.size() % 2 ? QByteArray(1, units.back()) : QByteArray();
     } else if (fileBytes.startsWith("\xEF\xBB\xBF")) {
         fileEncoding = Encoding::Utf8Bom;
         body = fileBytes.sliced(3);
     } else {
         body = fileBytes;
     }
-    parse();
+    if (body.size() < std::numeric_limits<qint32>::max())
+        parse();
 }
 
 QString IniDocument::decode(QByteArrayView bytes) const
@@ -163,7 +239,7 @@ QString IniDocument::decode(QByteArrayView bytes) const
 
 QByteArray IniDocument::encode(const QString &text) const
 {
-    return fileEncoding == Encoding::Cp932 ? ToCp932(text) : text.toUtf8();
+    return fileEncoding == Encoding::Cp932 ? ToCp932(text) : wtf8Of(text);
 }
 
 QByteArray IniDocument::fileBytesOf(const QByteArray &text) const
@@ -172,9 +248,8 @@ QByteArray IniDocument::fileBytesOf(const QByteArray &text) const
     case Encoding::Utf8Bom:
         return "\xEF\xBB\xBF" + text;
     case Encoding::Utf16LeBom: {
-        const QString wide = fromUtf8Exact(text);
-        return "\xFF\xFE"
-                + QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2);
+        const QString units = unitsOfWtf8(text);
+        return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(units.utf16()), units.size() * 2) + oddByte;
     }
     case Encoding::Cp932:
         break;
@@ -182,106 +257,77 @@ QByteArray IniDocument::fileBytesOf(const QByteArray &text) const
     return text;
 }
 
+// Sections are compared by their decoded names, ASCII case folded, as UTF-8.
+QByteArray IniDocument::nameKey(const QString &decodedName) const
+{
+    return FoldAsciiCase(decodedName).toUtf8();
+}
+
 void IniDocument::parse()
 {
     const char *data = body.constData();
-    const qsizetype size = body.size();
-    lines.reserve(body.count('\n') + 1);
-    for (qsizetype begin = 0; begin < size;) {
-        qsizetype end = begin;
+    const auto size = qint32(body.size());
+    keyIndex.reserve(body.count('='));
+    int current = -1; // the section whose keys the lines are; -1 before the first or in a repeat
+    for (qint32 begin = 0; begin < size;) {
+        qint32 end = begin;
         while (end < size && data[end] != '\r' && data[end] != '\n')
             ++end;
-        qsizetype next = end;
-        if (next < size)
-            next += (data[next] == '\r' && next + 1 < size && data[next + 1] == '\n') ? 2 : 1;
-        lines.append({begin, end, next});
-        begin = next;
-    }
-
-    // Which lines open a section and which hold keys, in one pass; then the
-    // keys of each section, with room made for all its lines at once.
-    QList<int> headers;
-    for (int i = 0; i < lines.size(); ++i) {
-        qsizetype first = lines[i].begin;
-        while (first < lines[i].end && isBlank(data[first]))
+        const qint32 next = end == size ? end : end + (data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? 2 : 1);
+        qint32 first = begin;
+        while (first < end && isBlank(data[first]))
             ++first;
-        if (first < lines[i].end && data[first] == '[')
-            headers.append(i);
-    }
-    headers.append(int(lines.size()));
-    for (qsizetype h = 0; h + 1 < headers.size(); ++h) {
-        const int header = headers[h];
-        const qsizetype first = lines[header].begin + QByteArrayView(data + lines[header].begin,
-                                lines[header].end - lines[header].begin).indexOf('[');
-        QString name = decode(QByteArrayView(data + first + 1, lines[header].end - first - 1));
-        const qsizetype close = name.indexOf(u']');
-        if (close >= 0)
-            name.truncate(close);
-        name = FoldAsciiCase(trimmedBlanks(name));
-        // A repeated section is never read: the first of a name wins.
-        if (sectionByName.contains(name))
-            continue;
-        sectionByName.insert(name, int(sections.size()));
-        sections.append({header, -1, {}, {}});
-        Section &section = sections.last();
-        const int lineCount = headers[h + 1] - header - 1;
-        section.keys.reserve(lineCount);
-        section.keyLines.reserve(lineCount);
-        for (int i = header + 1; i < headers[h + 1]; ++i)
-            addKeyLine(section, i);
+        if (first < end && data[first] == '[') {
+            QString name = decode(QByteArrayView(data + first + 1, end - first - 1));
+            if (const qsizetype close = name.indexOf(u']'); close >= 0)
+                name.truncate(close);
+            const QByteArrayView key = arena->keep(nameKey(trimmedBlanks(name)));
+            // A repeated section is never read: the first of a name wins.
+            const auto [number, isNew] = sectionIndex.insert(0, key);
+            current = isNew ? number : -1;
+            if (isNew)
+                newKeyPlaces.push_back(next);
+        } else if (current >= 0 && first < end && data[first] != ';') {
+            addKeyLine(current, begin, end, next);
+        }
+        begin = next;
     }
 }
 
-void IniDocument::addKeyLine(Section &section, int lineIndex)
+void IniDocument::addKeyLine(int section, qint32 begin, qint32 end, qint32 next)
 {
     const char *data = body.constData();
-    const Line &line = lines[lineIndex];
-    qsizetype first = line.begin;
-    while (first < line.end && isBlank(data[first]))
-        ++first;
-    if (first == line.end || data[first] == ';')
-        return;
-    const auto *equals = static_cast<const char *>(
-            std::memchr(data + line.begin, '=', size_t(line.end - line.begin)));
+    const auto *equals = static_cast<const char *>(std::memchr(data + begin, '=', size_t(end - begin)));
     if (!equals)
         return;
-    section.lastKeyLine = lineIndex;
+    newKeyPlaces[size_t(section)] = next;
 
-    qsizetype keyBegin = line.begin;
-    qsizetype keyEnd = equals - data;
+    qint32 keyBegin = begin, keyEnd = qint32(equals - data);
     while (keyBegin < keyEnd && isBlank(data[keyBegin]))
         ++keyBegin;
     while (keyEnd > keyBegin && isBlank(data[keyEnd - 1]))
         --keyEnd;
-    qsizetype valueBegin = equals - data + 1;
-    qsizetype valueEnd = line.end;
+    qint32 valueBegin = qint32(equals - data) + 1, valueEnd = end;
     while (valueBegin < valueEnd && isBlank(data[valueBegin]))
         ++valueBegin;
     while (valueEnd > valueBegin && isBlank(data[valueEnd - 1]))
         --valueEnd;
 
     const QByteArrayView key = storedKey(QByteArrayView(data + keyBegin, keyEnd - keyBegin));
-    if (section.keys.insert(key).second)
-        section.keyLines.append({lineIndex, keyEnd, valueBegin, valueEnd});
+    if (keyIndex.insert(section, key).second)
+        keyLines.push_back({keyEnd, valueBegin, valueEnd, next});
 }
 
 // A key of the file as lookups compare it (see keyBytes). Most keys are
-// their own bytes; the others are kept beside the file's text.
+// their own bytes; the others are kept in the arena.
 QByteArrayView IniDocument::storedKey(QByteArrayView raw)
 {
     const bool cp932 = fileEncoding == Encoding::Cp932;
-    QByteArray key;
-    if (cp932 && !isAscii(raw)) {
-        // Through the code page and back, as a parameter goes: bytes the
-        // code page rejects read as the character they decode to.
-        key = foldedBytes(ToCp932(FromCp932(raw)), true);
-    } else if (std::any_of(raw.begin(), raw.end(), isAsciiCapital)) {
-        key = foldedBytes(raw, cp932);
-    } else {
-        return raw;
-    }
-    ownedKeys.append(key);
-    return ownedKeys.last();
+    if (cp932 && !isAscii(raw)) // through the code page and back, as a parameter goes
+        return arena->keep(foldedBytes(ToCp932(FromCp932(raw)), true));
+    if (std::any_of(raw.begin(), raw.end(), isAsciiCapital))
+        return arena->keep(foldedBytes(raw, cp932));
+    return raw;
 }
 
 // A key parameter as the classic functions see it (through code page 932,
@@ -289,32 +335,19 @@ QByteArrayView IniDocument::storedKey(QByteArrayView raw)
 QByteArray IniDocument::keyBytes(const QString &key) const
 {
     if (fileEncoding != Encoding::Cp932)
-        return foldedBytes(AnsiName(key).toUtf8(), false);
+        return foldedBytes(wtf8Of(AnsiName(key)), false);
     return foldedBytes(withoutSpaces(ToCp932(upToNul(key))), true);
 }
 
 int IniDocument::findSection(const QString &section) const
 {
     // A list is read key by key from one section.
-    if (!lastSection.name.isNull() && section == lastSection.name)
-        return lastSection.index;
-    lastSection = {section, findSectionByName(section)};
+    if (lastSection.name.isNull() || section != lastSection.name)
+        lastSection = {section, sectionIndex.find(0, nameKey(AnsiName(section)))};
     return lastSection.index;
 }
 
-int IniDocument::findSectionByName(const QString &section) const
-{
-    // Names read from a code page 932 file survive the trip through the code
-    // page, so a name found as given needs no conversion first.
-    if (fileEncoding == Encoding::Cp932) {
-        const auto direct = sectionByName.constFind(FoldAsciiCase(trimmedSpaces(section)));
-        if (direct != sectionByName.cend())
-            return *direct;
-    }
-    return sectionByName.value(FoldAsciiCase(AnsiName(section)), -1);
-}
-
-const IniDocument::KeyLine *IniDocument::findKey(const Section &section, const QString &key) const
+int IniDocument::findKey(int section, const QString &key) const
 {
     // Short ASCII keys, such as the numbers of a word list, are spelled out
     // on the stack: this runs once for every word.
@@ -329,73 +362,122 @@ const IniDocument::KeyLine *IniDocument::findKey(const Section &section, const Q
             break;
         ascii[length++] = char(isAsciiCapital(char(c.unicode())) ? c.unicode() + 0x20 : c.unicode());
     }
-    const int found = length >= 0 ? section.keys.find(withoutSpaces({ascii, length}))
-                                  : section.keys.find(keyBytes(key));
-    return found < 0 ? nullptr : &section.keyLines[found];
+    return length >= 0 ? keyIndex.find(section, withoutSpaces({ascii, length})) : keyIndex.find(section, keyBytes(key));
 }
 
 std::optional<QString> IniDocument::Value(const QString &section, const QString &key) const
 {
     const int sectionIndex = findSection(section);
-    if (sectionIndex < 0)
+    const int found = sectionIndex < 0 ? -1 : findKey(sectionIndex, key);
+    if (found < 0)
         return std::nullopt;
-    const KeyLine *keyLine = findKey(sections[sectionIndex], key);
-    if (!keyLine)
-        return std::nullopt;
-    return keyLine->text.isNull() ? valueText(*keyLine) : keyLine->text;
+    return decodedValues.empty() ? valueText(keyLines[size_t(found)]) : decodedValues[size_t(found)];
 }
 
 void IniDocument::DecodeValues()
 {
-    for (Section &section : sections) {
-        for (KeyLine &keyLine : section.keyLines)
-            keyLine.text = valueText(keyLine);
-    }
+    decodedValues.resize(keyLines.size());
+    for (size_t i = 0; i < keyLines.size(); ++i)
+        decodedValues[i] = valueText(keyLines[i]);
 }
 
 QString IniDocument::valueText(const KeyLine &keyLine) const
 {
-    QByteArrayView value(body.constData() + keyLine.valueBegin,
-                         keyLine.valueEnd - keyLine.valueBegin);
-    if (value.size() >= 2 && value.front() == value.back()
-        && (value.front() == '"' || value.front() == '\''))
+    QByteArrayView value(body.constData() + keyLine.valueBegin, keyLine.valueEnd - keyLine.valueBegin);
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''))
         value = value.sliced(1, value.size() - 2);
     if (fileEncoding == Encoding::Cp932)
         return FromCp932(cutForBuffer(value));
     return FromCp932(cutForBuffer(ToCp932(fromUtf8Exact(value))));
 }
 
-QByteArray IniDocument::WithValue(const QString &section, const QString &key,
-                                  const QString &value) const
+bool IniDocument::HoldsSectionsOf(const IniDocument &earlier) const
 {
-    const QString sectionName = AnsiName(section);
-    const QString keyName = AnsiName(key);
-    const QString ansiValue = FromCp932(ToCp932(upToNul(value)));
-    const QByteArray keyLine = encode(keyName) + '=' + encode(ansiValue) + "\r\n";
+    for (int section = 0; section < int(earlier.newKeyPlaces.size()); ++section) {
+        if (sectionIndex.find(0, earlier.sectionIndex.bytesOf(section)) < 0)
+            return false;
+    }
+    return true;
+}
 
-    const auto sectionIt = sectionByName.constFind(FoldAsciiCase(sectionName));
-    if (sectionIt == sectionByName.cend()) {
-        QByteArray text = body;
-        if (!text.isEmpty() && !endsWithLineBreak(text))
-            text += "\r\n";
-        text += encode(u'[' + sectionName + u']') + "\r\n" + keyLine;
-        return fileBytesOf(text);
+QString IniDocument::Refusal(const Edit &edit)
+{
+    const QString section = AnsiName(edit.section), key = AnsiName(edit.key);
+    if (breaksLines(section) || breaksLines(key) || breaksLines(edit.value))
+        return u"改行を含む名前や値は書き込めません。"_qs;
+    if (section.contains(u']'))
+        return u"セクション名に「]」は使えません（「%1」）。"_qs.arg(section);
+    if (key.contains(u'='))
+        return u"キー名に「=」は使えません（「%1」）。"_qs.arg(key);
+    if (const QString start = trimmedBlanks(key).left(1); start == u"[" || start == u";")
+        return u"キー名を「%1」で始めることはできません（「%2」）。"_qs.arg(start, key);
+    return {};
+}
+
+QByteArray IniDocument::WithValues(const QList<Edit> &edits) const
+{
+    // The last value of each key, in the order the keys first come.
+    struct Store {
+        QString section, key, value;
+    };
+    std::vector<Store> stores;
+    QHash<QPair<QByteArray, QByteArray>, size_t> storeOf;
+    for (const Edit &edit : edits) {
+        if (!Refusal(edit).isEmpty())
+            continue;
+        Store store{AnsiName(edit.section), AnsiName(edit.key), FromCp932(ToCp932(upToNul(edit.value)))};
+        const QPair<QByteArray, QByteArray> name{nameKey(store.section), keyBytes(store.key)};
+        if (const auto known = storeOf.constFind(name); known != storeOf.cend())
+            stores[*known].value = store.value;
+        else
+            storeOf.insert(name, stores.size()), stores.push_back(std::move(store));
     }
 
-    const Section &found = sections[*sectionIt];
-    if (const KeyLine *keyIt = findKey(found, keyName)) {
-        // The key keeps its spelling and place; the rest of its line is new.
-        const Line &line = lines[keyIt->line];
-        const QByteArray lineBreak =
-                line.next > line.end ? body.mid(line.end, line.next - line.end) : "\r\n";
-        return fileBytesOf(body.left(keyIt->keyEnd) + '=' + encode(ansiValue) + lineBreak
-                           + body.mid(line.next));
+    // Splices of the file: a key line's value replaced, new key lines after a
+    // section's last key, by position; new sections at the end.
+    std::map<qint32, std::pair<qint32, QByteArray>> splices; // position -> (end of what goes, what comes)
+    QByteArray newSections;
+    QHash<QByteArray, QByteArray> newSectionLines;
+    QList<QByteArray> newSectionOrder;
+    for (const Store &store : stores) {
+        const QByteArray line = encode(store.key) + '=' + encode(store.value) + "\r\n";
+        const int section = sectionIndex.find(0, nameKey(store.section));
+        if (section < 0) {
+            const QByteArray name = nameKey(store.section);
+            if (!newSectionLines.contains(name))
+                newSectionOrder.append(name), newSectionLines[name] = encode(u'[' + store.section + u']') + "\r\n";
+            newSectionLines[name] += line;
+            continue;
+        }
+        if (const int key = findKey(section, store.key); key >= 0) {
+            // The key keeps its spelling and place; the rest of its line is new.
+            const KeyLine &found = keyLines[size_t(key)];
+            qint32 lineEnd = found.valueEnd;
+            while (lineEnd < found.next && body[lineEnd] != '\r' && body[lineEnd] != '\n')
+                ++lineEnd;
+            const QByteArray lineBreak = found.next > lineEnd ? body.mid(lineEnd, found.next - lineEnd) : "\r\n";
+            splices[found.keyEnd] = {found.next, '=' + encode(store.value) + lineBreak};
+        } else {
+            const qint32 place = newKeyPlaces[size_t(section)];
+            splices.try_emplace(place, place, QByteArray()).first->second.second += line;
+        }
     }
-
-    const Line &after = lines[found.lastKeyLine >= 0 ? found.lastKeyLine : found.headerLine];
-    if (after.next == after.end)
-        return fileBytesOf(body.left(after.end) + "\r\n" + keyLine);
-    return fileBytesOf(body.left(after.next) + keyLine + body.mid(after.next));
+    QByteArray text;
+    text.reserve(body.size() + 256);
+    qint32 done = 0;
+    for (const auto &[at, splice] : splices) {
+        text.append(QByteArrayView(body).sliced(done, at - done));
+        if (splice.first == at && !text.isEmpty() && !endsWithLineBreak(text))
+            text += "\r\n"; // new keys after a last line that had no line break
+        text += splice.second;
+        done = splice.first;
+    }
+    text.append(QByteArrayView(body).sliced(done));
+    for (const QByteArray &name : newSectionOrder)
+        newSections += newSectionLines[name];
+    if (!newSections.isEmpty() && !text.isEmpty() && !endsWithLineBreak(text))
+        text += "\r\n";
+    return fileBytesOf(text + newSections);
 }
 
 } // namespace kestova

@@ -3,11 +3,12 @@
 #include "keyindex.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace kestova {
 
@@ -17,30 +18,54 @@ namespace kestova {
 // first section unreachable, values trimmed and stripped of one outer pair of
 // quotes. Edits change only the lines they must and keep every other byte.
 //
-// The file's bytes are kept as they are for code page 932 and UTF-8 (with a
-// byte-order mark) files; a UTF-16LE file is held as UTF-8 and written back as
-// UTF-16LE. Line breaks, "[", "]", "=", ";", quotes and blanks are never part
-// of a double-byte character's trail in either form, except "[", "]" and "\",
-// which is why section headers are decoded before they are read.
+// Code page 932 and UTF-8 (with a byte-order mark) files are kept as their
+// bytes; a UTF-16LE file is held as UTF-8 in a form that keeps lone
+// surrogates and an odd last byte, and written back as it came. Line breaks,
+// "[", "]", "=", ";", quotes and blanks are never part of a double-byte
+// character's trail in either form, except "[", "]" and "\", which is why
+// section headers are decoded before they are read.
+//
+// Memory stays a small multiple of the file: the keys of all sections share
+// one flat table, and nothing is kept per line.
 class IniDocument {
 public:
     enum class Encoding { Cp932, Utf8Bom, Utf16LeBom };
 
-    IniDocument() = default;
-    // Parses a whole file's bytes.
+    IniDocument();
+    // Parses a whole file's bytes (at most 2 GiB: offsets are 32 bits).
     explicit IniDocument(const QByteArray &fileBytes);
+    IniDocument(IniDocument &&) noexcept;
+    IniDocument &operator=(IniDocument &&) noexcept;
+    ~IniDocument();
 
     // The value as the classic read function hands it back: converted to code
     // page 932, at most 254 bytes without splitting a double-byte character,
     // cut at a NUL. nullopt where the section or key is missing.
     std::optional<QString> Value(const QString &section, const QString &key) const;
 
-    // Stores `value` under `key` in `[section]`: replaces the first matching
-    // key's value, or adds the key after the last key of the first matching
-    // section, or adds the section at the end. Returns the whole file's new
-    // bytes. Text the code page cannot hold is stored as "?".
-    QByteArray WithValue(const QString &section, const QString &key, const QString &value) const;
+    struct Edit {
+        QString section, key, value;
+    };
+    // Why the file could not take the edit: a line break in any name or value,
+    // a "]" in a section name, or a key that would read back as another key,
+    // a section header or a comment ("=" anywhere, "[" or ";" first). Empty
+    // when it can.
+    static QString Refusal(const Edit &edit);
 
+    // The whole file's new bytes with each edit stored in turn: the first
+    // matching key's value replaced, or the key added after the last key of
+    // the first matching section, or the section added at the end. Text the
+    // code page cannot hold is stored as "?". Edits that Refusal() turns
+    // down are left out.
+    QByteArray WithValues(const QList<Edit> &edits) const;
+    QByteArray WithValue(const QString &section, const QString &key, const QString &value) const
+    {
+        return WithValues({{section, key, value}});
+    }
+
+    // Whether every section of `earlier` is still here: a file that lost some
+    // is being rewritten by someone else, or was cut short.
+    bool HoldsSectionsOf(const IniDocument &earlier) const;
 
     // Decodes every value at once, so that reads then only share the text:
     // for a file read ahead on a thread of its own, where the decoding costs
@@ -52,43 +77,35 @@ public:
     static QString AnsiName(const QString &name);
 
 private:
-    struct Line {
-        qsizetype begin;    // first byte of the line
-        qsizetype end;      // first byte of its line break
-        qsizetype next;     // first byte of the next line
-    };
     struct KeyLine {
-        int line;
-        qsizetype keyEnd;   // just past the key's own text
-        qsizetype valueBegin;
-        qsizetype valueEnd; // the value, trimmed, quotes still on
-        QString text;       // the value as read, once DecodeValues() ran
+        qint32 keyEnd;      // just past the key's own text
+        qint32 valueBegin;
+        qint32 valueEnd;    // the value, trimmed, quotes still on
+        qint32 next;        // the next line
     };
-    struct Section {
-        int headerLine;
-        int lastKeyLine;
-        KeyIndex keys; // numbers the keys as keyBytes() gives them, in keyLines
-        QList<KeyLine> keyLines;
-    };
+    class Arena;
 
     void parse();
-    QString valueText(const KeyLine &keyLine) const;
+    void addKeyLine(int section, qint32 begin, qint32 end, qint32 next);
+    QByteArray nameKey(const QString &decodedName) const;
     int findSection(const QString &section) const;
-    int findSectionByName(const QString &section) const;
-    const KeyLine *findKey(const Section &section, const QString &key) const;
+    int findKey(int section, const QString &key) const;
     QByteArray keyBytes(const QString &key) const;
     QByteArrayView storedKey(QByteArrayView raw);
-    void addKeyLine(Section &section, int lineIndex);
+    QString valueText(const KeyLine &keyLine) const;
     QString decode(QByteArrayView bytes) const;
     QByteArray encode(const QString &text) const;
-    QByteArray fileBytesOf(const QByteArray &body) const;
+    QByteArray fileBytesOf(const QByteArray &text) const;
 
     Encoding fileEncoding = Encoding::Cp932;
     QByteArray body;                 // the text after any byte-order mark
-    QList<Line> lines;
-    QList<Section> sections;         // first occurrence of each name only
-    QHash<QString, int> sectionByName;
-    QList<QByteArray> ownedKeys;     // keys that differ from their bytes in the file
+    QByteArray oddByte;              // a UTF-16 file's last byte of no unit
+    std::unique_ptr<Arena> arena;    // names and keys that differ from their bytes in the file
+    std::vector<qint32> newKeyPlaces; // by section: where a new key goes, after its last key line
+    KeyIndex sectionIndex;           // section numbers by name (see nameKey()), as group 0
+    KeyIndex keyIndex;               // keys by section number and bytes
+    std::vector<KeyLine> keyLines;   // by key number
+    std::vector<QString> decodedValues; // by key number, once DecodeValues() ran
     struct {
         QString name;
         int index = -1;

@@ -1,30 +1,20 @@
 #include "keyindex.h"
 
+#include <QHashFunctions>
+
 namespace kestova {
 
-// FNV-1a, its bits then mixed (MurmurHash3's finaliser): numbered keys such
-// as "1" to "32766" differ in a few bits only and would crowd together in the
-// table's low bits, making probes long.
-quint32 KeyIndex::hashOf(QByteArrayView key)
+quint32 KeyIndex::hashOf(const Key &key)
 {
-    quint32 hash = 2166136261u;
-    for (char c : key) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    hash ^= hash >> 16;
-    hash *= 0x85ebca6bu;
-    hash ^= hash >> 13;
-    hash *= 0xc2b2ae35u;
-    hash ^= hash >> 16;
-    return hash;
+    const size_t hash = qHash(key.bytes(), QHashSeed::globalSeed() ^ (size_t(key.group) * 0x9E3779B97F4A7C15u));
+    return quint32(hash ^ (hash >> 32));
 }
 
-size_t KeyIndex::slotFor(QByteArrayView key, quint32 hash) const
+size_t KeyIndex::slotFor(const Key &key, quint32 hash) const
 {
     const size_t mask = table.size() - 1;
     size_t i = hash & mask;
-    while (table[i].number >= 0 && !(table[i].hash == hash && keys[table[i].number] == key))
+    while (table[i].number >= 0 && !(table[i].hash == hash && keys[size_t(table[i].number)] == key))
         i = (i + 1) & mask;
     return i;
 }
@@ -55,11 +45,12 @@ void KeyIndex::grow()
     }
 }
 
-std::pair<int, bool> KeyIndex::insert(QByteArrayView key)
+std::pair<int, bool> KeyIndex::insert(int group, QByteArrayView bytes)
 {
     // At most half full, so that probes stay short.
     if ((keys.size() + 1) * 2 > table.size())
         grow();
+    const Key key{group, qint32(bytes.size()), bytes.data()};
     const quint32 hash = hashOf(key);
     Slot &slot = table[slotFor(key, hash)];
     if (slot.number >= 0)
@@ -69,12 +60,13 @@ std::pair<int, bool> KeyIndex::insert(QByteArrayView key)
     return {slot.number, true};
 }
 
-int KeyIndex::find(QByteArrayView key) const
+int KeyIndex::find(int group, QByteArrayView bytes) const
 {
     // Keys are distinct, so the key after the one found last, if it is equal,
     // has the number that hashing would find.
+    const Key key{group, qint32(bytes.size()), bytes.data()};
     const int next = lastFound + 1;
-    if (next < int(keys.size()) && keys[next] == key)
+    if (next < int(keys.size()) && keys[size_t(next)] == key)
         return lastFound = next;
     if (table.empty())
         return -1;
