@@ -4,10 +4,12 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QScreen>
+#include <QStringDecoder>
 #include <QWidget>
 
 #include <cstdlib>
 #include <cstdio>
+#include <unistd.h>
 
 namespace kestova {
 namespace {
@@ -30,8 +32,12 @@ void endRealProgram()
 // reading the program's files early.
 QString realProgramFolder()
 {
-    const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || length == sizeof path)
+        return QCoreApplication::applicationDirPath();
+    const QByteArrayView program(path, length);
+    return PathFromNative(program.first(program.lastIndexOf('/')));
 }
 
 MessageHandler messageHandler = showRealMessage;
@@ -82,6 +88,45 @@ void EndProgramNow()
 QString ProgramFolder()
 {
     return folderHandler();
+}
+
+QByteArray NativePath(const QString &path)
+{
+    QByteArray bytes;
+    bytes.reserve(path.size() * 3);
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t unit = path[i].unicode();
+        if (unit >= 0xDC80 && unit <= 0xDCFF && !(i > 0 && path[i - 1].isHighSurrogate())) {
+            bytes += char(unit - 0xDC00);
+            continue;
+        }
+        qsizetype length = 1;
+        if (path[i].isHighSurrogate() && i + 1 < path.size() && path[i + 1].isLowSurrogate())
+            length = 2;
+        bytes += QStringView(path).sliced(i, length).toUtf8();
+        i += length - 1;
+    }
+    return bytes;
+}
+
+QString PathFromNative(QByteArrayView path)
+{
+    QString text;
+    text.reserve(path.size());
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInvalidToNull);
+    for (qsizetype i = 0; i < path.size();) {
+        const auto lead = static_cast<unsigned char>(path[i]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        const QString character = length && i + length <= path.size() ? strict(path.sliced(i, length)) : QString();
+        if (character.isEmpty() || character.contains(QChar(0)) != (lead == 0) || character.size() > 2) {
+            text += QChar(char16_t(0xDC00 + lead)); // not UTF-8: kept as its byte
+            ++i;
+        } else {
+            text += character;
+            i += length;
+        }
+    }
+    return text;
 }
 
 void ShowCentred(QWidget *window)

@@ -29,6 +29,12 @@ void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon ic
 // The folder that holds the running program; callable before QApplication.
 QString ProgramFolder();
 
+// File names as the system has them, bytes, and as text, without loss: a
+// byte that is no UTF-8 becomes a lone surrogate U+DC80..U+DCFF and back, so
+// that a folder whose name is not UTF-8 works like any other.
+QByteArray NativePath(const QString &path);
+QString PathFromNative(QByteArrayView path);
+
 // Opens a window centred on its screen, as the trainers' windows open.
 void ShowCentred(QWidget *window);
 
