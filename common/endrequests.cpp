@@ -1,10 +1,15 @@
 #include "endrequests.h"
 
+#include "inifile.h"
+#include "platform.h"
+
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,25 +17,29 @@ namespace kestova {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool askedFromOutside = false;
 
 // Only async-signal-safe work here: the event loop picks the byte up.
 void onEndSignal(int)
 {
+    const int error = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = error;
 }
 
 // Quitting as well ends a message box that may be open over the window,
 // which would otherwise keep the program waiting for a click.
 void closeAndQuit(QWidget *window)
 {
+    askedFromOutside = true;
     window->close();
     QCoreApplication::quit();
 }
 
 } // namespace
 
-void CloseOnEndRequests(QWidget *window)
+void CloseOnEndRequests(QWidget *window, std::function<void()> save)
 {
     // The window is the context of both connections: they end with it.
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
@@ -50,8 +59,24 @@ void CloseOnEndRequests(QWidget *window)
             closeAndQuit(window);
         });
     }
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
-                     [window] { closeAndQuit(window); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window, [save = std::move(save)] {
+        askedFromOutside = true;
+        save();
+        ReportUnsavedValues();
+        askedFromOutside = false;
+    });
+}
+
+void ReportUnsavedValues()
+{
+    const QStringList problems = TakeUnsavedProblems();
+    if (problems.isEmpty())
+        return;
+    const QString text = u"保存できなかったものがあります。\n\n"_qs + problems.join(u'\n');
+    if (askedFromOutside)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), text.toLocal8Bit().constData());
+    else
+        ShowPlainMessage(text);
 }
 
 } // namespace kestova

@@ -1,13 +1,22 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace kestova {
 
 // Closes `window` the ordinary way, running its close handlers so that
 // nothing is lost, when the program is asked to end from outside: SIGTERM
-// (shutdown, `kill`), SIGINT (Ctrl+C in the terminal that started it), SIGHUP
-// (that terminal closed) or the end of the desktop session.
-void CloseOnEndRequests(QWidget *window);
+// (shutdown, `kill`), SIGINT (Ctrl+C in the terminal that started it) or
+// SIGHUP (that terminal closed). When the desktop session asks programs to
+// save, which it may do in the middle of a session, `save` runs and the
+// window stays.
+void CloseOnEndRequests(QWidget *window, std::function<void()> save);
+
+// Tells the learner, once, what could not be saved and why: in a box after
+// an ordinary close, on standard error when the end or the save was asked
+// for from outside, where no box may hold up a logout.
+void ReportUnsavedValues();
 
 } // namespace kestova

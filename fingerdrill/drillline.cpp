@@ -29,6 +29,8 @@ constexpr qint16 SmallestCharCount = 2;
 qint16 Form1::ReadCharCount() const
 {
     const QString text = GetIniString(GroupName, u"文字数"_qs, IniPath);
+    if (const QString problem = text.isEmpty() ? kestova::IniFileProblem(IniPath) : QString(); !problem.isEmpty())
+        kestova::Raise(kestova::TypeMismatchError, u"%1 を使えません：%2"_qs.arg(IniPath, problem));
     if (text.isEmpty())
         kestova::Raise(kestova::TypeMismatchError,
                        u"%1 に「文字数」がありません。"_qs.arg(sectionName(GroupName)));

@@ -102,7 +102,12 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
         Command1[i] = new QPushButton(OneFingerCaptions[i], this);
         Command1[i]->setObjectName(u"Command1_%1"_qs.arg(i));
         Command1[i]->setGeometry(QRect(Twips(buttonTwips(i)), QSize(Twips(1095), Twips(375))));
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
+        // A click on a button without a finger selects nothing, but the
+        // typing box keeps the keys all the same.
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] {
+            Command1_Click(qint16(i));
+            Text1->setFocus();
+        });
     }
     for (int i = 0; i < FingerCount; ++i) {
         Label4[i] = new kestova::AutoSizeLabel(u"Label4_%1"_qs.arg(i), u"Label4"_qs, secondsTwips(i), this);

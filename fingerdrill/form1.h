@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
 
 #include <array>
@@ -57,6 +58,8 @@ private:
     void SaveFingerSeconds();
 
     QString IniPath;
+    // Each finger's seconds as last read from or written to the file.
+    QHash<QString, QString> SecondsAsRead;
     QString GroupName;
     QString FingerName;
     qint16 Position = 0;

@@ -12,8 +12,10 @@ int main(int argc, char *argv[])
 
     fingerdrill::Form1 window;
     window.Form_Load();
-    kestova::CloseOnEndRequests(&window);
+    kestova::CloseOnEndRequests(&window, [&window] { window.Form_Unload(); });
     kestova::AddTrainerMenu(&window);
     kestova::ShowCentred(&window);
-    return app.exec();
+    const int result = app.exec();
+    kestova::ReportUnsavedValues();
+    return result;
 }

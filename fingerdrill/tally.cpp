@@ -10,7 +10,22 @@
 
 namespace fingerdrill {
 namespace {
+
 const QString SecondsSection = u"秒数"_qs;
+
+// What the file should hold after this window's practice: the file's value
+// as it is now plus what was practised here since the value was read, so
+// that two windows on one file both count. A value that is no number is
+// written as the label shows it.
+QString mergedSeconds(const QString &shown, const QString &asRead, const QString &inFileNow)
+{
+    const auto number = [](const QString &text) { return text.isEmpty() ? std::optional<double>(0) : kestova::NumberFromText(text); };
+    const std::optional<double> label = number(shown), before = number(asRead), now = number(inFileNow);
+    if (!label || !before || !now || shown.isEmpty())
+        return shown;
+    return kestova::TextFromNumber(*now + (*label - *before));
+}
+
 } // namespace
 
 void Form1::Timer1_Timer()
@@ -33,16 +48,28 @@ void Form1::LoadFingerSeconds()
             continue;
         }
         const QString value = GetIniString(SecondsSection, finger, IniPath);
+        SecondsAsRead[finger] = value;
         Label4[i]->setText(value.isEmpty() ? u"0"_qs : value);
     }
 }
 
+// All the fingers in one read-modify-write of the file.
 void Form1::SaveFingerSeconds()
 {
-    for (int i = 0; i < FingerCount; ++i) {
-        const QString finger = Command1[i]->text();
-        if (!finger.isEmpty())
-            PutIniString(SecondsSection, finger, Label4[i]->text(), IniPath);
+    QList<kestova::IniDocument::Edit> saved;
+    const bool stored = kestova::EditIniFile(IniPath, [&](const kestova::IniDocument &now) {
+        for (int i = 0; i < FingerCount; ++i) {
+            const QString finger = Command1[i]->text();
+            if (!finger.isEmpty())
+                saved.append({SecondsSection, finger, mergedSeconds(Label4[i]->text(), SecondsAsRead.value(finger), now.Value(SecondsSection, finger).value_or(QString()))});
+        }
+        return saved;
+    });
+    for (int i = 0; stored && i < FingerCount; ++i) {
+        for (const kestova::IniDocument::Edit &edit : saved) {
+            if (edit.key == Command1[i]->text())
+                SecondsAsRead[edit.key] = edit.value, Label4[i]->setText(edit.value);
+        }
     }
 }
 

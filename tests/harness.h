@@ -32,7 +32,7 @@ inline void WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
-    file.setFileTime(QDateTime::currentDateTime().addSecs(-1), QFileDevice::FileModificationTime);
+    QVERIFY(file.flush() && file.setFileTime(QDateTime::currentDateTime().addSecs(-1), QFileDevice::FileModificationTime));
 }
 
 inline QByteArray ReadFile(const QString &path)

@@ -1,6 +1,7 @@
 #include "harness.h"
 #include "inidocument.h"
 #include "inifile.h"
+#include "platform.h"
 
 #include <QDir>
 #include <QProcess>
@@ -8,6 +9,9 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +34,8 @@ QProcess *startChild(const QStringList &args)
 
 struct Read { const char *name; QByteArray file; QString section, key, value; };
 struct Write { const char *name; QByteArray before; QString section, key, value; QByteArray after; };
-struct Refused { const char *name; int mode; QString section, key, value; };
+struct Refused { const char *name; int mode; QString section, key, value; bool stored = false; };
+struct Unusable { const char *name; enum { Folder, Pipe, Large } kind; QString problem; };
 
 } // namespace
 
@@ -112,14 +117,17 @@ private slots:
             {"invalid bytes elsewhere kept", "[s]\r\nx=\x80\xFF\x82\r\nk=1\r\n", s, k, two, "[s]\r\nx=\x80\xFF\x82\r\nk=2\r\n"},
             {"utf-16le stays utf-16le", utf16le(u"[s]\r\nk=1\r\n"_qs), s, k, u"かな"_qs, utf16le(u"[s]\r\nk=かな\r\n"_qs)},
             {"utf-16le keeps a second mark", utf16le(u"\uFEFF[s"_qs), s, k, u"v"_qs, utf16le(u"\uFEFF[s\r\n[s]\r\nk=v\r\n"_qs)},
-            {"utf-8 stays utf-8", "\xEF\xBB\xBF[s]\r\n", s, k, u"かな"_qs, "\xEF\xBB\xBF[s]\r\nk=" + u"かな"_qs.toUtf8() + "\r\n"}});
+            {"utf-8 stays utf-8", "\xEF\xBB\xBF[s]\r\n", s, k, u"かな"_qs, "\xEF\xBB\xBF[s]\r\nk=" + u"かな"_qs.toUtf8() + "\r\n"},
+            {"utf-16le keeps lone surrogates and an odd byte", utf16le(u"[s]\r\n;\xD800\r\nk=1"_qs) + 'A', s, k, two, utf16le(u"[s]\r\n;\xD800\r\nk=2\r\n"_qs) + 'A'},
+            {"stray bytes in a section name", "[\x80x]\r\nk=1\r\n", u"\u0080x"_qs, k, two, "[\x80x]\r\nk=2\r\n"}});
     }
     void writes()
     {
         QFETCH(Write, row);
         if (!row.before.isNull())
             WriteFile(path(), row.before);
-        PutIniString(row.section, row.key, row.value, path());
+        WriteFile(path(u".kestova-Ab12Cd"_qs), "left by a writer killed while saving");
+        QVERIFY(PutIniString(row.section, row.key, row.value, path()));
         QCOMPARE(ReadFile(path()), row.after);
         QCOMPARE(GetIniString(row.section, row.key, path()), row.value.trimmed().replace(u"😀"_qs, u"?"_qs));
         QCOMPARE(folderEntries(), QStringList{u"test.ini"_qs});
@@ -129,8 +137,10 @@ private slots:
     void writesThatChangeNothing_data()
     {
         const QString s = u"s"_qs, k = u"k"_qs, w = u"w"_qs;
-        AddRows<Refused>({{"the same value", 0644, s, u"K"_qs, u"v"_qs}, {"line break in the value", 0644, s, k, u"x\r\n[evil]\r\ny=1"_qs},
-            {"line break in the section", 0644, u"s\nt"_qs, k, w}, {"line break in the key", 0644, s, u"k\r"_qs, w}, {"read-only file", 0444, u"t"_qs, k, w}});
+        AddRows<Refused>({{"the same value", 0644, s, u"K"_qs, u"v"_qs, true}, {"line break in the value", 0644, s, k, u"x\r\n[evil]\r\ny=1"_qs},
+            {"line break in the section", 0644, u"s\nt"_qs, k, w}, {"line break in the key", 0644, s, u"k\r"_qs, w}, {"read-only file", 0444, u"t"_qs, k, w},
+            {"a key like a section", 0644, s, u"[x"_qs, w}, {"a key like a comment", 0644, s, u" ;x"_qs, w}, {"a key with =", 0644, s, u"a=b"_qs, w},
+            {"a section with ]", 0644, u"s]x"_qs, k, w}});
     }
     void writesThatChangeNothing()
     {
@@ -139,11 +149,50 @@ private slots:
         ::chmod(QFile::encodeName(path()).constData(), mode_t(row.mode));
         struct stat before{}, after{};
         ::stat(QFile::encodeName(path()).constData(), &before);
-        PutIniString(row.section, row.key, row.value, path());
+        QCOMPARE(PutIniString(row.section, row.key, row.value, path()), row.stored);
+        QCOMPARE(kestova::TakeUnsavedProblems().size(), row.stored ? 0 : 1);
         ::stat(QFile::encodeName(path()).constData(), &after);
         QCOMPARE(ReadFile(path()), QByteArray("[s]\r\nk=v\r\n"));
         QVERIFY(after.st_ino == before.st_ino && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec && after.st_mode == before.st_mode);
         QCOMPARE(folderEntries(), QStringList{u"test.ini"_qs});
+    }
+
+    // Read as missing and never written, at once, with the reason; a pipe
+    // never holds up a read, nor a read ahead.
+    void unusableFiles_data()
+    {
+        AddRows<Unusable>({{"a folder", Unusable::Folder, u"フォルダー"_qs}, {"a pipe", Unusable::Pipe, u"通常のファイルではありません"_qs},
+            {"65 MB", Unusable::Large, u"大きすぎます（65 MB。64 MB まで）"_qs}});
+    }
+    void unusableFiles()
+    {
+        QFETCH(Unusable, row);
+        const QByteArray native = QFile::encodeName(path());
+        if (row.kind == Unusable::Large)
+            WriteFile(path(), "[s]\r\nk=v\r\n");
+        QVERIFY(row.kind == Unusable::Folder ? ::mkdir(native, 0755) == 0 : row.kind == Unusable::Pipe ? ::mkfifo(native, 0644) == 0 : ::truncate(native, 65 << 20) == 0);
+        kestova::IniPrefetch(path()).Adopt();
+        QVERIFY(GetIniString(u"s"_qs, u"k"_qs, path()).isEmpty() && kestova::IniFileProblem(path()).contains(row.problem));
+        QVERIFY(!PutIniString(u"s"_qs, u"k"_qs, u"w"_qs, path()));
+        QVERIFY2(kestova::TakeUnsavedProblems().value(0).contains(row.problem), qPrintable(row.problem));
+    }
+
+    // An editor writing the file in place: a save waits until it has
+    // settled, and never overwrites a file that lost the sections read before.
+    void fileBeingWrittenByAnEditor()
+    {
+        WriteFile(path(), "[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
+        QCOMPARE(GetIniString(u"a"_qs, u"k"_qs, path()), u"1"_qs);
+        QFile::resize(path(), 0); // "> file", the rest still to come
+        QVERIFY(!PutIniString(u"b"_qs, u"k"_qs, u"3"_qs, path()));
+        QVERIFY(ReadFile(path()).isEmpty() && kestova::TakeUnsavedProblems().value(0).contains(u"書き換えている途中"_qs));
+
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("[a]\r\nk=1\r\n[b") && file.flush());
+        std::thread editor([&] { QThread::msleep(100), file.write("]\r\nk=2\r\n"), file.flush(); });
+        QVERIFY(PutIniString(u"b"_qs, u"k"_qs, u"3"_qs, path()));
+        editor.join();
+        QCOMPARE(ReadFile(path()), QByteArray("[a]\r\nk=1\r\n[b]\r\nk=3\r\n"));
     }
 
     void oddPathsReadAsEmptyAndAreNotWritten()
@@ -158,11 +207,17 @@ private slots:
         QVERIFY(QFileInfo(path(u"folder.ini"_qs)).isDir());
         QCOMPARE(folderEntries(), (QStringList{u"dangling.ini"_qs, u"folder.ini"_qs}));
 
-        WriteFile(path(u"real.ini"_qs), "[s]\r\nk=v\r\n"); // a link is written through and kept
-        QVERIFY(QFile::link(path(u"real.ini"_qs), path(u"link.ini"_qs)));
-        PutIniString(u"s"_qs, u"k"_qs, u"w"_qs, path(u"link.ini"_qs));
-        QVERIFY(QFileInfo(path(u"link.ini"_qs)).isSymLink());
+        WriteFile(path(u"real.ini"_qs), "[s]\r\nk=v\r\n"); // links are written through, and kept
+        QVERIFY(QFile::link(path(u"real.ini"_qs), path(u"link.ini"_qs)) && QFile::link(path(u"link.ini"_qs), path(u"link2.ini"_qs)));
+        QVERIFY(PutIniString(u"s"_qs, u"k"_qs, u"w"_qs, path(u"link2.ini"_qs)));
+        QVERIFY(QFileInfo(path(u"link2.ini"_qs)).isSymLink() && QFileInfo(path(u"link.ini"_qs)).isSymLink());
         QCOMPARE(ReadFile(path(u"real.ini"_qs)), QByteArray("[s]\r\nk=w\r\n"));
+
+        const QByteArray notUtf8 = QFile::encodeName(dir->path()) + "/\xFF\xFEx"; // a folder named in no encoding
+        QVERIFY(::mkdir(notUtf8, 0755) == 0);
+        const QString inIt = kestova::PathFromNative(notUtf8) + u"/t.ini"_qs;
+        QVERIFY(PutIniString(u"s"_qs, u"k"_qs, u"v"_qs, inIt) && GetIniString(u"s"_qs, u"k"_qs, inIt) == u"v");
+        QVERIFY(::access(notUtf8 + "/t.ini", R_OK) == 0);
     }
 
     void largeAndNoisyFilesSurviveWrites()
@@ -184,19 +239,27 @@ private slots:
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path()), u"v"_qs);
     }
 
-    // Root may write anything, so the writer runs as an ordinary user.
-    void readOnlyFileAndFolderForAnOrdinaryUser()
+    // Root may write anything, so the writer runs as an ordinary user; a
+    // disk that takes no more is a limit on the size of its files. Each file
+    // is left as it was, and the reason is told.
+    void writesThatFailForAnOrdinaryUser()
     {
         const QString locked = path(u"locked"_qs);
         QVERIFY(QDir().mkdir(locked));
-        WriteFile(path(u"ro.ini"_qs), "[s]\r\nk=v\r\n");
-        WriteFile(locked + u"/in.ini"_qs, "[s]\r\nk=v\r\n");
-        for (const auto &[name, mode] : {std::pair{dir->path(), 0777}, {path(u"ro.ini"_qs), 0444}, {locked + u"/in.ini"_qs, 0666}, {locked, 0555}})
-            ::chmod(QFile::encodeName(name).constData(), mode_t(mode));
-        std::unique_ptr<QProcess> child(startChild({u"write-as-nobody"_qs, path(u"ro.ini"_qs), locked + u"/in.ini"_qs, path(u"new.ini"_qs)}));
+        const QList<std::tuple<QString, int, QString>> files{{path(u"ro.ini"_qs), 0444, u"読み取り専用のファイル"_qs},
+            {locked + u"/in.ini"_qs, 0666, u"フォルダーに書き込めません"_qs}, {path(u"secret.ini"_qs), 0222, u"読めません。権限がありません"_qs},
+            {path(u"full.ini"_qs), 0666, u"書き込めませんでした。"_qs}};
+        QStringList args{u"write-as-nobody"_qs};
+        for (const auto &[file, mode, reason] : files)
+            WriteFile(file, "[s]\r\nk=v\r\n"), ::chmod(QFile::encodeName(file).constData(), mode_t(mode)), args.append(file);
+        ::chmod(QFile::encodeName(dir->path()).constData(), 0777), ::chmod(QFile::encodeName(locked).constData(), 0555);
+        std::unique_ptr<QProcess> child(startChild(args + QStringList{path(u"new.ini"_qs)}));
         QVERIFY(child->waitForFinished(30000) && child->exitCode() == 0);
-        QCOMPARE(ReadFile(path(u"ro.ini"_qs)), QByteArray("[s]\r\nk=v\r\n"));
-        QCOMPARE(ReadFile(locked + u"/in.ini"_qs), QByteArray("[s]\r\nk=v\r\n"));
+        const QStringList told = QString::fromUtf8(child->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        for (const auto &[file, mode, reason] : files) {
+            QCOMPARE(ReadFile(file), QByteArray("[s]\r\nk=v\r\n"));
+            QVERIFY2(told.filter(file).value(0).contains(reason), qPrintable(told.join(u'\n')));
+        }
         QCOMPARE(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{u"in.ini"_qs});
         QCOMPARE(ReadFile(path(u"new.ini"_qs)), QByteArray("[s]\r\nk=w\r\n")); // where the folder allows it
         ::chmod(QFile::encodeName(locked).constData(), 0755);
@@ -266,11 +329,15 @@ private slots:
 // The helper processes of the tests above.
 static int childMain(const QStringList &args)
 {
-    if (args[1] == u"write-as-nobody") {
+    if (args[1] == u"write-as-nobody") { // the file named "full" on a full disk
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             return 3;
-        for (int i = 2; i < 5; ++i)
+        for (int i = 2; i < args.size(); ++i) {
+            const rlimit limit{args[i].endsWith(u"full.ini"_qs) ? 4 : RLIM_INFINITY, RLIM_INFINITY};
+            ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
             PutIniString(u"s"_qs, u"k"_qs, u"w"_qs, args[i]);
+        }
+        std::printf("%s\n", kestova::TakeUnsavedProblems().join(u'\n').toUtf8().constData());
         return 0;
     }
     if (args[1] == u"keep-writing") {

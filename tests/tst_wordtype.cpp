@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 using wordtype::Form1;
 
 namespace {
@@ -28,7 +30,7 @@ void typeWord(Form1 &window)
 
 struct Order { const char *name; QString file, order; };
 struct Arrow { const char *name; QString stored; int index; QString shown; };
-struct TooFew { const char *name; QString file; };
+struct TooFew { const char *name; QString file; QString message = u"テキストファイルには単語を２つ以上登録してください。"_qs; };
 
 } // namespace
 
@@ -207,19 +209,25 @@ private slots:
     void tooFewWordsEndsWithoutWriting_data()
     {
         AddRows<TooFew>({{"no file", {}}, {"one word", u"[テキスト]\n1=あい\n"_qs}, {"no key 1", u"[システム]\n繰り返し回数=3\n[テキスト]\n2=あい\n3=うえ\n"_qs},
-            {"words in another section", u"[単語]\n1=あい\n2=うえ\n"_qs}});
+            {"words in another section", u"[単語]\n1=あい\n2=うえ\n"_qs}, {"a folder", u"<folder>"_qs, u"フォルダーです。"_qs},
+            {"a pipe", u"<pipe>"_qs, u"通常のファイルではありません。"_qs}});
     }
     void tooFewWordsEndsWithoutWriting()
     {
         QFETCH(TooFew, row);
-        if (!row.file.isNull())
+        const QByteArray native = QFile::encodeName(program->path(u"text.ini"_qs));
+        if (row.file.startsWith(u'<'))
+            QVERIFY(row.file == u"<pipe>" ? ::mkfifo(native, 0644) == 0 : ::mkdir(native, 0755) == 0);
+        else if (!row.file.isNull())
             program->write(u"text.ini"_qs, row.file);
-        const QByteArray before = program->read(u"text.ini"_qs);
+        const QByteArray before = row.file.startsWith(u'<') ? QByteArray() : program->read(u"text.ini"_qs);
         Form1 window;
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, window.Form_Load());
         QCOMPARE(ShownMessages().size(), 1);
-        QVERIFY(ShownMessages()[0].text == u"テキストファイルには単語を２つ以上登録してください。" && ShownMessages()[0].title == u"KestovaC");
-        QVERIFY(program->read(u"text.ini"_qs) == before && QFile::exists(program->path(u"text.ini"_qs)) == !row.file.isNull());
+        QVERIFY2(ShownMessages()[0].text.endsWith(row.message) && ShownMessages()[0].title == u"KestovaC", qPrintable(ShownMessages()[0].text));
+        QVERIFY(QFileInfo::exists(program->path(u"text.ini"_qs)) == !row.file.isNull());
+        if (!row.file.startsWith(u'<'))
+            QCOMPARE(program->read(u"text.ini"_qs), before);
     }
 
     void longestListKeepsItsFirst32766Words()

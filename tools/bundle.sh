@@ -72,10 +72,23 @@ DESKTOP
 }
 
 uninstall_bundle() {
-    local dir=$1 entry program icon rest
+    local dir=$1 entry program icon rest found=
     for entry in "${TRAINERS[@]}"; do
         IFS='|' read -r program icon rest <<<"$entry"
-        rm -f "$dir/$program" "$APPLICATIONS/$icon.desktop" "$ICONS/$icon.svg"
+        [ -f "$dir/$program" ] && found=yes
+    done
+    if [ -z "$found" ]; then
+        echo "kestova: there is no Kestova install in $dir; nothing was changed" >&2
+        exit 1
+    fi
+    dir=$(cd "$dir" && pwd)
+    for entry in "${TRAINERS[@]}"; do
+        IFS='|' read -r program icon rest <<<"$entry"
+        rm -f "$dir/$program"
+        # The menu entries and icons go only when they belong to this install.
+        if grep -qxF "Exec=$(desktop_quoted "$dir/$program")" "$APPLICATIONS/$icon.desktop" 2>/dev/null; then
+            rm -f "$APPLICATIONS/$icon.desktop" "$ICONS/$icon.svg"
+        fi
     done
     refresh_menus
     # The folder goes only when nothing of the user's is left in it.

@@ -17,8 +17,10 @@ int main(int argc, char *argv[])
     wordList.Adopt();
     window.Form_Load();
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &wordtype::Form1::Form_Terminate);
-    kestova::CloseOnEndRequests(&window);
+    kestova::CloseOnEndRequests(&window, [&window] { window.Form_Terminate(); });
     kestova::AddTrainerMenu(&window);
     kestova::ShowCentred(&window);
-    return app.exec();
+    const int result = app.exec();
+    kestova::ReportUnsavedValues();
+    return result;
 }

@@ -42,7 +42,10 @@ void Form1::LoadWordList()
             Words.append(word);
         }
         if (Words.size() < 2) {
-            kestova::ShowPlainMessage(u"テキストファイルには単語を２つ以上登録してください。"_qs);
+            // A file that cannot be read at all is told as such, not as too few words.
+            const QString problem = kestova::IniFileProblem(IniPath);
+            kestova::ShowPlainMessage(problem.isEmpty() ? u"テキストファイルには単語を２つ以上登録してください。"_qs
+                                                        : u"テキストファイル %1 を使えません：%2"_qs.arg(IniPath, problem));
             kestova::EndProgramNow();
         }
     });

@@ -44,6 +44,11 @@ bundle install "$BIN" "$SOURCE" "$DIR"
 cmp -s "$DIR/text.ini" "$E2E_TMP/text.ini" || fail "a reinstall replaced the user's text.ini"
 cmp -s "$DIR/Mirelo.ini" "$E2E_TMP/Mirelo.ini" || fail "a reinstall replaced the user's Mirelo.ini"
 
+# A folder with no install: nothing touched, and it says so.
+mkdir -p "$E2E_TMP/Typo"
+bash "$SOURCE/tools/bundle.sh" uninstall "$E2E_TMP/Typo" 2>"$E2E_TMP/typo.log" && fail "uninstall of a folder with no install succeeded"
+grep -q "no Kestova install" "$E2E_TMP/typo.log" && [ -f "$XDG_DATA_HOME/applications/kestova-fingerdrill.desktop" ] \
+    || fail "uninstall of a folder with no install touched the real one or said nothing"
 bundle uninstall "$DIR"
 for program in Kestova100 KestovaC100 KestovaB100; do
     [ -e "$DIR/$program" ] && fail "uninstall left $program"

@@ -12,9 +12,12 @@ start_program "$BIN/KestovaB100"
 expect_window "KestovaB 1.00" 279x122
 close_window
 
-# The finger drill keeps its seconds on a close, SIGTERM and SIGINT.
-program=$(scratch_copy Kestova100)
-ini="$(dirname "$program")/Mirelo.ini"
+# The finger drill keeps its seconds on a close, SIGTERM and SIGINT, in a
+# folder whose name is no UTF-8.
+folder="$E2E_TMP/finger"$'\xff\xfe'
+mkdir "$folder" && cp "$BIN/Kestova100" "$folder/"
+program="$folder/Kestova100"
+ini="$folder/Mirelo.ini"
 write_cp932 "$ini" <<'INI'
 [指１本]
 文字数=2
@@ -41,6 +44,25 @@ for signal in TERM INT; do
     awk -v a="$before" -v b="$(ini_value "$ini" 秒数 左小指)" 'BEGIN { exit !(b >= a + 1) }' \
         || fail "finger drill: the seconds were not saved on SIG$signal"
 done
+# A file it cannot write: told on standard error after a signal, in a box
+# after an ordinary close.
+chmod 444 "$ini"
+start_program "$program"
+kill -TERM "$pid"
+wait_exit "finger drill: SIGTERM did not end the program"
+grep -q "保存できなかったものがあります" "$E2E_TMP/program.log" || fail "finger drill: an unsaved file was not told after SIGTERM"
+start_program "$program"
+"$BIN/xtool" close "$wid"
+for _ in $(seq 200); do
+    box=$(xdotool search --onlyvisible --pid "$pid" --name '^Kestova$' 2>/dev/null | head -n1)
+    [ -n "$box" ] && break
+    sleep 0.02
+done
+[ -n "$box" ] || fail "finger drill: no box told of the unsaved file after a close"
+wid=$box
+focus_window
+xdotool key Return
+wait_exit "finger drill: the box did not end the program"
 
 # The word trainer: without a word list a box, the end and no file.
 program=$(scratch_copy KestovaC100)
@@ -73,4 +95,14 @@ sleep 0.2
 kill -TERM "$pid"
 wait_exit "word trainer: SIGTERM did not end the program"
 cmp -s "$ini" "$E2E_TMP/words.ini" || fail "word trainer: the file is not as it was, with the count back at 2"
+# An editor empties the file to write it anew while the trainer is told to
+# end: the trainer must not put a stub in its place.
+start_program "$program"
+exec 3>"$ini"
+kill -TERM "$pid"
+wait_exit "word trainer: SIGTERM did not end the program"
+cat "$E2E_TMP/words.ini" >&3
+exec 3>&-
+cmp -s "$ini" "$E2E_TMP/words.ini" || fail "word trainer: a save replaced the file an editor was writing"
+grep -q "書き換えている途中" "$E2E_TMP/program.log" || fail "word trainer: the unsaved count was not told"
 echo "trainers end-to-end: ok"
