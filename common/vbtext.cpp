@@ -2,14 +2,17 @@
 
 #include "runtimeerror.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace kestova {
 namespace {
 
 // A number taken apart: sign, decimal digits and the power of ten that
 // follows the last of them; or a bit pattern for &H and &O.
+constexpr qint64 MaxExponent = 100'000;
+
 struct ParsedNumber {
     bool negative = false;
     QString digits;
@@ -86,11 +89,19 @@ std::optional<ParsedNumber> parse(const QString &text)
         if (rest[i] != u'e' && rest[i] != u'E')
             return std::nullopt;
         QStringView exponent = rest.sliced(i + 1);
-        bool ok = false;
-        const int power = exponent.toInt(&ok);
-        if (!ok || exponent.isEmpty() || !exponent.back().isDigit())
+        const bool negative = exponent.startsWith(u'-');
+        if (negative || exponent.startsWith(u'+'))
+            exponent = exponent.sliced(1);
+        if (exponent.isEmpty())
             return std::nullopt;
-        number.exponent += power;
+        // Far beyond any double either way: the size is all that matters.
+        qint64 power = 0;
+        for (QChar c : exponent) {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            power = std::min<qint64>(power * 10 + (c.unicode() - u'0'), MaxExponent);
+        }
+        number.exponent = int(std::clamp<qint64>(number.exponent + (negative ? -power : power), -MaxExponent, MaxExponent));
     }
     return number;
 }
@@ -105,8 +116,11 @@ std::optional<double> NumberFromText(const QString &text)
     if (number->bits)
         return double(*number->bits);
     const QByteArray literal = number->digits.toLatin1() + 'e' + QByteArray::number(number->exponent);
-    const double value = std::strtod(literal.constData(), nullptr);
-    if (!std::isfinite(value))
+    double value = 0;
+    const auto [end, error] = std::from_chars(literal.cbegin(), literal.cend(), value);
+    if (error == std::errc::result_out_of_range && number->exponent < 0)
+        value = 0;
+    else if (error != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return number->negative ? -value : value;
 }
@@ -128,25 +142,24 @@ qint16 IntegerFromText(const QString &text, const QString &what)
         return number->negative ? qint16(-value) : value;
     }
 
-    // Split the digits at the decimal point, then round half to even.
-    QString whole = number->digits;
-    QString fraction;
-    if (number->exponent >= 0) {
-        whole += QString(number->exponent, u'0');
-    } else {
-        const qsizetype point = whole.size() + number->exponent;
-        if (point <= 0) {
-            fraction = QString(-point, u'0') + whole;
-            whole.clear();
-        } else {
-            fraction = whole.sliced(point);
-            whole.truncate(point);
-        }
-    }
-    while (whole.size() > 1 && whole.front() == u'0')
-        whole.remove(0, 1);
-    if (whole.size() > 6)
+    // Split the digits at the decimal point, then round half to even. Only
+    // the first digit after the point and whether any other follows matter,
+    // so an exponent far out costs nothing.
+    QString digits = number->digits;
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits.remove(0, 1);
+    const qint64 point = digits.size() + qint64(number->exponent);
+    if (digits != u"0" && point > 6)
         overflow();
+    QString whole, fraction;
+    if (point > 0) {
+        whole = digits.left(qsizetype(point)) + QString(qsizetype(std::max<qint64>(0, point - digits.size())), u'0');
+        fraction = digits.mid(qsizetype(point));
+    } else if (point == 0) {
+        fraction = digits;
+    } else {
+        fraction = u"01"_qs; // below a tenth: never rounded up
+    }
     qint64 value = whole.isEmpty() ? 0 : whole.toLongLong();
     if (!fraction.isEmpty()) {
         const QChar first = fraction.front();
@@ -161,14 +174,16 @@ qint16 IntegerFromText(const QString &text, const QString &what)
     return qint16(value);
 }
 
+// Always with a "." whatever the user's locale: the C library's formatting
+// would follow it, and a "," would be read back as thousands.
 QString TextFromNumber(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    // C's %G writes exponents as the classic run-time does: "1E+15", "1E-05".
-    return QString::fromLatin1(buffer);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    // Exponents as the classic run-time writes them: "1E+15", "1E-05".
+    return QString::fromLatin1(buffer, end - buffer).toUpper();
 }
 
 } // namespace kestova

@@ -4,6 +4,8 @@
 #include "runtimeerror.h"
 #include "vbtext.h"
 
+#include <clocale>
+
 using namespace kestova;
 
 namespace {
@@ -64,7 +66,8 @@ private slots:
             {"&HFFFF", -1}, {"&h10", 16}, {"&O17", 15}, {"32767.49", 32767}, {"-32768.5", -32768},
             {"32767.5", Overflow}, {"-32768.51", Overflow}, {"40000", Overflow}, {"&H10000", Overflow}, {"1e9", Overflow},
             {"", Mismatch}, {"   ", Mismatch}, {".", Mismatch}, {"abc", Mismatch}, {"12abc", Mismatch}, {"1..2", Mismatch},
-            {"--1", Mismatch}, {"1e", Mismatch}, {",5", Mismatch}, {"１２", Mismatch}, {"(12", Mismatch}});
+            {"--1", Mismatch}, {"1e", Mismatch}, {",5", Mismatch}, {"１２", Mismatch}, {"(12", Mismatch},
+            {"1e999999999", Overflow}, {"1e99999999999999999999", Overflow}, {"1.5e-2147483648", 0}, {"1e-2147483647", 0}});
     }
     void integers()
     {
@@ -81,6 +84,7 @@ private slots:
     void numbers_data()
     {
         AddRows<Number>({{"41", "41"}, {"12.5", "12.5"}, {" 5 ", "5"}, {"100000", "100000"}, {"abc", "-"}, {"", "-"}, {"1e400", "-"},
+            {"1e-400", "0"}, {"1e999999999", "-"},
             {"sum", "0.3", 0.1 + 0.2, false}, {"third", "0.333333333333333", 1.0 / 3, false}, {"big", "1E+15", 1e15, false},
             {"small", "1E-05", 0.00001, false}, {"negative zero", "0", -0.0, false}});
     }
@@ -89,6 +93,17 @@ private slots:
         QFETCH(Number, row);
         const std::optional<double> number = row.parse ? NumberFromText(QString::fromUtf8(row.name)) : row.value;
         QCOMPARE(number ? TextFromNumber(*number) : u"-"_qs, QString::fromLatin1(row.text));
+    }
+
+    // Number text keeps its "." under a locale that writes a ",": the test
+    // set-up makes de_DE.UTF-8 for this.
+    void numberTextIgnoresTheLocale()
+    {
+        QVERIFY(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
+        const QString text = TextFromNumber(12.5);
+        const std::optional<double> number = NumberFromText(u"12.5"_qs);
+        std::setlocale(LC_NUMERIC, "C");
+        QVERIFY(text == u"12.5" && number == 12.5);
     }
 };
 
