@@ -1,8 +1,10 @@
 #include "trainermenu.h"
 
+#include "displaysize.h"
 #include "thumbshiftdialog.h"
 #include "usersettings.h"
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QWidget>
 
@@ -16,6 +18,16 @@ QMenu *TrainerMenu(QWidget *window)
         if (dialog.exec() == QDialog::Accepted)
             SaveThumbShiftSettings(dialog.chosen());
     });
+    // The size applies from the next start: a window built for one scale
+    // factor cannot take another.
+    QMenu *sizes = menu->addMenu(u"表示の大きさ（次の起動から）"_qs);
+    auto *choices = new QActionGroup(sizes);
+    for (int size : DisplaySizes) {
+        QAction *choice = sizes->addAction(u"%1 %"_qs.arg(size), [size] { SaveDisplaySize(size); });
+        choice->setCheckable(true);
+        choice->setChecked(size == LoadDisplaySize());
+        choices->addAction(choice);
+    }
     return menu;
 }
 

@@ -1,21 +1,9 @@
-#include "endrequests.h"
 #include "form1.h"
-#include "platform.h"
-#include "trainermenu.h"
-
-#include <QApplication>
+#include "trainerapp.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kestova::StartProgram(QStringLiteral("Kestova100"), QStringLiteral("Kestova"));
-
-    fingerdrill::Form1 window;
-    window.Form_Load();
-    kestova::CloseOnEndRequests(&window, [&window] { window.Form_Unload(); });
-    kestova::AddTrainerMenu(&window);
-    kestova::ShowCentred(&window);
-    const int result = app.exec();
-    kestova::ReportUnsavedValues();
-    return result;
+    using fingerdrill::Form1;
+    return kestova::RunTrainer<Form1>(argc, argv, QStringLiteral("Kestova100"), QStringLiteral("Kestova"),
+                                      &Form1::Form_Load, &Form1::Form_Unload);
 }

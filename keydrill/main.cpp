@@ -1,16 +1,7 @@
 #include "frame1.h"
-#include "platform.h"
-#include "trainermenu.h"
-
-#include <QApplication>
+#include "trainerapp.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kestova::StartProgram(QStringLiteral("KestovaB100"), QStringLiteral("KestovaB"));
-
-    keydrill::Frame1 window;
-    kestova::AddTrainerMenu(&window);
-    kestova::ShowCentred(&window);
-    return app.exec();
+    return kestova::RunTrainer<keydrill::Frame1>(argc, argv, QStringLiteral("KestovaB100"), QStringLiteral("KestovaB"), {}, {});
 }

@@ -1,6 +1,7 @@
 // Typed characters as the trainers receive them: key events, input-method
 // commits and kana held as preedit each raise the classic key press first;
 // physical keys and their timing become kana through the thumb-shift engine.
+#include "displaysize.h"
 #include "harness.h"
 #include "keyboardmap.h"
 #include "thumbshift.h"
@@ -188,6 +189,9 @@ private slots:
             dialog->accept();
         });
         std::unique_ptr<QMenu> menu(TrainerMenu(&window));
+        menu->actions().value(1)->menu()->actions().value(2)->trigger(); // 表示の大きさ: 150 %
+        QCOMPARE(LoadDisplaySize(), 150);
+        QVERIFY(TrainerMenu(&window)->actions().value(1)->menu()->actions().value(2)->isChecked());
         menu->actions().value(0)->trigger();
         QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
         sendKeys(&box, u"L+0 s+200 s-210"_qs);

@@ -1,26 +1,16 @@
-#include "endrequests.h"
 #include "form1.h"
 #include "inifile.h"
-#include "platform.h"
-#include "trainermenu.h"
-
-#include <QApplication>
+#include "trainerapp.h"
 
 int main(int argc, char *argv[])
 {
+    using wordtype::Form1;
     // A long word list is parsed while Qt starts up.
     kestova::IniPrefetch wordList(kestova::ProgramFolder() + QStringLiteral("/text.ini"));
-    QApplication app(argc, argv);
-    kestova::StartProgram(QStringLiteral("KestovaC100"), QStringLiteral("KestovaC"));
-
-    wordtype::Form1 window;
-    wordList.Adopt();
-    window.Form_Load();
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &wordtype::Form1::Form_Terminate);
-    kestova::CloseOnEndRequests(&window, [&window] { window.Form_Terminate(); });
-    kestova::AddTrainerMenu(&window);
-    kestova::ShowCentred(&window);
-    const int result = app.exec();
-    kestova::ReportUnsavedValues();
-    return result;
+    const auto load = [&wordList](Form1 &window) {
+        wordList.Adopt();
+        window.Form_Load();
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, &Form1::Form_Terminate);
+    };
+    return kestova::RunTrainer<Form1>(argc, argv, QStringLiteral("KestovaC100"), QStringLiteral("KestovaC"), load, &Form1::Form_Terminate);
 }

@@ -43,6 +43,19 @@ window_size() {
     xdotool getwindowgeometry "$wid" | sed -n 's/^ *Geometry: //p'
 }
 
+# find_window CAPTION: the visible window of process pid with exactly that
+# caption, within 4 s; prints its id.
+find_window() {
+    local id
+    for _ in $(seq 200); do
+        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && { echo "$id"; return 0; }
+        done
+        sleep 0.02
+    done
+    return 1
+}
+
 # expect_window CAPTION WxH: the caption and client size of window wid.
 expect_window() {
     [ "$(xdotool getwindowname "$wid")" = "$1" ] || fail "the caption is '$(xdotool getwindowname "$wid")', not '$1'"

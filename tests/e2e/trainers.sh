@@ -53,13 +53,7 @@ wait_exit "finger drill: SIGTERM did not end the program"
 grep -q "保存できなかったものがあります" "$E2E_TMP/program.log" || fail "finger drill: an unsaved file was not told after SIGTERM"
 start_program "$program"
 "$BIN/xtool" close "$wid"
-for _ in $(seq 200); do
-    box=$(xdotool search --onlyvisible --pid "$pid" --name '^Kestova$' 2>/dev/null | head -n1)
-    [ -n "$box" ] && break
-    sleep 0.02
-done
-[ -n "$box" ] || fail "finger drill: no box told of the unsaved file after a close"
-wid=$box
+wid=$(find_window Kestova) || fail "finger drill: no box told of the unsaved file after a close"
 focus_window
 xdotool key Return
 wait_exit "finger drill: the box did not end the program"
