@@ -5,7 +5,6 @@
 set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
-export XDG_CONFIG_HOME="$E2E_TMP/config"
 mkdir -p "$XDG_CONFIG_HOME/Kestova"
 size() { printf '[General]\ndisplaySize=%s\n' "$1" >"$XDG_CONFIG_HOME/Kestova/Kestova.conf"; }
 scaled() { awk -v w="$1" -v h="$2" -v f="$3" 'BEGIN { printf "%dx%d", int(w * f + 0.5), int(h * f + 0.5) }'; }

@@ -4,6 +4,8 @@
 
 E2E_TMP=$(mktemp -d)
 E2E_PIDS=()
+# The programs' per-user settings and data of this test alone.
+export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
 trap 'kill "${E2E_PIDS[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$E2E_TMP"' EXIT
 
 fail() {

@@ -6,7 +6,6 @@
 set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
-export XDG_CONFIG_HOME="$E2E_TMP/config"
 start_xvfb
 
 # plain KEY, thumb THUMB KEY: a keystroke, the thumb 10 ms ahead of the key.
