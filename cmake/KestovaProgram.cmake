@@ -1,6 +1,6 @@
 # kestova_program(PROGRAM CORE SOURCES... [DATA FILE]): a trainer as the
 # tests see it, the static library CORE of its window, and the executable
-# PROGRAM, which is CORE plus main.cpp. DATA, a file of the program's folder,
+# PROGRAM, which is CORE plus main.cpp and the practice record. DATA, a file of the program's folder,
 # is copied next to the executable only when none is there yet, so that a
 # build never overwrites what the user practised.
 function(kestova_program program core)
@@ -11,7 +11,7 @@ function(kestova_program program core)
   target_compile_options(${core} PRIVATE -Wall -Wextra)
 
   add_executable(${program} main.cpp)
-  target_link_libraries(${program} PRIVATE ${core})
+  target_link_libraries(${program} PRIVATE ${core} kestova_record)
 
   if(ARG_DATA)
     add_custom_target(${core}_data ALL

@@ -10,9 +10,11 @@
 
 namespace kestova {
 
-QMenu *TrainerMenu(QWidget *window)
+QMenu *TrainerMenu(QWidget *window, const std::function<void(QMenu *)> &addMore)
 {
     auto *menu = new QMenu(window);
+    if (addMore)
+        addMore(menu);
     menu->addAction(u"親指シフトの設定…"_qs, window, [window] {
         ThumbShiftDialog dialog(LoadThumbShiftSettings(), window);
         if (dialog.exec() == QDialog::Accepted)
@@ -31,11 +33,11 @@ QMenu *TrainerMenu(QWidget *window)
     return menu;
 }
 
-void AddTrainerMenu(QWidget *window)
+void AddTrainerMenu(QWidget *window, std::function<void(QMenu *)> addMore)
 {
     window->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(window, &QWidget::customContextMenuRequested, window, [window](const QPoint &at) {
-        QMenu *menu = TrainerMenu(window);
+    QObject::connect(window, &QWidget::customContextMenuRequested, window, [window, addMore](const QPoint &at) {
+        QMenu *menu = TrainerMenu(window, addMore);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(window->mapToGlobal(at));
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QMenu;
 class QWidget;
 
@@ -7,9 +9,10 @@ namespace kestova {
 
 // The right-click menu of a trainer's window, for what is not part of the
 // trainer itself: "親指シフトの設定…" and "表示の大きさ".
-void AddTrainerMenu(QWidget *window);
+// `addMore` puts in what the program has besides.
+void AddTrainerMenu(QWidget *window, std::function<void(QMenu *)> addMore = {});
 
 // The menu as it opens over `window`; the caller shows it.
-QMenu *TrainerMenu(QWidget *window);
+QMenu *TrainerMenu(QWidget *window, const std::function<void(QMenu *)> &addMore = {});
 
 } // namespace kestova

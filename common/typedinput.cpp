@@ -21,8 +21,9 @@ bool holdsNonAscii(const QString &text)
 
 } // namespace
 
+// A child of the receiver, so that whoever holds the window can find it.
 TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, ThumbShiftTyped typed)
-    : keyPress(std::move(keyPress)), thumbShiftTyped(std::move(typed)), settings(LoadThumbShiftSettings()), engine(settings)
+    : QObject(receiver), keyPress(std::move(keyPress)), thumbShiftTyped(std::move(typed)), settings(LoadThumbShiftSettings()), engine(settings)
 {
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
@@ -110,7 +111,7 @@ void TypedInput::releaseAll()
 void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
 {
     for (const ThumbStroke &stroke : strokes) {
-        type(stroke.character);
+        type(stroke.character, &stroke);
         if (thumbShiftTyped)
             thumbShiftTyped(stroke.character);
     }
@@ -171,14 +172,23 @@ void TypedInput::commitPreedit(const QString &preedit)
     }
 }
 
-void TypedInput::type(QStringView text)
+void TypedInput::type(QStringView text, const ThumbStroke *thumb)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         qint16 KeyAscii = KeyAsciiFromCharacter(text.mid(i, length));
+        const QString asked = judged ? askedFor() : QString();
         keyPress(KeyAscii);
+        if (judged)
+            judged({asked, CharacterFromKeyAscii(KeyAscii), thumb});
         i += length - 1;
     }
+}
+
+void TypedInput::watchKeystrokes(std::function<QString()> asked, std::function<void(const Keystroke &)> judgement)
+{
+    askedFor = std::move(asked);
+    judged = std::move(judgement);
 }
 
 } // namespace kestova

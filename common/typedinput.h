@@ -47,8 +47,19 @@ public:
     // Whether inputMethodEvent will take this event's preedit as typed.
     bool takesPreedit(const QInputMethodEvent *event) const;
 
-    // Raises one key press per character of `text`.
-    void type(QStringView text);
+    // Raises one key press per character of `text`; `thumb` where the
+    // thumb-shift keyboard typed it.
+    void type(QStringView text, const ThumbStroke *thumb = nullptr);
+
+    // Each keystroke as the handler judged it: what it asked for just
+    // before, what came (as the handler saw it), and for a kana of the
+    // thumb-shift keyboard, how it was struck.
+    struct Keystroke {
+        QString asked;
+        QString typed;
+        const ThumbStroke *thumb;
+    };
+    void watchKeystrokes(std::function<QString()> askedFor, std::function<void(const Keystroke &)> judged);
 
     // Settings of its own, instead of the user's saved ones (a test field).
     void useThumbShiftSettings(const ThumbShiftSettings &settings);
@@ -66,6 +77,8 @@ private:
 
     KeyPress keyPress;
     ThumbShiftTyped thumbShiftTyped;
+    std::function<QString()> askedFor;
+    std::function<void(const Keystroke &)> judged;
     bool committing = false;
     bool commitArrived = false;
     bool discardingCommits = false;

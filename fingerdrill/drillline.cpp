@@ -81,6 +81,11 @@ void Form1::ShowDrillLine()
     });
 }
 
+QString Form1::CharacterAskedFor() const
+{
+    return Label1.at(Position)->text();
+}
+
 void Form1::Text1_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {

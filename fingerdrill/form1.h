@@ -36,6 +36,8 @@ public:
     void Command1_Click(qint16 Index);
     void Text1_KeyPress(qint16 &KeyAscii);
     void Timer1_Timer();
+    // The character the line asks for now, for the practice record.
+    QString CharacterAskedFor() const;
 
     QTimer *Timer1;
     QComboBox *Combo1;

@@ -58,6 +58,11 @@ void Frame1::Form_Activate()
     kestova::ReportAndReturn([this] { ShowNextKey(); });
 }
 
+QString Frame1::CharacterAskedFor() const
+{
+    return Label1[CurrentKey]->text();
+}
+
 void Frame1::Form_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {

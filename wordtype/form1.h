@@ -34,6 +34,8 @@ public:
     void cmdUpDown_Click(qint16 Index);
     void txtCount_GotFocus();
     void Command1_Click();
+    // The character the word asks for now, for the practice record.
+    QString CharacterAskedFor() const;
 
     QLineEdit *Text1;
     QPushButton *Command1;

@@ -53,6 +53,11 @@ void Form1::ShowKeyHint(const QString &character)
     });
 }
 
+QString Form1::CharacterAskedFor() const
+{
+    return Label3->text().left(1);
+}
+
 void Form1::Text1_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {

@@ -1,0 +1,117 @@
+// The practice record with a million strokes: the progress window must be
+// drawn within 300 ms and the CSV export written within 2 s; recording must
+// add at most 5 µs (median) to a keystroke on the window's thread.
+#include "csvexport.h"
+#include "progresswindow.h"
+#include "recorddatabase.h"
+#include "strokerecorder.h"
+#include "typingbox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int StrokeCount = 1'000'000;
+
+// Sixty days of practice in sessions of a few hundred strokes, written as
+// the trainers write them.
+void fillRecord(const QString &path)
+{
+    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"_qs;
+    QRandomGenerator random(3);
+    qint64 time = QDateTime::currentMSecsSinceEpoch() - 60LL * 86'400'000;
+    std::array<std::unique_ptr<kestova::record::StrokeRecorder>, 3> recorders;
+    for (int i = 0; i < 3; ++i)
+        recorders[size_t(i)] = std::make_unique<kestova::record::StrokeRecorder>(QStringList{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs}[i], path);
+    for (int session = 0; session < StrokeCount / 300; ++session) {
+        kestova::record::StrokeRecorder &recorder = *recorders[size_t(session % 3)];
+        time += 5000 + random.bounded(5'000'000);
+        for (int i = 0; i < 300; ++i) {
+            time += 300 + random.bounded(500);
+            const QString expected = kana.mid(random.bounded(kana.size()), 1);
+            const bool hit = random.bounded(100) < 92;
+            const bool thumb = random.bounded(3) == 0;
+            recorder.add({time, expected, hit ? expected : kana.mid(random.bounded(kana.size()), 1), hit,
+                          thumb ? std::optional<qint64>(random.bounded(200) - 80) : std::nullopt, thumb});
+        }
+        if (session % 100 == 99)
+            recorder.writeNow();
+    }
+}
+
+double medianOf(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+bool report(const char *what, double value, double budget, const char *unit)
+{
+    const bool ok = value <= budget;
+    std::printf("%-42s %9.2f %s (budget %.0f %s): %s\n", what, value, unit, budget, unit, ok ? "ok" : "OVER BUDGET");
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"record.sqlite"_qs);
+    std::printf("== practice record, %d strokes ==\n", StrokeCount);
+    fillRecord(path);
+
+    std::vector<double> drawn;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        kestova::record::ProgressWindow window(path);
+        window.resize(window.sizeHint());
+        window.grab(); // drawn, as the screen would show it
+        drawn.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    const bool windowOk = report("progress window drawn", medianOf(drawn), 300, "ms");
+
+    QElapsedTimer timer;
+    timer.start();
+    QFile csv(dir.filePath(u"strokes.csv"_qs));
+    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading, path);
+    const bool exported = csv.open(QIODevice::WriteOnly) && kestova::record::WriteCsv(record.database, csv).isEmpty();
+    csv.close();
+    const bool csvOk = report("--csv of every stroke", timer.nsecsElapsed() / 1e6, 2000, "ms") && exported;
+
+    // One keystroke through a typing box, with and without the record.
+    std::vector<double> plain, recorded;
+    kestova::record::StrokeRecorder recorder(u"bench"_qs, dir.filePath(u"keystrokes.sqlite"_qs));
+    for (bool record : {false, true}) {
+        kestova::TypingBox box([](qint16 &) {}, nullptr);
+        if (record)
+            box.findChild<kestova::TypedInput *>()->watchKeystrokes([] { return u"あ"_qs; }, [&recorder](const kestova::TypedInput::Keystroke &k) {
+                recorder.add({QDateTime::currentMSecsSinceEpoch(), k.asked, k.typed, k.asked == k.typed, std::nullopt, false});
+            });
+        for (int i = 0; i < 20001; ++i) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"あ"_qs);
+            QElapsedTimer one;
+            one.start();
+            QCoreApplication::sendEvent(&box, &key);
+            (record ? recorded : plain).push_back(one.nsecsElapsed() / 1e3);
+            box.clear();
+        }
+    }
+    const bool keystrokeOk = report("recording, added to one keystroke", medianOf(recorded) - medianOf(plain), 5, "µs");
+    return windowOk && csvOk && keystrokeOk ? 0 : 1;
+}

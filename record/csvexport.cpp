@@ -1,0 +1,95 @@
+#include "csvexport.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <climits>
+#include <sqlite3.h>
+
+namespace kestova::record {
+namespace {
+
+// Local time without a conversion per row: the offset from UTC is looked up
+// once an hour of strokes, the calendar date once a day.
+class LocalTime {
+public:
+    void append(QByteArray &out, qint64 ms)
+    {
+        if (ms < hourStarts || ms >= hourStarts + 3'600'000) {
+            hourStarts = ms - ((ms % 3'600'000) + 3'600'000) % 3'600'000;
+            offset = qint64(QDateTime::fromMSecsSinceEpoch(hourStarts).offsetFromUtc()) * 1000;
+        }
+        const qint64 local = ms + offset;
+        const qint64 day = local / 86'400'000 - (local % 86'400'000 < 0);
+        if (day != shownDay)
+            shownDay = day, date = QDate(1970, 1, 1).addDays(day).toString(u"yyyy-MM-dd"_qs).toLatin1();
+        qint64 inDay = local - day * 86'400'000;
+        char clock[] = "THH:MM:SS.mmm";
+        for (auto [at, value] : {std::pair{1, inDay / 3'600'000}, {4, inDay / 60'000 % 60}, {7, inDay / 1000 % 60}})
+            clock[at] = char('0' + value / 10), clock[at + 1] = char('0' + value % 10);
+        clock[10] = char('0' + inDay % 1000 / 100), clock[11] = char('0' + inDay % 100 / 10), clock[12] = char('0' + inDay % 10);
+        out += date;
+        out += clock;
+    }
+
+private:
+    qint64 hourStarts = -1, offset = 0, shownDay = LLONG_MIN;
+    QByteArray date;
+};
+
+// A field as CSV takes it: quoted where it holds a comma, a quote or a line break.
+void appendField(QByteArray &out, QByteArrayView bytes)
+{
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
+        out += '"' + bytes.toByteArray().replace("\"", "\"\"") + '"';
+    else
+        out.append(bytes);
+}
+
+} // namespace
+
+QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
+{
+    // A million rows through QSqlQuery cost seconds in copies; SQLite's own
+    // interface, on the same connection, hands each field over as it stands.
+    const QVariant handle = database.driver()->handle();
+    if (!database.isOpen() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return u"練習の記録が開いていません。"_qs;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3_stmt *rows = nullptr;
+    if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
+        return QString::fromUtf8(sqlite3_errmsg(connection));
+    const auto text = [&](int column) {
+        return QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(rows, column)), sqlite3_column_bytes(rows, column));
+    };
+    QByteArray buffer = "time,program,expected,typed,hit,thumb_ms\n";
+    LocalTime time;
+    QString problem;
+    int step;
+    while (problem.isEmpty() && (step = sqlite3_step(rows)) == SQLITE_ROW) {
+        time.append(buffer, sqlite3_column_int64(rows, 0));
+        for (int column : {1, 2, 3}) {
+            buffer += ',';
+            appendField(buffer, text(column));
+        }
+        buffer += sqlite3_column_int(rows, 4) ? ",1," : ",0,";
+        if (sqlite3_column_type(rows, 5) != SQLITE_NULL)
+            buffer += QByteArray::number(sqlite3_column_int64(rows, 5));
+        buffer += '\n';
+        if (buffer.size() > 1 << 16) {
+            if (out.write(buffer) != buffer.size())
+                problem = out.errorString();
+            buffer.clear();
+        }
+    }
+    if (problem.isEmpty() && step != SQLITE_DONE)
+        problem = QString::fromUtf8(sqlite3_errmsg(connection));
+    sqlite3_finalize(rows);
+    if (problem.isEmpty() && out.write(buffer) != buffer.size())
+        problem = out.errorString();
+    return problem;
+}
+
+} // namespace kestova::record

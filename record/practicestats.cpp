@@ -1,0 +1,136 @@
+#include "practicestats.h"
+
+#include "keyboardmap.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestova::record {
+namespace {
+
+constexpr qint64 DayMs = 86'400'000;
+
+} // namespace
+
+std::optional<double> Totals::kanaPerMinute() const
+{
+    return activeMs > 0 ? std::optional(hits * 60'000.0 / activeMs) : std::nullopt;
+}
+
+std::optional<double> Totals::accuracy() const
+{
+    return strokes > 0 ? std::optional(hits * 100.0 / strokes) : std::nullopt;
+}
+
+Totals &Totals::operator+=(const Totals &other)
+{
+    activeMs += other.activeMs, strokes += other.strokes, hits += other.hits;
+    return *this;
+}
+
+PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
+{
+    // Days are local days, as the recorder counted them.
+    const qint64 offset = qint64(now.offsetFromUtc()) * 1000;
+    today = int((now.toMSecsSinceEpoch() + offset) / DayMs);
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    const auto run = [&](const QString &sql) {
+        if (!query.exec(sql) && problem.isEmpty())
+            problem = query.lastError().text();
+        return query.isActive();
+    };
+
+    if (run(u"SELECT day, program, strokes, hits, active_ms FROM days ORDER BY day"_qs)) {
+        while (query.next()) {
+            const int day = query.value(0).toInt();
+            const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong()};
+            auto &periods = perProgram[query.value(1).toString()];
+            periods[AllTime] += totals;
+            if (today - day < 7)
+                periods[LastSevenDays] += totals;
+            if (day == today)
+                periods[Today] += totals;
+            const QDate date = QDate(1970, 1, 1).addDays(day);
+            if (practiceDays.isEmpty() || practiceDays.last().day != date)
+                practiceDays.append({date, {}});
+            practiceDays.last().totals += totals;
+        }
+    }
+    if (run(u"SELECT expected, typed, count FROM kana"_qs)) {
+        while (query.next()) {
+            const QString expected = query.value(0).toString(), typed = query.value(1).toString();
+            const qint64 count = query.value(2).toLongLong();
+            KanaTally &tally = byKana[expected];
+            tally.kana = expected;
+            tally.attempts += count;
+            if (typed != expected)
+                tally.misses += count, mistakes.append({expected, typed, count});
+        }
+    }
+    if (run(u"SELECT bin, count, total, squares FROM thumbs"_qs)) {
+        double sum = 0, squares = 0;
+        while (query.next()) {
+            thumb.bins[query.value(0).toInt()] = query.value(1).toLongLong();
+            thumb.count += query.value(1).toLongLong();
+            sum += query.value(2).toDouble(), squares += query.value(3).toDouble();
+        }
+        if (thumb.count) {
+            thumb.mean = sum / thumb.count;
+            thumb.spread = std::sqrt(std::max(0.0, squares / thumb.count - thumb.mean * thumb.mean));
+        }
+    }
+    for (const KeyFrame &key : KeyboardLayout) {
+        for (const char16_t *shifted : {key.thumbShift.caption, key.otherThumb}) {
+            if (!*shifted)
+                continue;
+            const QString kana = QString::fromUtf16(shifted), plain = QString::fromUtf16(key.plain.caption);
+            thumb.thumbKanaAttempts += byKana.value(kana).attempts;
+            for (const Confusion &mistake : std::as_const(mistakes))
+                thumb.thumbKanaPlain += mistake.expected == kana && mistake.typed == plain ? mistake.count : 0;
+        }
+    }
+}
+
+// All together: the programs' practice added up.
+std::array<Totals, PeriodCount> PracticeStats::totals(const QString &program) const
+{
+    if (!program.isEmpty())
+        return perProgram.value(program);
+    std::array<Totals, PeriodCount> together;
+    for (const auto &periods : perProgram) {
+        for (int period = 0; period < PeriodCount; ++period)
+            together[size_t(period)] += periods[size_t(period)];
+    }
+    return together;
+}
+
+QList<KanaTally> PracticeStats::weakest(int count, int fewestAttempts) const
+{
+    QList<KanaTally> tallies;
+    for (const KanaTally &tally : byKana) {
+        if (tally.attempts >= fewestAttempts && tally.misses > 0)
+            tallies.append(tally);
+    }
+    // The highest share of misses first; more attempts first among equals.
+    std::sort(tallies.begin(), tallies.end(), [](const KanaTally &a, const KanaTally &b) {
+        const qint64 left = a.misses * b.attempts, right = b.misses * a.attempts;
+        return left != right ? left > right : a.attempts != b.attempts ? a.attempts > b.attempts : a.kana < b.kana;
+    });
+    return tallies.mid(0, count);
+}
+
+QList<Confusion> PracticeStats::confusions(int count) const
+{
+    QList<Confusion> sorted = mistakes;
+    std::sort(sorted.begin(), sorted.end(), [](const Confusion &a, const Confusion &b) {
+        return a.count != b.count ? a.count > b.count : std::tie(a.expected, a.typed) < std::tie(b.expected, b.typed);
+    });
+    return sorted.mid(0, count);
+}
+
+} // namespace kestova::record

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QMap>
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace kestova::record {
+
+// Practice over a stretch of time: the active time (pauses over 10 s left
+// out), the strokes and the hits among them.
+struct Totals {
+    qint64 activeMs = 0, strokes = 0, hits = 0;
+    std::optional<double> kanaPerMinute() const; // hits per minute of active time
+    std::optional<double> accuracy() const;      // percent
+    Totals &operator+=(const Totals &other);
+};
+
+enum Period { Today, LastSevenDays, AllTime };
+inline constexpr int PeriodCount = 3;
+
+struct DayTotals {
+    QDate day;
+    Totals totals;
+};
+
+struct KanaTally {
+    QString kana;
+    qint64 attempts = 0, misses = 0;
+};
+
+struct Confusion {
+    QString expected, typed;
+    qint64 count = 0;
+};
+
+// The thumb's press minus the key's, in 10 ms bins by their lower end.
+struct ThumbTiming {
+    QMap<int, qint64> bins;
+    qint64 count = 0;
+    double mean = 0, spread = 0;
+    // Kana asked for that take a thumb, and how many of those came out as
+    // the plain kana of their key: a thumb too late or too early.
+    qint64 thumbKanaAttempts = 0, thumbKanaPlain = 0;
+};
+
+// What the progress window shows, read from the record's summaries.
+class PracticeStats {
+public:
+    // `now` decides what "today" is.
+    explicit PracticeStats(const QSqlDatabase &database, const QDateTime &now = QDateTime::currentDateTime());
+
+    QStringList programs() const { return perProgram.keys(); }
+    // One program's, or all together (their sum) for "".
+    std::array<Totals, PeriodCount> totals(const QString &program = {}) const;
+    QList<DayTotals> days() const { return practiceDays; } // oldest first
+    const QHash<QString, KanaTally> &kana() const { return byKana; }
+    QList<KanaTally> weakest(int count = 10, int fewestAttempts = 5) const;
+    QList<Confusion> confusions(int count = 10) const;
+    const ThumbTiming &thumbTiming() const { return thumb; }
+    // Why the record could not be read, if it could not.
+    QString problem;
+
+private:
+    QMap<QString, std::array<Totals, PeriodCount>> perProgram;
+    QList<DayTotals> practiceDays;
+    int today = 0;
+    QHash<QString, KanaTally> byKana;
+    QList<Confusion> mistakes;
+    ThumbTiming thumb;
+};
+
+} // namespace kestova::record

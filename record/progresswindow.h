@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QTabWidget;
+
+namespace kestova::record {
+
+class PracticeStats;
+
+// "練習の記録": how fast and how accurately the learner types, today, over the
+// last 7 days and all time, per trainer and all together; kana per minute
+// and accuracy day by day; the keyboard coloured by misses, the weakest
+// kana and what was typed in their place; and when the thumb comes.
+class ProgressWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ProgressWindow(const QString &recordPath = {}, QWidget *parent = nullptr);
+
+    QTabWidget *tabs;
+
+private:
+    QWidget *summaryPage(const PracticeStats &stats);
+    QWidget *keysPage(const PracticeStats &stats);
+    QWidget *thumbPage(const PracticeStats &stats);
+};
+
+// The trainers' names as the learner knows them.
+QString ProgramName(const QString &program);
+
+} // namespace kestova::record
