@@ -5,14 +5,13 @@
 #include "recorddatabase.h"
 #include "usersettings.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
+#include <QAreaSeries>
+#include <QLegendMarker>
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
-#include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -74,6 +73,7 @@ QChartView *dailyChart(const PracticeStats &stats)
         series->attachAxis(dates), series->attachAxis(values);
     if (perMinute->max() <= 0)
         perMinute->setMax(10);
+    perMinute->applyNiceNumbers();
     return chartView(chart);
 }
 
@@ -127,6 +127,8 @@ QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
         }
     }
     table->resizeColumnsToContents();
+    table->resizeRowsToContents();
+    table->setMinimumHeight(table->horizontalHeader()->height() + table->rowCount() * table->rowHeight(0) + 2 * table->frameWidth());
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(table);
     layout->addWidget(dailyChart(stats));
@@ -156,29 +158,40 @@ QWidget *ProgressWindow::thumbPage(const PracticeStats &stats)
     const ThumbTiming &timing = stats.thumbTiming();
     const int window = LoadThumbShiftSettings().windowMs;
     auto *chart = new QChart;
-    chart->setTitle(u"親指キーの押す時刻 − 文字キーの押す時刻（10 ミリ秒ごと）"_qs);
-    auto *inside = new QBarSet(u"判定時間（±%1 ミリ秒）の内"_qs.arg(window)), *outside = new QBarSet(u"外"_qs);
-    outside->setColor(QColor(180, 180, 180));
-    QStringList bins;
-    const int first = timing.bins.isEmpty() ? -window : qMax(-300, qMin(-window, timing.bins.firstKey()));
-    const int last = timing.bins.isEmpty() ? window : qMin(300, qMax(window, timing.bins.lastKey() + 10));
-    for (int bin = first - ((first % 10) + 10) % 10; bin < last; bin += 10) {
-        const bool within = bin >= -window && bin < window;
-        *inside << (within ? timing.bins.value(bin) : 0);
-        *outside << (within ? 0 : timing.bins.value(bin));
-        bins.append(QString::number(bin));
+    chart->setTitle(u"親指キーを押した時刻 − 文字キーを押した時刻（10 ミリ秒ごと）"_qs);
+    // Bars as steps over milliseconds, inside the judgement window and out
+    // of it, and the window's ends as lines.
+    auto *insideTop = new QLineSeries, *outsideTop = new QLineSeries;
+    qint64 highest = 1;
+    for (auto bin = timing.bins.cbegin(); bin != timing.bins.cend(); ++bin) {
+        QLineSeries *top = bin.key() >= -window && bin.key() < window ? insideTop : outsideTop;
+        *top << QPointF(bin.key(), 0) << QPointF(bin.key(), bin.value()) << QPointF(bin.key() + 10, bin.value()) << QPointF(bin.key() + 10, 0);
+        highest = qMax(highest, bin.value());
     }
-    auto *series = new QStackedBarSeries;
-    series->append(inside);
-    series->append(outside);
-    chart->addSeries(series);
-    auto *axis = new QBarCategoryAxis;
-    axis->append(bins);
-    auto *counts = new QValueAxis;
+    auto *inside = new QAreaSeries(insideTop), *outside = new QAreaSeries(outsideTop);
+    inside->setName(u"判定時間（±%1 ミリ秒）の内"_qs.arg(window));
+    outside->setName(u"外"_qs);
+    outside->setColor(QColor(170, 170, 170));
+    auto *ms = new QValueAxis, *counts = new QValueAxis;
+    const int first = timing.bins.isEmpty() ? -window : qMin(-window, timing.bins.firstKey());
+    const int last = timing.bins.isEmpty() ? window : qMax(window, timing.bins.lastKey() + 10);
+    ms->setRange(first - 10, last + 10);
+    ms->setLabelFormat(u"%d"_qs);
+    counts->setRange(0, highest);
     counts->setLabelFormat(u"%d"_qs);
-    chart->addAxis(axis, Qt::AlignBottom);
+    chart->addAxis(ms, Qt::AlignBottom);
     chart->addAxis(counts, Qt::AlignLeft);
-    series->attachAxis(axis), series->attachAxis(counts);
+    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(inside), static_cast<QAbstractSeries *>(outside)})
+        chart->addSeries(series), series->attachAxis(ms), series->attachAxis(counts);
+    for (int end : {-window, window}) {
+        auto *line = new QLineSeries;
+        *line << QPointF(end, 0) << QPointF(end, highest);
+        line->setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+        chart->addSeries(line), line->attachAxis(ms), line->attachAxis(counts);
+        chart->legend()->markers(line).value(0)->setVisible(false);
+    }
+    ms->applyNiceNumbers();
+    counts->applyNiceNumbers();
 
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);

@@ -1,0 +1,29 @@
+// demo_record PATH: three weeks of plausible practice in a new practice
+// record at PATH, for looking at the progress window and for its pictures.
+#include "strokerecorder.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QRandomGenerator>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをんがぎぐぱ"_qs;
+    QRandomGenerator random(5);
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() - 20LL * 86'400'000;
+    for (int program = 0; program < 3; ++program) {
+        kestova::record::StrokeRecorder recorder(QStringList{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs}[program], QString::fromLocal8Bit(argv[1]));
+        qint64 time = start + program * 3'600'000;
+        for (int i = 0; i < 6000; ++i) {
+            time += i % 300 ? 300 + random.bounded(900 - i / 10) : 86'400'000 / 5;
+            const QString asked = kana.mid(random.bounded(kana.size()), 1);
+            const bool hit = random.bounded(100) < 85 + i / 600;
+            const bool thumb = random.bounded(3) == 0;
+            recorder.add({time, asked, hit ? asked : kana.mid(random.bounded(kana.size()), 1), hit,
+                          thumb ? std::optional<qint64>(random.bounded(160) - 60) : std::nullopt, thumb});
+        }
+    }
+}
