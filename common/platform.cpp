@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestova {
@@ -28,16 +30,34 @@ void endRealProgram()
     std::_Exit(0);
 }
 
-// Works before the application object exists, so that start-up can begin
-// reading the program's files early.
-QString realProgramFolder()
+// The folder of the running program's file, as bytes.
+QByteArray executableFolder()
 {
     char path[4096];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
     if (length <= 0 || length == sizeof path)
-        return QCoreApplication::applicationDirPath();
+        return NativePath(QCoreApplication::applicationDirPath());
     const QByteArrayView program(path, length);
-    return PathFromNative(program.first(program.lastIndexOf('/')));
+    return program.first(program.lastIndexOf('/')).toByteArray();
+}
+
+// Works before the application object exists, so that start-up can begin
+// reading the program's files early.
+QString realProgramFolder()
+{
+    // A program installed on the system keeps nothing beside itself, even
+    // when run by an administrator who could write there.
+    const QByteArray own = executableFolder();
+    if (!own.startsWith("/usr/") && ::access(own.constData(), W_OK) == 0)
+        return PathFromNative(own);
+    const QByteArray home = qgetenv("HOME");
+    QByteArray data = qgetenv("XDG_DATA_HOME");
+    if (data.isEmpty() || !data.startsWith('/'))
+        data = home + "/.local/share";
+    const QString folder = PathFromNative(data + "/Kestova");
+    ::mkdir(data.constData(), 0700);
+    ::mkdir(NativePath(folder).constData(), 0700);
+    return folder;
 }
 
 MessageHandler messageHandler = showRealMessage;
@@ -88,6 +108,25 @@ void EndProgramNow()
 QString ProgramFolder()
 {
     return folderHandler();
+}
+
+void ProvideShippedFile(const QString &name)
+{
+    const QByteArray target = NativePath(ProgramFolder() + u'/' + name);
+    if (::access(target.constData(), F_OK) == 0)
+        return;
+    QFile shipped(PathFromNative(executableFolder() + "/../share/kestova/") + name);
+    if (!shipped.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = shipped.readAll();
+    // Made exclusively: a file another start made meanwhile stays as it is.
+    const int file = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file < 0)
+        return;
+    const bool whole = ::write(file, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(file);
+    if (!whole)
+        ::unlink(target.constData());
 }
 
 QByteArray NativePath(const QString &path)

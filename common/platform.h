@@ -26,8 +26,18 @@ void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon ic
 // nothing is saved.
 [[noreturn]] void EndProgramNow();
 
-// The folder that holds the running program; callable before QApplication.
+// The folder that holds the program's files: its own folder where it may
+// write there (a build, a portable install), else, and for a program
+// installed on the system under /usr, the user's data folder
+// ${XDG_DATA_HOME:-~/.local/share}/Kestova, made if missing. Callable
+// before QApplication.
 QString ProgramFolder();
+
+// Puts the shipped file `name` (from share/kestova beside the program's
+// bin folder) into ProgramFolder() where none is there yet, so that an
+// installed trainer starts with its lists; a file of the user's is never
+// replaced.
+void ProvideShippedFile(const QString &name);
 
 // File names as the system has them, bytes, and as text, without loss: a
 // byte that is no UTF-8 becomes a lone surrogate U+DC80..U+DCFF and back, so

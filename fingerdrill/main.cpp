@@ -4,6 +4,7 @@
 int main(int argc, char *argv[])
 {
     using fingerdrill::Form1;
+    kestova::ProvideShippedFile(QStringLiteral("Mirelo.ini"));
     return kestova::RunTrainer<Form1>(argc, argv, QStringLiteral("Kestova100"), QStringLiteral("Kestova"),
                                       &Form1::Form_Load, &Form1::Form_Unload);
 }

@@ -11,11 +11,14 @@ DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
 APPLICATIONS=$DATA_HOME/applications
 ICONS=$DATA_HOME/icons/hicolor/scalable/apps
 
-# program|icon|English name|Japanese name|what it drills|shipped data file
+# program|menu entry and icon, as the Debian package names them too|shipped data file
+# One name for both installs: a user who has both sees each trainer once in
+# the menu, from this folder, until it is uninstalled.
 TRAINERS=(
-    "Kestova100|kestova-fingerdrill|Kestova finger drill|Kestova 指別練習|Type random kana of one finger, strictly from the left|fingerdrill/Mirelo.ini"
-    "KestovaC100|kestova-wordtype|Kestova word typing|Kestova 単語練習|Type words in kana with the keyboard map as a guide|wordtype/text.ini"
-    "KestovaB100|kestova-keydrill|Kestova key positions|Kestova キー位置練習|Find each kana's key on the thumb-shift keyboard|"
+    "Kestova100|kestova-fingerdrill|fingerdrill/Mirelo.ini"
+    "KestovaC100|kestova-wordtype|wordtype/text.ini"
+    "KestovaB100|kestova-keydrill|"
+    "KestovaRecord|kestova-record|"
 )
 
 # A path as the Exec key of a desktop entry takes it: quoted, with the
@@ -38,33 +41,27 @@ replace_file() {
 }
 
 install_bundle() {
-    local bin=$1 source=$2 dir=$3 entry program icon name name_ja comment data
+    local bin=$1 source=$2 dir=$3 entry program icon data line
     case "$dir" in
         *$'\n'*) echo "kestova: a folder name with a line break cannot go into a menu entry" >&2; exit 2 ;;
     esac
     mkdir -p "$dir" "$APPLICATIONS" "$ICONS"
     dir=$(cd "$dir" && pwd)
     for entry in "${TRAINERS[@]}"; do
-        IFS='|' read -r program icon name name_ja comment data <<<"$entry"
+        IFS='|' read -r program icon data <<<"$entry"
         replace_file "$bin/$program" "$dir/$program"
         chmod 755 "$dir/$program"
         if [ -n "$data" ] && [ ! -e "$dir/${data##*/}" ]; then
             cp "$source/$data" "$dir/${data##*/}"
         fi
         replace_file "$source/data/icons/$icon.svg" "$ICONS/$icon.svg"
-        cat >"$APPLICATIONS/$icon.desktop.new" <<DESKTOP
-[Desktop Entry]
-Type=Application
-Version=1.0
-Name=$name
-Name[ja]=$name_ja
-Comment=$comment
-Exec=$(desktop_quoted "$dir/$program")
-Icon=$icon
-Terminal=false
-Categories=Education;
-Keywords=kana;thumb-shift;NICOLA;typing;親指シフト;タイピング;
-DESKTOP
+        # The package's menu entry, started from this folder.
+        while IFS= read -r line; do
+            case "$line" in
+                Exec=*) line="Exec=$(desktop_quoted "$dir/$program")" ;;
+            esac
+            printf '%s\n' "$line"
+        done <"$source/data/$icon.desktop" >"$APPLICATIONS/$icon.desktop.new"
         mv -f "$APPLICATIONS/$icon.desktop.new" "$APPLICATIONS/$icon.desktop"
     done
     refresh_menus

@@ -5,6 +5,7 @@
 int main(int argc, char *argv[])
 {
     using wordtype::Form1;
+    kestova::ProvideShippedFile(QStringLiteral("text.ini"));
     // A long word list is parsed while Qt starts up.
     kestova::IniPrefetch wordList(kestova::ProgramFolder() + QStringLiteral("/text.ini"));
     const auto load = [&wordList](Form1 &window) {

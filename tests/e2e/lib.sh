@@ -6,7 +6,10 @@ E2E_TMP=$(mktemp -d)
 E2E_PIDS=()
 # The programs' per-user settings and data of this test alone.
 export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
-trap 'kill "${E2E_PIDS[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$E2E_TMP"' EXIT
+# What a script changed on the machine besides its scratch folder, put back
+# once its programs are gone: a script that installs or adds a user says how.
+undo() { :; }
+trap 'kill "${E2E_PIDS[@]}" 2>/dev/null; wait 2>/dev/null; undo; rm -rf "$E2E_TMP"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
