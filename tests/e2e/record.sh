@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The practice record as the trainers keep it: real keystrokes in each
+# trainer, exported with KestovaRecord --csv after a close; a kill -9 loses
+# the last second at most; two trainers write at once; a broken record is
+# set aside, the learner told, and practice goes on.
+set -u
+BIN=$1
+. "$(dirname "$0")/lib.sh"
+start_xvfb
+strokes() { "$BIN/KestovaRecord" --csv - | tail -n +2 | grep -c ",$1,"; }
+# A three times alone (う), then with the left thumb 10 ms ahead (を).
+type_kana() {
+    for _ in 1 2 3; do "$BIN/xtool" keys "d38 w20 u38 w30"; done
+    "$BIN/xtool" keys "d102 w10 d38 w20 u38 u102"
+    sleep 0.1
+}
+copy() { folder=$(dirname "$(scratch_copy "$1")"); cp "$BIN"/*.ini "$folder/"; echo "$folder/$1"; }
+
+for program in Kestova100 KestovaC100 KestovaB100; do
+    start_program "$(copy $program)"
+    focus_window
+    type_kana
+    close_window
+    rows=$("$BIN/KestovaRecord" --csv - | grep ",$program,")
+    [ "$(cut -d, -f4 <<<"$rows" | tr -d '\n')" = "うううを" ] || fail "$program: the record holds $(cut -d, -f4 <<<"$rows" | tr -d '\n')"
+    thumb=$(tail -n1 <<<"$rows" | cut -d, -f6)
+    [ -n "$thumb" ] && [ "$thumb" -ge -20 ] && [ "$thumb" -le 0 ] || fail "$program: the thumb came $thumb ms after the key, not about -10"
+    awk -F, '{ if (($3 == $4) != $5) exit 1 }' <<<"$rows" || fail "$program: a stroke's hit is not what it typed"
+done
+
+# Killed hard: what was written a second before is there.
+start_program "$E2E_TMP/Kestova100/Kestova100"
+focus_window
+type_kana
+sleep 1.5
+type_kana
+kill -9 "$pid"
+wait "$pid" 2>/dev/null
+kept=$(strokes Kestova100)
+[ "$kept" -ge 8 ] && [ "$kept" -le 12 ] || fail "after kill -9 the record holds $kept finger-drill strokes, not 8 to 12"
+
+# Two key drills at once, each typed at in turn.
+start_program "$E2E_TMP/KestovaB100/KestovaB100"
+drills=("$pid $wid")
+start_program "$E2E_TMP/KestovaB100/KestovaB100"
+drills+=("$pid $wid")
+for round in 1 2 close; do
+    for drill in "${drills[@]}"; do
+        read -r pid wid <<<"$drill"
+        focus_window
+        [ $round = close ] && close_window || type_kana
+    done
+done
+[ "$(strokes KestovaB100)" = 20 ] || fail "two key drills at once: $(strokes KestovaB100) strokes, not 4 + 16"
+
+# A record that is no database.
+head -c 8192 /dev/urandom >"$XDG_DATA_HOME/Kestova/record.sqlite"
+start_program "$E2E_TMP/KestovaB100/KestovaB100"
+drill=$wid
+wid=$(find_window KestovaB) || fail "a broken record was not told"
+focus_window
+xdotool key Return
+wid=$drill
+focus_window
+type_kana
+close_window
+ls "$XDG_DATA_HOME/Kestova/"record.sqlite.broken-* >/dev/null 2>&1 || fail "the broken record was not set aside"
+[ "$(strokes KestovaB100)" = 4 ] || fail "after a broken record the practice was not recorded afresh"
+echo "record end-to-end: ok"
