@@ -52,11 +52,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, PickRandomIndex(qint16(32767)));
     }
 
-    void classicGeneratorKeepsItsSequence()
+    void jumpingAheadIsDrawing()
     {
-        ClassicGenerator generator; // the classic run-time's first values, before any re-seeding
-        for (float value : {0.7055475f, 0.5334240f, 0.5795186f, 0.2895625f, 0.3019480f})
-            QCOMPARE(generator.Next(), value);
         for (int count : {0, 1, 2, 3, 568, 999, 1000}) { // jumping ahead is drawing
             ClassicGenerator jumped, drawn;
             jumped.Reseed(12345.678f);
