@@ -24,7 +24,7 @@ shoot() {
     start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
     [ "$(window_size)" = "$size" ] || fail "$program: size is $(window_size), not $size"
     focus_window
-    "$BIN/xtool" grab "$wid" "$OUT/$picture" || fail "$program: cannot grab the window"
+    import -window "$wid" "PNG24:$OUT/$picture" || fail "$program: cannot grab the window"
     close_window
     echo "$OUT/$picture"
 }

@@ -40,7 +40,7 @@ for desktop in /usr/share/applications/kestova-*.desktop; do
     # as the runtime folder too, so that Qt leaves none behind in /tmp.
     start_program setpriv --reuid="$user" --regid="$user" --init-groups \
         env -i HOME="$home" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin LANG=C.UTF-8 "$program"
-    "$BIN/xtool" close "$wid"
+    xtool close "$wid"
     wait_exit "$program did not end after its window was closed"
 done
 for file in Mirelo.ini text.ini; do

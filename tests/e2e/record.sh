@@ -10,8 +10,8 @@ start_xvfb
 strokes() { "$BIN/KestovaRecord" --csv - | tail -n +2 | grep -c ",$1,"; }
 # A three times alone (う), then with the left thumb 10 ms ahead (を).
 type_kana() {
-    for _ in 1 2 3; do "$BIN/xtool" keys "d38 w20 u38 w30"; done
-    "$BIN/xtool" keys "d102 w10 d38 w20 u38 u102"
+    for _ in 1 2 3; do xtool keys "d38 w20 u38 w30"; done
+    xtool keys "d102 w10 d38 w20 u38 u102"
     sleep 0.1
 }
 copy() { folder=$(dirname "$(scratch_copy "$1")"); cp "$BIN"/*.ini "$folder/"; echo "$folder/$1"; }

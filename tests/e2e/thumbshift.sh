@@ -9,8 +9,8 @@ BIN=$1
 start_xvfb
 
 # plain KEY, thumb THUMB KEY: a keystroke, the thumb 10 ms ahead of the key.
-plain() { "$BIN/xtool" keys "d$1 w20 u$1"; sleep 0.05; }
-thumb() { "$BIN/xtool" keys "d$1 w10 d$2 w20 u$2 u$1"; sleep 0.05; }
+plain() { xtool keys "d$1 w20 u$1"; sleep 0.05; }
+thumb() { xtool keys "d$1 w10 d$2 w20 u$2 u$1"; sleep 0.05; }
 
 words=$(scratch_copy KestovaC100)
 printf '[システム]\n繰り返し回数=2\n[テキスト]\n1=はね\n2=ねぎ\n' | write_cp932 "$(dirname "$words")/text.ini"

@@ -52,7 +52,7 @@ kill -TERM "$pid"
 wait_exit "finger drill: SIGTERM did not end the program"
 grep -q "保存できなかったものがあります" "$E2E_TMP/program.log" || fail "finger drill: an unsaved file was not told after SIGTERM"
 start_program "$program"
-"$BIN/xtool" close "$wid"
+xtool close "$wid"
 wid=$(find_window Kestova) || fail "finger drill: no box told of the unsaved file after a close"
 focus_window
 xdotool key Return
