@@ -54,10 +54,13 @@ QString realProgramFolder()
     QByteArray data = qgetenv("XDG_DATA_HOME");
     if (data.isEmpty() || !data.startsWith('/'))
         data = home + "/.local/share";
-    const QString folder = PathFromNative(data + "/Kestova");
+    // Each missing folder on the way, private to the user as XDG asks:
+    // a new user has no ~/.local yet.
+    data += "/Kestova";
+    for (qsizetype slash = data.indexOf('/', 1); slash != -1; slash = data.indexOf('/', slash + 1))
+        ::mkdir(data.left(slash).constData(), 0700);
     ::mkdir(data.constData(), 0700);
-    ::mkdir(NativePath(folder).constData(), 0700);
-    return folder;
+    return PathFromNative(data);
 }
 
 MessageHandler messageHandler = showRealMessage;
