@@ -48,10 +48,6 @@ QString describe(const PracticeStats &stats, const QString &what)
     QStringList parts;
     if (what.startsWith(u"totals"))
         return totals(what.mid(7) == u"*" ? QString() : what.mid(7));
-    if (what == u"speed") {
-        const Totals all = stats.totals()[AllTime];
-        return u"%1 %2"_qs.arg(all.kanaPerMinute().value_or(-1)).arg(all.accuracy().value_or(-1));
-    }
     if (what == u"weakest")
         for (const KanaTally &tally : stats.weakest())
             parts.append(u"%1 %2/%3"_qs.arg(tally.kana).arg(tally.misses).arg(tally.attempts));
@@ -83,7 +79,6 @@ private slots:
     void figures_data()
     {
         AddRows<Figures>({{"pauses over 10 s are left out", "30 F あ あ;29 F い い;28 F う う;8 F え え;7 F お お", "totals Kestova100", u"3000/5/5 3000/5/5 3000/5/5"_qs},
-            {"kana per minute of active time, accuracy", "4 F あ あ;3 F い い;2 F う う;1 F え お", "speed", u"60 75"_qs},
             {"today, the last 7 days, all time", "10 W あ あ;259200 W い い;864000 W う う", "totals KestovaC100", u"0/1/1 0/2/2 0/3/3"_qs},
             {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3 3000/4/3 3000/4/3"_qs},
             {"practice days", "10 F あ あ;86400 F い い;86401 W う う", "days", u"1206:2, 1207:1"_qs},
