@@ -119,6 +119,10 @@ QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
     if (!Handles(keyCode) || down.contains(keyCode))
         return {};
     down.append(keyCode);
+    // X11 repeats a key held down as a release and a press at one time: the
+    // key is still held, and types nothing more.
+    if (lastRelease && lastRelease->keyCode == keyCode && lastRelease->time == time)
+        return {};
     QList<ThumbStroke> out = TimeReached(time);
     const Press press{keyCode, time};
     if (thumbHand(keyCode) != Hand::None) {
@@ -150,6 +154,7 @@ QList<ThumbStroke> ThumbShiftEngine::KeyUp(int keyCode, qint64 time)
 {
     if (!down.removeOne(keyCode))
         return {};
+    lastRelease = Press{keyCode, time};
     QList<ThumbStroke> out = TimeReached(time);
     if (character && character->keyCode == keyCode) {
         decideCharacter(out, thumb && !thinOverlap(time));

@@ -55,7 +55,8 @@ public:
     bool Handles(int keyCode) const;
 
     // Each returns the characters decided by the event, in order. Presses of
-    // a key already down (auto-repeat) and releases without a press are ignored.
+    // a key already down, or released at the same time (auto-repeat), and
+    // releases without a press are ignored.
     QList<ThumbStroke> KeyDown(int keyCode, qint64 time);
     QList<ThumbStroke> KeyUp(int keyCode, qint64 time);
     // When a pending decision falls due without a key event.
@@ -87,6 +88,7 @@ private:
     QList<int> down; // keys held, to tell auto-repeat and releases without a press
     std::optional<Press> character; // pressed, not yet decided
     std::optional<Press> thumb;     // pressed, not yet given to a character
+    std::optional<Press> lastRelease;
 };
 
 } // namespace kestova

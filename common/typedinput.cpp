@@ -70,8 +70,8 @@ qint64 TypedInput::timeOf(const QKeyEvent *event)
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
     if (forThumbShift(event)) {
-        if (!event->isAutoRepeat()) // a key held down never types again
-            typeStrokes(engine.KeyDown(int(event->nativeScanCode()), timeOf(event)));
+        // Auto-repeat as the engine tells it: X marks only some repeats.
+        typeStrokes(engine.KeyDown(int(event->nativeScanCode()), timeOf(event)));
         decideWhenDue();
         return KeyUse::ThumbShift;
     }
@@ -88,7 +88,7 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 // Releases count whatever the modifiers now, so that no key stays down for the engine.
 void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 {
-    if (settings.enabled && !event->isAutoRepeat() && engine.Handles(int(event->nativeScanCode()))) {
+    if (settings.enabled && engine.Handles(int(event->nativeScanCode()))) {
         typeStrokes(engine.KeyUp(int(event->nativeScanCode()), timeOf(event)));
         decideWhenDue();
     }

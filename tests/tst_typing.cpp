@@ -117,6 +117,8 @@ private slots:
             {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_qs},
             {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_qs}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_qs},
             {"a thumb alone types nothing", "L+0 L-50 R+100 R-400", {}}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_qs},
+            {"X11 auto-repeat: release and press at one time", "d+0 d-660 d+660 d-700 d+700 d-740", u"て@100"_qs},
+            {"a thumb held and repeated", "L+0 L-660 L+660 L-700 L+700 a+710 a-720 L-730", u"う@720"_qs},
             {"release without a press", "a-10 k+20 k-40", u"き@40"_qs}, {"key outside the layout", "?+0 a+10 a-20", u"う@20"_qs},
             {"both thumbs: the later one", "L+0 R+10 a+20", u"ヴ<-10>@20"_qs},
             {"twenty keys held", "q+0 w+1 e+2 r+3 t+4 y+5 u+6 i+7 o+8 p+9 a+10 s+11 d+12 f+13 g+14 h+15 j+16 k+17 l+18 ;+19 x+400 x-410",

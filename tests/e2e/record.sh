@@ -8,9 +8,10 @@ BIN=$1
 . "$(dirname "$0")/lib.sh"
 start_xvfb
 strokes() { "$BIN/KestovaRecord" --csv - | tail -n +2 | grep -c ",$1,"; }
-# A three times alone (う), then with the left thumb 10 ms ahead (を).
+# A three times alone (う), the first held long enough for the keyboard to
+# repeat it, then with the left thumb 10 ms ahead (を).
 type_kana() {
-    for _ in 1 2 3; do xtool keys "d38 w20 u38 w30"; done
+    xtool keys "d38 w1000 u38 w30 d38 w20 u38 w30 d38 w20 u38 w30"
     xtool keys "d102 w10 d38 w20 u38 u102"
     sleep 0.1
 }
