@@ -100,9 +100,11 @@ constexpr qint64 RecheckAfterMicroseconds = 1000;
 
 // A file changed in place this recently may still be being written by
 // another program (an editor, or a shell's "> text.ini"): it is looked at
-// again a moment later, for a second at most.
+// again a moment later, for a second at most, and left alone if it is still
+// changing then.
 constexpr qint64 SettledAfterMilliseconds = 200;
 constexpr int SettleChecks = 50;
+const QString BeingWritten = u"ほかのプログラムが書き換えている途中のようなので、上書きしませんでした。"_qs;
 constexpr useconds_t SettleWaitMicroseconds = 20'000;
 
 // What the system's error means for a learner.
@@ -413,13 +415,16 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
             return unsavedBecause(FileName, now.problem);
         struct stat after{};
         const bool still = ::stat(path->constData(), &after) == 0 && stampOf(after) == now.stamp;
-        if ((still && (now.stamp == earlier.stamp || writtenAside(now.stamp) || ageInMilliseconds(now.stamp) >= SettledAfterMilliseconds)) || check == SettleChecks)
+        if (still && (now.stamp == earlier.stamp || writtenAside(now.stamp) || ageInMilliseconds(now.stamp) >= SettledAfterMilliseconds))
             break;
+        if (check == SettleChecks)
+            return unsavedBecause(FileName, BeingWritten);
         ::usleep(SettleWaitMicroseconds);
     }
-    // A file that lost sections read before is being written, or was cut short.
-    if (exists && earlier.document && !now.document->HoldsSectionsOf(*earlier.document))
-        return unsavedBecause(FileName, u"ほかのプログラムが書き換えている途中のようなので、上書きしませんでした。"_qs);
+    // A file changed in place that lost sections read before is being
+    // written, or was cut short; one put in place whole is as its writer meant.
+    if (exists && earlier.document && !writtenAside(now.stamp) && !now.document->HoldsSectionsOf(*earlier.document))
+        return unsavedBecause(FileName, BeingWritten);
 
     const IniDocument empty;
     const IniDocument &current = exists ? *now.document : empty;

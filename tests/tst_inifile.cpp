@@ -182,8 +182,9 @@ private slots:
         QCOMPARE(entries, QStringList({u"locked"_qs, row.kind == Refused::Locked ? u"in.ini"_qs : u"test.ini"_qs}));
     }
 
-    // An editor writing the file in place: a save waits until it has
-    // settled, and never overwrites a file that lost the sections read before.
+    // An editor writing the file in place: a save waits until it has settled,
+    // for a second at most, and never overwrites a file changed in place that
+    // lost the sections read before.
     void fileBeingWrittenByAnEditor()
     {
         WriteFile(path(), "[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
@@ -198,6 +199,19 @@ private slots:
         QVERIFY(PutIniString(u"b"_qs, u"k"_qs, u"3"_qs, path()));
         editor.join();
         QCOMPARE(ReadFile(path()), QByteArray("[a]\r\nk=1\r\n[b]\r\nk=3\r\n"));
+
+        QFile slow(path()); // still writing when a save has waited its second
+        QVERIFY(slow.open(QIODevice::WriteOnly | QIODevice::Truncate) && slow.write("[a]\r\nk=1\r\n[b]\r\nk=3\r\n") && slow.flush());
+        std::thread slowWriter([&] {
+            for (int line = 0; line < 150; ++line)
+                QThread::msleep(10), slow.write("x=1\r\n"), slow.flush();
+        });
+        const bool saved = PutIniString(u"b"_qs, u"k"_qs, u"4"_qs, path());
+        slowWriter.join();
+        QVERIFY(!saved && ReadFile(path()).endsWith(QByteArray("x=1\r\n").repeated(150)) && GetIniString(u"b"_qs, u"k"_qs, path()) == u"3");
+
+        WriteFile(path(u"new"_qs), "[a]\r\nk=1\r\n"); // a file put in place whole may leave sections out
+        QVERIFY(QFile::remove(path()) && QFile::rename(path(u"new"_qs), path()) && PutIniString(u"c"_qs, u"k"_qs, u"5"_qs, path()));
     }
 
     // A link to nowhere reads as empty and is not written; links are written
