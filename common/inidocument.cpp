@@ -267,7 +267,8 @@ void IniDocument::parse()
 {
     const char *data = body.constData();
     const auto size = qint32(body.size());
-    keyIndex.reserve(body.count('='));
+    // Room for a key per line that could hold one, not per "=" alone.
+    keyIndex.reserve(qMin(body.count('='), body.count('\n') + body.count('\r') + 1));
     int current = -1; // the section whose keys the lines are; -1 before the first or in a repeat
     for (qint32 begin = 0; begin < size;) {
         qint32 end = begin;
@@ -411,6 +412,9 @@ QString IniDocument::Refusal(const Edit &edit)
         return u"キー名に「=」は使えません（「%1」）。"_qs.arg(key);
     if (const QString start = trimmedBlanks(key).left(1); start == u"[" || start == u";")
         return u"キー名を「%1」で始めることはできません（「%2」）。"_qs.arg(start, key);
+    // A file's names lose their tabs at the ends too: such a name would read back as another.
+    if (trimmedBlanks(section) != section || trimmedBlanks(key) != key)
+        return u"名前の前後にタブは使えません（「%1」「%2」）。"_qs.arg(section, key);
     return {};
 }
 

@@ -147,7 +147,7 @@ private slots:
             {"line break in the key", Refused::File, 0666, s, u"k\r"_qs, w, u"改行"_qs},
             {"a key like a section", Refused::File, 0666, s, u"[x"_qs, w, u"「[」で始める"_qs},
             {"a key like a comment", Refused::File, 0666, s, u" ;x"_qs, w, u"「;」で始める"_qs},
-            {"a key with =", Refused::File, 0666, s, u"a=b"_qs, w, u"「=」"_qs}, {"a section with ]", Refused::File, 0666, u"s]x"_qs, k, w, u"「]」"_qs},
+            {"a key with =", Refused::File, 0666, s, u"a=b"_qs, w, u"「=」"_qs}, {"a tab after a key", Refused::File, 0666, s, u"k\t"_qs, w, u"タブ"_qs}, {"a section with ]", Refused::File, 0666, u"s]x"_qs, k, w, u"「]」"_qs},
             {"read-only file", Refused::File, 0444, s, k, w, u"読み取り専用のファイル"_qs},
             {"read-only file, root", Refused::FileAsRoot, 0444, s, k, w, u"読み取り専用のファイル"_qs},
             {"unreadable file", Refused::File, 0222, s, k, w, u"読めません。権限がありません"_qs},
