@@ -59,6 +59,9 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
         row->addWidget(button);
         form->addRow(caption, row);
     }
+    note = new QLabel(this);
+    note->setWordWrap(true);
+    form->addRow(note);
     form->addRow(u"同時に押したとみなす間隔："_qs, windowMs);
     form->addRow(u"試し打ち："_qs, tryField);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
@@ -106,8 +109,14 @@ void ThumbShiftDialog::keyPressEvent(QKeyEvent *event)
         return QDialog::keyPressEvent(event);
     releaseKeyboard();
     const int code = int(event->nativeScanCode());
-    if (event->key() != Qt::Key_Escape && code > 0 && code < 256) {
-        // A key is a thumb key of one hand only.
+    const QList<int> &otherHand = capturing == &settings.leftThumbKeys ? settings.rightThumbKeys : settings.leftThumbKeys;
+    note->clear();
+    const bool pressed = event->key() != Qt::Key_Escape && code > 0 && code < 256; // Escape keeps the keys as they were
+    if (pressed && !ThumbShiftEngine().CharacterOf(code, ThumbShiftEngine::Hand::None).isEmpty()) {
+        note->setText(u"%1 はかなを打つキーなので、親指キーにはできません。"_qs.arg(KeyName(code)));
+    } else if (pressed && otherHand == QList<int>{code}) {
+        note->setText(u"%1 はもう一方の手のただ一つの親指キーです。先にそちらを別のキーにしてください。"_qs.arg(KeyName(code)));
+    } else if (pressed) { // a key is a thumb key of one hand only
         settings.leftThumbKeys.removeAll(code);
         settings.rightThumbKeys.removeAll(code);
         *capturing = {code};

@@ -29,6 +29,7 @@ public:
     QLabel *rightKeys;
     QPushButton *setLeft;
     QPushButton *setRight;
+    QLabel *note; // why a key pressed was not taken
     QSpinBox *windowMs;
     TypingBox *tryField;
 

@@ -198,6 +198,10 @@ private slots:
             dialog->windowMs->setValue(250);
             sendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
+            for (const QString key : {u"a+0"_qs, u"L+0"_qs}) { // a kana key, or the other hand's only thumb key: refused
+                dialog->setLeft->click(), sendKeys(dialog, key);
+                QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
+            }
             dialog->accept();
         });
         std::unique_ptr<QMenu> menu(TrainerMenu(&window));
