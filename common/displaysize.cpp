@@ -59,7 +59,7 @@ void DisplaySizeAtStart::tellIfShrunk(QWidget *window) const
     if (percent == chosen)
         return;
     QTimer::singleShot(0, window, [shown = percent, chosen = chosen] {
-        ShowPlainMessage(u"画面に収まらないので、表示の大きさを %1 % にしました（設定は %2 %）。"_qs.arg(shown).arg(chosen));
+        ShowPlainMessage(u"画面に収まらないので、表示の大きさを %1\u00A0% にしました（設定は %2\u00A0%）。"_qs.arg(shown).arg(chosen));
     });
 }
 

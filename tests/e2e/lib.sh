@@ -16,15 +16,16 @@ fail() {
     exit 1
 }
 
-# start_xvfb [WxH]: a server on a display number it picks itself. -noreset:
+# start_xvfb [WxH]: a server on a display number it picks itself, given 20 s
+# on a machine busy with the other tests. -noreset:
 # a server that resets when its last client leaves refuses the next one.
 start_xvfb() {
     Xvfb -displayfd 1 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset >"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
     E2E_PIDS+=($!)
-    for _ in $(seq 500); do [ -s "$E2E_TMP/display" ] && break; sleep 0.01; done
+    for _ in $(seq 2000); do [ -s "$E2E_TMP/display" ] && break; sleep 0.01; done
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     unset QT_QPA_PLATFORM QT_IM_MODULE XMODIFIERS
-    for _ in $(seq 500); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.01; done
+    for _ in $(seq 2000); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.01; done
     fail "Xvfb on $DISPLAY serves no clients: $(cat "$E2E_TMP/xvfb.log")"
 }
 
