@@ -172,13 +172,12 @@ private slots:
         QFETCH(Keys, row);
         TestProgram program(u"Kestova"_qs);
         QString pressed;
-        TypingBox *box = nullptr;
-        box = new TypingBox([&](qint16 &KeyAscii) { pressed += CharacterFromKeyAscii(KeyAscii), box->clear(); }, nullptr);
-        std::unique_ptr<TypingBox> owner(box);
+        std::unique_ptr<TypingBox> box;
+        box = std::make_unique<TypingBox>([&](qint16 &KeyAscii) { pressed += CharacterFromKeyAscii(KeyAscii), box->clear(); }, nullptr);
         ThumbShiftSettings settings;
         settings.enabled = row.enabled;
         box->useThumbShiftSettings(settings);
-        sendKeys(box, QString::fromUtf8(row.keys));
+        sendKeys(box.get(), QString::fromUtf8(row.keys));
         QCOMPARE(pressed, row.pressed);
         QCOMPARE(box->text(), row.inBox);
     }
