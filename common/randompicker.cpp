@@ -59,6 +59,23 @@ float ClassicGenerator::Next()
     return static_cast<float>(state) / 16777216.0f;
 }
 
+// Jumps ahead by `count` steps at once: the affine step x -> a x + c composed
+// with itself by squaring, the same state as drawing `count` times.
+void ClassicGenerator::Discard(int count)
+{
+    quint32 a = 1, c = 0;
+    quint32 stepA = Multiplier, stepC = Increment;
+    for (quint32 n = count > 0 ? quint32(count) : 0; n != 0; n >>= 1) {
+        if (n & 1) {
+            a = (a * stepA) & StateMask;
+            c = (c * stepA + stepC) & StateMask;
+        }
+        stepC = (stepC * stepA + stepC) & StateMask;
+        stepA = (stepA * stepA) & StateMask;
+    }
+    state = (state * a + c) & StateMask;
+}
+
 std::optional<qint64> ReadMonotonicCounter()
 {
     timespec now{};

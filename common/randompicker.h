@@ -22,6 +22,7 @@ class ClassicGenerator final : public RandomGenerator {
 public:
     void RandomizeFromClock() override;
     float Next() override;
+    void Discard(int count) override;
 
     void Reseed(float seconds);
     quint32 State() const { return state; }

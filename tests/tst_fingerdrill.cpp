@@ -70,14 +70,6 @@ void chooseGroup(Form1 &window, int index)
         QTest::keyClick(window.Combo1, index > window.Combo1->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
 }
 
-// A third group of the test's own, drawn from its own section.
-void chooseThirdGroup(Form1 &window)
-{
-    window.Combo1->addItem(u"指３本"_qs);
-    window.Combo1->setCurrentIndex(2);
-    window.Combo1_Click();
-}
-
 struct Drawing { const char *name; QString section, line, drawn; };
 struct Tick { const char *name; QString stored, shown, afterTwo; };
 struct BadData { const char *name; QString line, message; };
@@ -158,7 +150,9 @@ private slots:
     {
         QFETCH(Drawing, row);
         auto window = loaded(drillFile(u"[指３本]\n"_qs + row.section + u'\n'));
-        chooseThirdGroup(*window);
+        window->Combo1->addItem(u"指３本"_qs); // a third group, drawn from its own section
+        window->Combo1->setCurrentIndex(2);
+        window->Combo1_Click();
         QSet<QChar> seen;
         for (int round = 0; round < 30; ++round) {
             const QString text = ::row(*window);

@@ -48,6 +48,18 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, PickRandomIndex(qint16(32767)));
     }
 
+    // The generator jumps ahead; the same state as drawing one by one.
+    void jumpingAheadIsDrawing()
+    {
+        for (int count : {0, 1, 2, 3, 568, 999, 1000}) {
+            ClassicGenerator jumped, drawn;
+            jumped.Discard(count);
+            for (int i = 0; i < count; ++i)
+                drawn.Next();
+            QCOMPARE(jumped.Next(), drawn.Next());
+        }
+    }
+
     // No counter: the box comes before any draw, and the program ends.
     void unreadableCounterEndsTheProgramAtOnce()
     {

@@ -13,9 +13,7 @@ start_xvfb
 size 150
 for trainer in "KestovaB100 279 122 KestovaB 1.00" "Kestova100 674 279 Kestova 1.00" "KestovaC100 312 342 KestovaC 1.00"; do
     read -r program width height caption <<<"$trainer"
-    folder=$(dirname "$(scratch_copy "$program")")
-    cp "$BIN"/*.ini "$folder/"
-    start_program "$folder/$program"
+    start_program "$(scratch_copy "$program")"
     expect_window "$caption" "$(scaled "$width" "$height" 1.5)"
     close_window
 done

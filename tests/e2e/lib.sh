@@ -99,11 +99,11 @@ close_window() {
     wait_exit "the program did not end after its window was closed"
 }
 
-# scratch_copy PROGRAM: a copy in a folder of its own, where it keeps its
-# INI file; prints its path.
+# scratch_copy PROGRAM: a copy in a folder of its own, with the shipped INI
+# files, where it keeps them; prints its path.
 scratch_copy() {
     mkdir -p "$E2E_TMP/$1"
-    cp "$BIN/$1" "$E2E_TMP/$1/"
+    cp "$BIN/$1" "$BIN"/*.ini "$E2E_TMP/$1/"
     echo "$E2E_TMP/$1/$1"
 }
 

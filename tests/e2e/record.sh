@@ -15,10 +15,9 @@ type_kana() {
     xtool keys "d102 w10 d38 w20 u38 u102"
     sleep 0.1
 }
-copy() { folder=$(dirname "$(scratch_copy "$1")"); cp "$BIN"/*.ini "$folder/"; echo "$folder/$1"; }
 
 for program in Kestova100 KestovaC100 KestovaB100; do
-    start_program "$(copy $program)"
+    start_program "$(scratch_copy $program)"
     focus_window
     type_kana
     close_window

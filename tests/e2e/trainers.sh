@@ -22,7 +22,6 @@ write_cp932 "$ini" <<'INI'
 左小指=12.5
 INI
 start_program "$program"
-expect_window "Kestova 1.00" 674x279
 sleep 2.2
 close_window
 case "$(ini_value "$ini" 秒数 左小指)" in
