@@ -104,6 +104,7 @@ constexpr qint64 RecheckAfterMicroseconds = 1000;
 // changing then.
 constexpr qint64 SettledAfterMilliseconds = 200;
 constexpr int SettleChecks = 50;
+constexpr qint64 WrittenWithinMilliseconds = 2000;
 const QString BeingWritten = u"ほかのプログラムが書き換えている途中のようなので、上書きしませんでした。"_qs;
 constexpr useconds_t SettleWaitMicroseconds = 20'000;
 
@@ -421,9 +422,11 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
             return unsavedBecause(FileName, BeingWritten);
         ::usleep(SettleWaitMicroseconds);
     }
-    // A file changed in place that lost sections read before is being
-    // written, or was cut short; one put in place whole is as its writer meant.
-    if (exists && earlier.document && !writtenAside(now.stamp) && !now.document->HoldsSectionsOf(*earlier.document))
+    // A file changed in place a moment ago that lost sections read before is
+    // being written; one put in place whole, or changed a while ago, is as
+    // its writer meant.
+    if (exists && earlier.document && !writtenAside(now.stamp) && ageInMilliseconds(now.stamp) < WrittenWithinMilliseconds
+        && !now.document->HoldsSectionsOf(*earlier.document))
         return unsavedBecause(FileName, BeingWritten);
 
     const IniDocument empty;

@@ -12,14 +12,15 @@ namespace kestova::record {
 namespace {
 
 // Local time without a conversion per row: the offset from UTC is looked up
-// once an hour of strokes, the calendar date once a day.
+// once a quarter of an hour of strokes (zones change their offsets on the
+// quarter hour of UTC, some on the half hour), the calendar date once a day.
 class LocalTime {
 public:
     void append(QByteArray &out, qint64 ms)
     {
-        if (ms < hourStarts || ms >= hourStarts + 3'600'000) {
-            hourStarts = ms - ((ms % 3'600'000) + 3'600'000) % 3'600'000;
-            offset = qint64(QDateTime::fromMSecsSinceEpoch(hourStarts).offsetFromUtc()) * 1000;
+        if (ms < quarterStarts || ms >= quarterStarts + QuarterMs) {
+            quarterStarts = ms - ((ms % QuarterMs) + QuarterMs) % QuarterMs;
+            offset = qint64(QDateTime::fromMSecsSinceEpoch(quarterStarts).offsetFromUtc()) * 1000;
         }
         const qint64 local = ms + offset;
         const qint64 day = local / 86'400'000 - (local % 86'400'000 < 0);
@@ -35,7 +36,8 @@ public:
     }
 
 private:
-    qint64 hourStarts = -1, offset = 0, shownDay = LLONG_MIN;
+    static constexpr qint64 QuarterMs = 900'000;
+    qint64 quarterStarts = -1, offset = 0, shownDay = LLONG_MIN;
     QByteArray date;
 };
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSaveFile>
 
 #include <cstdio>
 
@@ -17,20 +18,24 @@ namespace {
 int exportCsv(int &argc, char **argv, const QString &target)
 {
     QCoreApplication app(argc, argv);
-    QFile out;
-    const bool opened = target == u"-" ? out.open(stdout, QIODevice::WriteOnly) : (out.setFileName(target), out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QString problem = opened ? QString() : out.errorString();
-    if (opened) {
-        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);
-        problem = record.database.isOpen() ? kestova::record::WriteCsv(record.database, out) : record.problem;
-        out.close();
-        if (problem.isEmpty() && out.error() != QFileDevice::NoError)
-            problem = out.errorString();
-    }
-    if (problem.isEmpty())
-        return 0;
-    std::fprintf(stderr, "KestovaRecord: %s に書き出せません：%s\n", qPrintable(target), problem.toLocal8Bit().constData());
-    return 1;
+    const auto fail = [](const QString &problem) {
+        std::fprintf(stderr, "KestovaRecord: %s\n", problem.toLocal8Bit().constData());
+        return 1;
+    };
+    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);
+    if (!record.database.isOpen())
+        return fail(record.problem);
+    // A file is replaced only by a whole export: a failed one leaves it as it was.
+    QFile console;
+    QSaveFile file(target);
+    QIODevice &out = target == u"-" ? static_cast<QIODevice &>(console) : file;
+    if (!(target == u"-" ? console.open(stdout, QIODevice::WriteOnly) : file.open(QIODevice::WriteOnly)))
+        return fail(u"%1 に書き出せません：%2"_qs.arg(target, out.errorString()));
+    if (const QString problem = kestova::record::WriteCsv(record.database, out); !problem.isEmpty())
+        return fail(u"%1 に書き出せません：%2"_qs.arg(target, problem));
+    if (target == u"-" ? !console.flush() : !file.commit())
+        return fail(u"%1 に書き出せません：%2"_qs.arg(target, out.errorString()));
+    return 0;
 }
 
 } // namespace

@@ -7,11 +7,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace kestova::record {
 namespace {
 
 constexpr int BusyTimeoutMs = 5000;
+constexpr int BusyRetries = 50, BusyRetryMs = 100;
 
 // Every stroke, and what the progress window reads kept up to date beside
 // them in the same transactions, so that it never reads every stroke.
@@ -47,6 +49,13 @@ QSqlError prepare(QSqlDatabase &database)
     return {};
 }
 
+QString cannotOpen(const QString &path, const QSqlError &error)
+{
+    return u"練習の記録 %1 を開けません（%2）。"_qs.arg(path, error.text());
+}
+
+const QString PracticeGoesOn = u"練習は続けられますが、記録は残りません。"_qs;
+
 bool open(QSqlDatabase &database, const QString &path)
 {
     database.setDatabaseName(path);
@@ -54,13 +63,20 @@ bool open(QSqlDatabase &database, const QString &path)
     return database.open();
 }
 
+// SQLITE_BUSY
+bool Busy(const QSqlError &error)
+{
+    return error.nativeErrorCode().toInt() == 5;
+}
+
 } // namespace
 
-// SQLITE_CORRUPT 11, SQLITE_NOTADB 26 and SQLITE_BUSY 5.
+// SQLITE_CORRUPT 11 and SQLITE_NOTADB 26. A record locked for long
+// (SQLITE_BUSY) is in use, not broken: its writes are tried again.
 bool Unusable(const QSqlError &error)
 {
     const int code = error.nativeErrorCode().toInt();
-    return code == 11 || code == 26 || code == 5;
+    return code == 11 || code == 26;
 }
 
 QString StartAfresh(QSqlDatabase &database, const QString &path)
@@ -72,7 +88,7 @@ QString StartAfresh(QSqlDatabase &database, const QString &path)
     const QSqlError error = open(database, path) ? prepare(database) : database.lastError();
     if (error.isValid()) {
         database.close();
-        return u"練習の記録 %1 を開けません（%2）。練習は続けられますが、記録は残りません。"_qs.arg(path, error.text());
+        return cannotOpen(path, error) + PracticeGoesOn;
     }
     return u"練習の記録のファイルが壊れているか使えなくなっていたので、%1 として残し、新しく記録を始めました。"_qs.arg(aside);
 }
@@ -85,16 +101,27 @@ QString RecordPath()
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path)
 {
     OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}};
+    if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
+        const QSqlError error = open(opened.database, u":memory:"_qs) ? prepare(opened.database) : opened.database.lastError();
+        opened.problem = error.isValid() ? cannotOpen(path, error) : QString();
+        return opened;
+    }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         opened.problem = u"フォルダー %1 を作れません。"_qs.arg(QFileInfo(path).absolutePath());
         return opened;
     }
-    const QSqlError error = open(opened.database, path) ? prepare(opened.database) : opened.database.lastError();
+    QSqlError error = open(opened.database, path) ? prepare(opened.database) : opened.database.lastError();
+    // Trainers started together make the record at once, and switching it to
+    // WAL does not wait for a lock: the later one tries again.
+    for (int attempt = 0; use == Use::Writing && opened.database.isOpen() && Busy(error) && attempt < BusyRetries; ++attempt) {
+        QThread::msleep(BusyRetryMs);
+        error = prepare(opened.database);
+    }
     if (error.isValid() && Unusable(error) && use == Use::Writing) {
         opened.problem = StartAfresh(opened.database, path);
     } else if (error.isValid()) {
         opened.database.close();
-        opened.problem = u"練習の記録 %1 を開けません（%2）。練習は続けられますが、記録は残りません。"_qs.arg(path, error.text());
+        opened.problem = cannotOpen(path, error) + (use == Use::Writing ? PracticeGoesOn : QString());
     }
     return opened;
 }

@@ -10,10 +10,11 @@ QString RecordPath();
 
 // A connection to the practice record, opened in the calling thread: WAL, a
 // busy timeout so that several trainers write in turn, the table of strokes
-// and the indexes the progress window reads by. A file that is no database,
-// or that stays locked, is set aside as record.sqlite.broken-<date> and a
-// fresh one started. `problem` says what the learner should be told; the
-// connection is not open where the record cannot be kept at all.
+// and the indexes the progress window reads by. A file that is no database
+// is set aside as record.sqlite.broken-<date> and a fresh one started. A
+// reader finds a record not yet made empty, and makes none. `problem` says
+// what the learner should be told; the connection is not open where the
+// record cannot be kept at all.
 struct OpenedRecord {
     QSqlDatabase database;
     QString problem;
@@ -22,8 +23,8 @@ struct OpenedRecord {
 enum class Use { Reading, Writing };
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath());
 
-// Whether an error says the file cannot be used as it is: corrupt, no
-// database, or locked beyond the busy timeout.
+// Whether an error says the file cannot be used as it is: corrupt, or no
+// database.
 bool Unusable(const QSqlError &error);
 
 // Closes the connection, moves the file aside as <path>.broken-<date>, opens

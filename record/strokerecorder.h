@@ -38,7 +38,8 @@ public:
     ~StrokeRecorder() override; // writes what is left
 
     void add(Stroke stroke);
-    // Writes what is kept now and waits for it, a few seconds at most.
+    // Has what is kept now written and waits for the attempt, a few seconds
+    // at most; a write that fails is told through problem() and tried again.
     void writeNow();
 
 signals:

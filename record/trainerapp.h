@@ -58,6 +58,7 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
                 recorder.writeNow(); // this session's strokes too
                 auto *progress = new record::ProgressWindow;
                 progress->setAttribute(Qt::WA_DeleteOnClose);
+                progress->setAttribute(Qt::WA_QuitOnClose, false); // the trainer's close still ends the program
                 progress->show();
             });
         });

@@ -137,19 +137,6 @@ QList<int> ShownLabels(const std::array<QLabel *, N> &labels)
     return shown;
 }
 
-// Whether the focus chain from `first` runs through `chain` in order, skipping what takes no focus.
-inline bool TabsThrough(QWidget *first, const QList<QWidget *> &chain)
-{
-    for (QWidget *next : chain) {
-        do
-            first = first->nextInFocusChain();
-        while (first->focusPolicy() == Qt::NoFocus);
-        if (first != next)
-            return false;
-    }
-    return true;
-}
-
 // The window as drawn against its picture in tests/pictures: one check of
 // every control's place, size, caption and colour. KESTOVA_NEW_PICTURES=1
 // draws the pictures anew after an intended change.

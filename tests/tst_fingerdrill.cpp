@@ -97,7 +97,6 @@ private slots:
     {
         Form1 window;
         QVERIFY(LooksLikeItsPicture(&window, u"fingerdrill"_qs));
-        QVERIFY(TabsThrough(window.Text1, QList<QWidget *>{window.Combo1} + QList<QWidget *>(window.Command1.begin(), window.Command1.end()) + QList<QWidget *>{window.Text1}));
     }
 
     // The first group's left little finger, its seconds saved at once; with

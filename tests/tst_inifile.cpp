@@ -210,8 +210,13 @@ private slots:
         slowWriter.join();
         QVERIFY(!saved && ReadFile(path()).endsWith(QByteArray("x=1\r\n").repeated(150)) && GetIniString(u"b"_qs, u"k"_qs, path()) == u"3");
 
+        QFile edited(path()); // sections left out in place: being written a moment ago, meant two seconds later
+        QVERIFY(edited.open(QIODevice::WriteOnly | QIODevice::Truncate) && edited.write("[a]\r\nk=1\r\n") && edited.flush());
+        QVERIFY(!PutIniString(u"c"_qs, u"k"_qs, u"5"_qs, path()));
+        QThread::msleep(2100);
+        QVERIFY(PutIniString(u"c"_qs, u"k"_qs, u"5"_qs, path()));
         WriteFile(path(u"new"_qs), "[a]\r\nk=1\r\n"); // a file put in place whole may leave sections out
-        QVERIFY(QFile::remove(path()) && QFile::rename(path(u"new"_qs), path()) && PutIniString(u"c"_qs, u"k"_qs, u"5"_qs, path()));
+        QVERIFY(QFile::remove(path()) && QFile::rename(path(u"new"_qs), path()) && PutIniString(u"c"_qs, u"k"_qs, u"6"_qs, path()));
     }
 
     // A link to nowhere reads as empty and is not written; links are written

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QTableWidget>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTabWidget>
 
 using namespace kestova::record;
@@ -107,6 +108,26 @@ private slots:
         QVERIFY(out.open(QIODevice::WriteOnly) && WriteCsv(opened.database, out).isEmpty());
         const auto at = [](int msBefore) { return Now.addMSecs(-msBefore).toString(u"yyyy-MM-ddTHH:mm:ss.zzz"_qs); };
         QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms\n%1,Kestova100,あ,\",\",0,12\n%2,KestovaC100,い,い,1,\n"_qs.arg(at(2000), at(1500)));
+        opened.database.close();
+    }
+
+    // A record locked by another program past the busy timeout is in use,
+    // not broken: the learner is told, and the strokes are written later.
+    void lockedRecordIsWrittenLater()
+    {
+        record(path(), u"9 F あ あ"_qs);
+        {
+            OpenedRecord other = OpenRecord(u"other"_qs, Use::Reading, path());
+            QVERIFY(QSqlQuery(other.database).exec(u"BEGIN IMMEDIATE"_qs));
+            StrokeRecorder recorder(u"Kestova100"_qs, path());
+            QSignalSpy told(&recorder, &StrokeRecorder::problem);
+            recorder.add({Now.toMSecsSinceEpoch() - 8000, u"い"_qs, u"い"_qs, true});
+            QVERIFY(told.wait(10000) && told[0][0].toString().contains(u"書き込めません"_qs));
+            other.database.close();
+        }
+        QSqlDatabase::removeDatabase(u"other"_qs);
+        OpenedRecord opened = OpenRecord(u"locked"_qs, Use::Reading, path());
+        QCOMPARE(describe(PracticeStats(opened.database, Now), u"totals Kestova100"_qs), u"0/2/2 0/2/2 0/2/2"_qs);
         opened.database.close();
     }
 

@@ -16,6 +16,7 @@ type_kana() {
     sleep 0.1
 }
 
+"$BIN/KestovaRecord" --csv - >/dev/null && [ ! -e "$XDG_DATA_HOME/Kestova" ] || fail "an export of no record failed, or made one"
 for program in Kestova100 KestovaC100 KestovaB100; do
     start_program "$(scratch_copy $program)"
     focus_window
@@ -55,6 +56,8 @@ done
 
 # A record that is no database.
 head -c 8192 /dev/urandom >"$XDG_DATA_HOME/Kestova/record.sqlite"
+echo kept >"$E2E_TMP/old.csv"
+! "$BIN/KestovaRecord" --csv "$E2E_TMP/old.csv" 2>/dev/null && [ "$(cat "$E2E_TMP/old.csv")" = kept ] || fail "a failed export touched its file"
 start_program "$E2E_TMP/KestovaB100/KestovaB100"
 drill=$wid
 wid=$(find_window KestovaB) || fail "a broken record was not told"
