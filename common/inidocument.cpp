@@ -394,6 +394,7 @@ QString IniDocument::valueText(const KeyLine &keyLine) const
 
 bool IniDocument::HoldsSectionsOf(const IniDocument &earlier) const
 {
+    // Sections are numbered as they first come; each has its place for new keys.
     for (int section = 0; section < int(earlier.newKeyPlaces.size()); ++section) {
         if (sectionIndex.find(0, earlier.sectionIndex.bytesOf(section)) < 0)
             return false;
