@@ -64,11 +64,8 @@ QString ThumbShiftEngine::CharacterOf(int keyCode, Hand thumb) const
 
 ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, bool chord) const
 {
-    ThumbStroke made{CharacterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time};
-    if (thumbPress)
-        made.thumbOffsetMs = thumbPress->time - key.time;
-    made.chord = chord;
-    return made;
+    const std::optional<qint64> offset = thumbPress ? std::optional(thumbPress->time - key.time) : std::nullopt;
+    return {CharacterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time, offset, chord};
 }
 
 // The pending character, shifted by the pending thumb or not; a thumb that
