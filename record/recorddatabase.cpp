@@ -64,7 +64,7 @@ bool open(QSqlDatabase &database, const QString &path)
 }
 
 // SQLITE_BUSY
-bool Busy(const QSqlError &error)
+bool busy(const QSqlError &error)
 {
     return error.nativeErrorCode().toInt() == 5;
 }
@@ -113,7 +113,7 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
     QSqlError error = open(opened.database, path) ? prepare(opened.database) : opened.database.lastError();
     // Trainers started together make the record at once, and switching it to
     // WAL does not wait for a lock: the later one tries again.
-    for (int attempt = 0; use == Use::Writing && opened.database.isOpen() && Busy(error) && attempt < BusyRetries; ++attempt) {
+    for (int attempt = 0; use == Use::Writing && opened.database.isOpen() && busy(error) && attempt < BusyRetries; ++attempt) {
         QThread::msleep(BusyRetryMs);
         error = prepare(opened.database);
     }
