@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <optional>
 
 inline QList<kestova::MessageRequest> &ShownMessages()
@@ -65,6 +66,16 @@ public:
     // Writes text with "\n" line ends as a code page 932 file with CR LF.
     void write(const QString &name, QString text) const { WriteFile(path(name), kestova::ToCp932(text.replace(u"\n"_qs, u"\r\n"_qs))); }
     QByteArray read(const QString &name) const { return ReadFile(path(name)); }
+    // A trainer's window loaded as at start-up, once `file` (unless null) is its data file `name`.
+    template <typename Window>
+    std::unique_ptr<Window> loaded(const QString &name, const QString &file) const
+    {
+        if (!file.isNull())
+            write(name, file);
+        auto window = std::make_unique<Window>();
+        window->Form_Load();
+        return window;
+    }
 
 private:
     static QString &folderOfTest()

@@ -81,14 +81,7 @@ class FingerDrillTest : public QObject {
     std::unique_ptr<TestProgram> program;
 
     QString seconds(const QString &finger) const { return GetIniString(u"秒数"_qs, finger, program->path(u"Mirelo.ini"_qs)); }
-    std::unique_ptr<Form1> loaded(const QString &file)
-    {
-        if (!file.isNull())
-            program->write(u"Mirelo.ini"_qs, file);
-        auto window = std::make_unique<Form1>();
-        window->Form_Load();
-        return window;
-    }
+    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"Mirelo.ini"_qs, file); }
 
 private slots:
     void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_qs); }

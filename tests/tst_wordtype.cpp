@@ -38,13 +38,7 @@ class WordTypeTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestProgram> program;
 
-    std::unique_ptr<Form1> loaded(const QString &file)
-    {
-        program->write(u"text.ini"_qs, file);
-        auto window = std::make_unique<Form1>();
-        window->Form_Load();
-        return window;
-    }
+    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"text.ini"_qs, file); }
 
 private slots:
     void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaC"_qs); }
