@@ -3,6 +3,7 @@
 #include "keyboardmap.h"
 
 #include <array>
+#include <utility>
 
 namespace kestova {
 namespace {
@@ -24,11 +25,13 @@ const KeyFrame *keyOf(int keyCode)
     return keyCode > 0 && keyCode < 256 ? keysByCode()[size_t(keyCode)] : nullptr;
 }
 
-// The left hand strikes the five keys from the left of each row.
+// The left hand strikes the five keys from the left of each row; the key
+// right of P, the row's eleventh, is the right hand's.
 ThumbShiftEngine::Hand handOf(const KeyFrame &key)
 {
-    const int column = key.index == 30 ? 10 : key.index % 10;
-    return column < 5 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
+    constexpr int KeysPerRow = 10, LeftHandKeys = 5;
+    const bool leftHand = key.keyCode != keycode::RightOfP && key.index % KeysPerRow < LeftHandKeys;
+    return leftHand ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
 }
 
 } // namespace
@@ -118,14 +121,21 @@ QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
     down.append(keyCode);
     // X11 repeats a key held down as a release and a press at one time: the
     // key is still held, and types nothing more.
-    if (lastRelease && lastRelease->keyCode == keyCode && lastRelease->time == time)
+    if (lastRelease && lastRelease->keyCode == keyCode && lastRelease->time == time) {
+        if (letGoThumb && letGoThumb->keyCode == keyCode)
+            heldThumb = letGoThumb;
         return {};
+    }
     QList<ThumbStroke> out = TimeReached(time);
     const Press press{keyCode, time};
     if (thumbHand(keyCode) != Hand::None) {
         if (character && thumb) // a second thumb: the first one's character is decided
             decideCharacter(out, true);
-        thumb = press;
+        thumb = heldThumb = press;
+    } else if (settings.continuousShift && heldThumb && !thumb) {
+        if (character)
+            decideCharacter(out, false);
+        out.append(stroke(press, heldThumb, true));
     } else if (character && thumb) {
         // Three keys: the thumb goes with the press nearer to its own.
         const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;
@@ -160,6 +170,8 @@ QList<ThumbStroke> ThumbShiftEngine::KeyUp(int keyCode, qint64 time)
             decideCharacter(out, true);
         thumb.reset();
     }
+    if (heldThumb && heldThumb->keyCode == keyCode)
+        letGoThumb = std::exchange(heldThumb, std::nullopt);
     return out;
 }
 
@@ -175,6 +187,7 @@ QList<ThumbStroke> ThumbShiftEngine::Settle(qint64 time)
 QList<ThumbStroke> ThumbShiftEngine::ReleaseAll(qint64 time)
 {
     down.clear();
+    heldThumb.reset();
     return Settle(time);
 }
 

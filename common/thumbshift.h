@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keycodes.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,11 +13,13 @@ namespace kestova {
 // thumb key must come to count as pressed together.
 struct ThumbShiftSettings {
     bool enabled = true;
-    // X11 key codes. Left: Muhenkan, left Alt. Right: Henkan, Space, right Alt;
-    // so that both JIS and US keyboards have two thumb keys with no set-up.
-    QList<int> leftThumbKeys{102, 64};
-    QList<int> rightThumbKeys{100, 65, 108};
+    // So that both JIS and US keyboards have two thumb keys with no set-up.
+    QList<int> leftThumbKeys{keycode::Muhenkan, keycode::LeftAlt};
+    QList<int> rightThumbKeys{keycode::Henkan, keycode::Space, keycode::RightAlt};
     int windowMs = 100;
+    // A thumb key held down shifts every character key struck while it is
+    // down, not only the first (continuous shift of the JIS rules).
+    bool continuousShift = false;
 
     static constexpr int ShortestWindowMs = 30;
     static constexpr int LongestWindowMs = 300;
@@ -42,7 +46,9 @@ struct ThumbStroke {
 //   press is nearer in time to the thumb's;
 // - a thin overlap is no chord: a character key released less than 50 ms
 //   after the thumb came down, and down longer before it than with it, is plain;
-// - a character key released before any thumb key came is plain at once.
+// - a character key released before any thumb key came is plain at once;
+// - with continuous shift, a character key struck while a thumb key is
+//   still held from an earlier chord or beyond its window is shifted at once.
 // Each character is decided at the first moment the rules allow. A plain
 // class fed with key codes and times, so that it can be driven by a fake
 // clock; Deadline() says when TimeReached() must be called.
@@ -88,6 +94,8 @@ private:
     QList<int> down; // keys held, to tell auto-repeat and releases without a press
     std::optional<Press> character; // pressed, not yet decided
     std::optional<Press> thumb;     // pressed, not yet given to a character
+    std::optional<Press> heldThumb; // the thumb key down now, used up or not
+    std::optional<Press> letGoThumb; // the last one released, should X repeat it
     std::optional<Press> lastRelease;
 };
 

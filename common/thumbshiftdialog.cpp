@@ -1,5 +1,6 @@
 #include "thumbshiftdialog.h"
 
+#include "keycodes.h"
 #include "typingbox.h"
 
 #include <QCheckBox>
@@ -26,20 +27,11 @@ QString namesOf(const QList<int> &keyCodes)
 
 } // namespace
 
-QString KeyName(int keyCode)
-{
-    static const QMap<int, QString> names{
-        {102, u"無変換"_qs}, {100, u"変換"_qs}, {101, u"カタカナ/ひらがな"_qs}, {65, u"スペース"_qs},
-        {64, u"左Alt"_qs}, {108, u"右Alt"_qs}, {37, u"左Ctrl"_qs}, {105, u"右Ctrl"_qs},
-        {50, u"左Shift"_qs}, {62, u"右Shift"_qs}, {133, u"左Windows"_qs}, {134, u"右Windows"_qs},
-        {66, u"Caps Lock"_qs}, {23, u"Tab"_qs}, {22, u"BackSpace"_qs}, {36, u"Enter"_qs}};
-    return names.value(keyCode, u"キー番号 %1"_qs.arg(keyCode));
-}
-
 ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *parent) : QDialog(parent), settings(initial)
 {
     setWindowTitle(u"親指シフトの設定"_qs);
     enabled = new QCheckBox(u"内蔵の親指シフトを使う（入力メソッドを使わないとき）"_qs, this);
+    continuous = new QCheckBox(u"親指キーを押している間は続けてシフトする（連続シフト）"_qs, this);
     leftKeys = new QLabel(this);
     rightKeys = new QLabel(this);
     setLeft = new QPushButton(SetCaption, this);
@@ -63,8 +55,11 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     note->setWordWrap(true);
     form->addRow(note);
     form->addRow(u"同時に押したとみなす間隔："_qs, windowMs);
+    form->addRow(continuous);
     form->addRow(u"試し打ち："_qs, tryField);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(u"決定"_qs);
+    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_qs);
     buttons->button(QDialogButtonBox::RestoreDefaults)->setText(u"既定に戻す"_qs);
     form->addRow(buttons);
     setLayout(form);
@@ -75,6 +70,7 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     connect(setLeft, &QPushButton::clicked, this, [this] { capture(&settings.leftThumbKeys, setLeft); });
     connect(setRight, &QPushButton::clicked, this, [this] { capture(&settings.rightThumbKeys, setRight); });
     connect(enabled, &QCheckBox::toggled, this, [this](bool on) { settings.enabled = on, changed(); });
+    connect(continuous, &QCheckBox::toggled, this, [this](bool on) { settings.continuousShift = on, changed(); });
     connect(windowMs, &QSpinBox::valueChanged, this, [this](int ms) { settings.windowMs = ms, changed(); });
     showSettings(settings);
     tryField->setFocus();
@@ -84,6 +80,7 @@ void ThumbShiftDialog::showSettings(const ThumbShiftSettings &shown)
 {
     settings = shown;
     enabled->setChecked(shown.enabled);
+    continuous->setChecked(shown.continuousShift);
     windowMs->setValue(shown.windowMs);
     changed();
 }
@@ -103,6 +100,16 @@ void ThumbShiftDialog::capture(QList<int> *thumbKeys, QPushButton *button)
     grabKeyboard();
 }
 
+// Tab too is a key to capture, not a move to the next control.
+bool ThumbShiftDialog::event(QEvent *event)
+{
+    if (capturing && event->type() == QEvent::KeyPress) {
+        keyPressEvent(static_cast<QKeyEvent *>(event));
+        return true;
+    }
+    return QDialog::event(event);
+}
+
 void ThumbShiftDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!capturing)
@@ -111,15 +118,17 @@ void ThumbShiftDialog::keyPressEvent(QKeyEvent *event)
     const int code = int(event->nativeScanCode());
     const QList<int> &otherHand = capturing == &settings.leftThumbKeys ? settings.rightThumbKeys : settings.leftThumbKeys;
     note->clear();
-    const bool pressed = event->key() != Qt::Key_Escape && code > 0 && code < 256; // Escape keeps the keys as they were
-    if (pressed && !ThumbShiftEngine().CharacterOf(code, ThumbShiftEngine::Hand::None).isEmpty()) {
-        note->setText(u"%1 はかなを打つキーなので、親指キーにはできません。"_qs.arg(KeyName(code)));
-    } else if (pressed && otherHand == QList<int>{code}) {
-        note->setText(u"%1 はもう一方の手のただ一つの親指キーです。先にそちらを別のキーにしてください。"_qs.arg(KeyName(code)));
-    } else if (pressed) { // a key is a thumb key of one hand only
-        settings.leftThumbKeys.removeAll(code);
-        settings.rightThumbKeys.removeAll(code);
-        *capturing = {code};
+    if (event->key() != Qt::Key_Escape) { // Escape keeps the keys as they were
+        const QString refusal = WhyNoThumbKey(code, event->key() == Qt::Key_AltGr);
+        if (!refusal.isEmpty()) {
+            note->setText(refusal);
+        } else if (otherHand == QList<int>{code}) {
+            note->setText(u"%1 はもう一方の手のただ一つの親指キーです。先にそちらを別のキーにしてください。"_qs.arg(KeyName(code)));
+        } else { // a key is a thumb key of one hand only
+            settings.leftThumbKeys.removeAll(code);
+            settings.rightThumbKeys.removeAll(code);
+            *capturing = {code};
+        }
     }
     capturing = nullptr;
     setLeft->setText(SetCaption);

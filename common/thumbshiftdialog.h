@@ -25,6 +25,7 @@ public:
     ThumbShiftSettings chosen() const { return settings; }
 
     QCheckBox *enabled;
+    QCheckBox *continuous;
     QLabel *leftKeys;
     QLabel *rightKeys;
     QPushButton *setLeft;
@@ -34,6 +35,7 @@ public:
     TypingBox *tryField;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -44,8 +46,5 @@ private:
     ThumbShiftSettings settings;
     QList<int> *capturing = nullptr;
 };
-
-// A key's name as a learner knows it, from its X11 key code.
-QString KeyName(int keyCode);
 
 } // namespace kestova

@@ -14,32 +14,40 @@
 namespace kestova {
 namespace {
 
-bool holdsNonAscii(const QString &text)
+// A key event stamped before a decision's deadline may still be on its way
+// from the display server when the deadline passes on this program's clock:
+// a decision waits this much longer, and takes what is queued first.
+constexpr qint64 InFlightMs = 5;
+
+// The kana at the front of a preedit; romaji still on their way to a kana
+// come after them.
+QString leadingKana(const QString &preedit)
 {
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7F; });
+    const auto ascii = std::find_if(preedit.cbegin(), preedit.cend(), [](QChar c) { return c.unicode() <= 0x7F; });
+    return preedit.first(ascii - preedit.cbegin());
+}
+
+// Qt's own compose handling, not an input method, is what a program gets
+// where none is chosen; it would swallow dead keys.
+bool noInputMethodChosen()
+{
+    const QByteArray module = qgetenv("QT_IM_MODULE");
+    return module.isEmpty() || module == "compose" || module == "none";
 }
 
 } // namespace
 
 // A child of the receiver, so that whoever holds the window can find it.
-TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, ThumbShiftTyped typed)
-    : QObject(receiver), keyPress(std::move(keyPress)), thumbShiftTyped(std::move(typed)), settings(LoadThumbShiftSettings()), engine(settings)
+TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed)
+    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)),
+      settings(LoadThumbShiftSettings()), engine(settings)
 {
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
-    connect(&decisionTimer, &QTimer::timeout, this, [this] {
-        if (const std::optional<qint64> due = engine.Deadline()) {
-            lastEventTime = *due;
-            sinceLastEvent.restart();
-            typeStrokes(engine.TimeReached(*due));
-        }
-        decideWhenDue();
-    });
+    connect(&decisionTimer, &QTimer::timeout, this, &TypedInput::timeReached);
     connect(&UserSettingsChanges::instance(), &UserSettingsChanges::thumbShiftChanged, this, [this] {
-        if (followsUserSettings) {
-            releaseAll();
-            engine = ThumbShiftEngine(settings = LoadThumbShiftSettings());
-        }
+        if (followsUserSettings)
+            use(LoadThumbShiftSettings());
     });
     receiver->installEventFilter(this);
     if (receiver->window() != receiver)
@@ -48,9 +56,21 @@ TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, ThumbShiftTyped typ
 
 void TypedInput::useThumbShiftSettings(const ThumbShiftSettings &own)
 {
-    releaseAll();
     followsUserSettings = false;
-    engine = ThumbShiftEngine(settings = own);
+    use(own);
+}
+
+void TypedInput::use(const ThumbShiftSettings &chosen)
+{
+    releaseAll();
+    engine = ThumbShiftEngine(settings = chosen);
+    if (receiver->hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+}
+
+bool TypedInput::acceptsInputMethod() const
+{
+    return !(settings.enabled && noInputMethodChosen());
 }
 
 // Ctrl and Super combinations are shortcuts, never kana.
@@ -62,9 +82,14 @@ bool TypedInput::forThumbShift(const QKeyEvent *event) const
 
 qint64 TypedInput::timeOf(const QKeyEvent *event)
 {
-    lastEventTime = event->timestamp() ? qint64(event->timestamp()) : lastEventTime + sinceLastEvent.elapsed();
+    lastEventTime = event->timestamp() ? qint64(event->timestamp()) : now();
     sinceLastEvent.restart();
     return lastEventTime;
+}
+
+qint64 TypedInput::now() const
+{
+    return lastEventTime + sinceLastEvent.elapsed();
 }
 
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
@@ -96,30 +121,59 @@ void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 
 void TypedInput::decideWhenDue()
 {
+    if (draining)
+        return; // timeReached() looks again once the queue is drained
     if (const std::optional<qint64> due = engine.Deadline())
-        decisionTimer.start(int(std::max<qint64>(0, *due - (lastEventTime + sinceLastEvent.elapsed()))));
+        decisionTimer.start(int(std::max<qint64>(0, *due + InFlightMs - now())));
     else
         decisionTimer.stop();
+}
+
+// Key events already queued, which a busy program has not yet taken, may be
+// stamped before the deadline: they are taken first, and the deadline is
+// looked at again in their time.
+void TypedInput::timeReached()
+{
+    if (draining)
+        return;
+    draining = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    draining = false;
+    if (const std::optional<qint64> due = engine.Deadline(); due && *due + InFlightMs <= now())
+        typeStrokes(engine.TimeReached(*due));
+    decideWhenDue();
 }
 
 void TypedInput::releaseAll()
 {
     decisionTimer.stop();
-    typeStrokes(engine.ReleaseAll(lastEventTime + sinceLastEvent.elapsed()));
+    typeStrokes(engine.ReleaseAll(now()));
 }
 
 void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
 {
     for (const ThumbStroke &stroke : strokes) {
         type(stroke.character, &stroke);
-        if (thumbShiftTyped)
-            thumbShiftTyped(stroke.character);
+        if (typedAside)
+            typedAside(stroke.character);
+    }
+}
+
+void TypedInput::typeAside(const QString &text)
+{
+    for (QChar c : text) {
+        type(QString(c));
+        if (typedAside)
+            typedAside(QString(c));
     }
 }
 
 bool TypedInput::eventFilter(QObject *, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::FocusIn:
+        preeditKnown = false;
+        break;
     case QEvent::FocusOut:
     case QEvent::Hide:
     case QEvent::Close:
@@ -132,44 +186,26 @@ bool TypedInput::eventFilter(QObject *, QEvent *event)
     return false;
 }
 
-bool TypedInput::inputMethodEvent(const QInputMethodEvent *event)
+QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
 {
-    if (discardingCommits)
-        return false;
-    bool typed = false;
-    if (!event->commitString().isEmpty()) {
-        commitArrived = true;
-        type(event->commitString());
-        typed = true;
+    QString fresh;
+    if (const QString commit = event->commitString(); !commit.isEmpty()) {
+        // A commit confirms the preedit: what of it was counted is not typed
+        // again; one that replaces the counted kana (a conversion) types nothing.
+        if (commit.startsWith(countedPreedit))
+            fresh = commit.mid(countedPreedit.size());
+        countedPreedit.clear();
+        type(fresh);
     }
-    if (takesPreedit(event)) {
-        commitPreedit(event->preeditString());
-        typed = true;
-    }
-    return typed;
-}
-
-bool TypedInput::takesPreedit(const QInputMethodEvent *event) const
-{
-    return !committing && !discardingCommits && holdsNonAscii(event->preeditString());
-}
-
-// fcitx5 and IBus answer a commit request at once with a commit event, which
-// lands in inputMethodEvent above while we wait here. Where nothing answers,
-// the preedit counts as typed as it stands and the input method drops it; a
-// commit it sends while dropping would count the same kana twice.
-void TypedInput::commitPreedit(const QString &preedit)
-{
-    committing = true;
-    commitArrived = false;
-    QGuiApplication::inputMethod()->commit();
-    committing = false;
-    if (!commitArrived) {
-        type(preedit);
-        discardingCommits = true;
-        QGuiApplication::inputMethod()->reset();
-        discardingCommits = false;
-    }
+    const QString kana = leadingKana(event->preeditString());
+    if (kana.startsWith(countedPreedit))
+        typeAside(kana.mid(countedPreedit.size()));
+    else if (!preeditKnown) // after the focus came back: a preedit begun afresh
+        typeAside(kana);
+    // Otherwise kana were taken back or converted: nothing new was typed.
+    countedPreedit = kana;
+    preeditKnown = true;
+    return fresh;
 }
 
 void TypedInput::type(QStringView text, const ThumbStroke *thumb)

@@ -23,20 +23,21 @@ void TypingBox::keyReleaseEvent(QKeyEvent *event)
     QLineEdit::keyReleaseEvent(event);
 }
 
+// Only what was typed now goes into the box. The preedit stays the input
+// method's: shown here, it would be reset when the handler changes the
+// text, and an input method reset drops the key it may still be holding.
 void TypingBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    const bool preeditTaken = typedInput.takesPreedit(event);
-    typedInput.inputMethodEvent(event);
-    if (!preeditTaken) {
-        QLineEdit::inputMethodEvent(event);
-        return;
-    }
-    // The kana held as preedit is committed now; its commit has already put
-    // it into the box, so the box must not show it again as preedit.
-    QInputMethodEvent withoutPreedit;
-    withoutPreedit.setCommitString(event->commitString(), event->replacementStart(),
-                                   event->replacementLength());
-    QLineEdit::inputMethodEvent(&withoutPreedit);
+    QInputMethodEvent fresh;
+    fresh.setCommitString(typedInput.inputMethodEvent(event));
+    QLineEdit::inputMethodEvent(&fresh);
+}
+
+QVariant TypingBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled && !typedInput.acceptsInputMethod())
+        return false;
+    return QLineEdit::inputMethodQuery(query);
 }
 
 } // namespace kestova

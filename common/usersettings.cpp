@@ -1,22 +1,34 @@
 #include "usersettings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QRegularExpression>
 #include <QSettings>
+
+#include <cstdio>
 
 namespace kestova {
 namespace {
 
 const QString Group = u"ThumbShift"_qs;
 
-// Key codes as the file keeps them, "102,64"; nothing where one is no key code.
-QList<int> keyCodesOf(const QString &text)
+// Key codes as the file keeps them, "102,64", and as people write them by
+// hand: unquoted (which QSettings reads as a list), or apart by spaces or
+// semicolons. A code the settings dialog would refuse is left out and said
+// on standard error; nothing where no code is left.
+QList<int> keyCodesOf(const QVariant &value, const QString &key)
 {
+    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
     QList<int> codes;
-    for (const QString &part : text.split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QRegularExpression(u"[,;\\s]+"_qs), Qt::SkipEmptyParts)) {
         bool ok = false;
-        const int code = part.trimmed().toInt(&ok);
-        if (!ok || code < 8 || code > 255)
-            return {};
-        codes.append(code);
+        const int code = part.toInt(&ok);
+        const QString refusal = ok ? WhyNoThumbKey(code) : u"「%1」はキーコードではありません。"_qs.arg(part);
+        if (refusal.isEmpty() && !codes.contains(code))
+            codes.append(code);
+        else if (!refusal.isEmpty())
+            std::fprintf(stderr, "Kestova.conf [ThumbShift] %s: %s\n", qPrintable(key), qPrintable(refusal));
     }
     return codes;
 }
@@ -42,10 +54,16 @@ ThumbShiftSettings LoadThumbShiftSettings()
     const auto file = OpenUserSettings();
     file->beginGroup(Group);
     settings.enabled = file->value(u"enabled"_qs, settings.enabled).toBool();
+    settings.continuousShift = file->value(u"continuousShift"_qs, settings.continuousShift).toBool();
     for (auto [key, codes] : {std::pair{u"leftThumbKeys"_qs, &settings.leftThumbKeys}, {u"rightThumbKeys"_qs, &settings.rightThumbKeys}}) {
-        const QList<int> saved = keyCodesOf(file->value(key).toString());
+        const QList<int> saved = keyCodesOf(file->value(key), key);
         if (!saved.isEmpty())
             *codes = saved;
+    }
+    // A key is a thumb key of one hand only: the left keeps it.
+    for (int code : std::as_const(settings.leftThumbKeys)) {
+        if (settings.rightThumbKeys.size() > 1)
+            settings.rightThumbKeys.removeAll(code);
     }
     bool ok = false;
     const int window = file->value(u"windowMs"_qs).toInt(&ok);
@@ -63,14 +81,44 @@ void SaveThumbShiftSettings(const ThumbShiftSettings &settings)
         file->setValue(u"leftThumbKeys"_qs, textOf(settings.leftThumbKeys));
         file->setValue(u"rightThumbKeys"_qs, textOf(settings.rightThumbKeys));
         file->setValue(u"windowMs"_qs, settings.windowMs);
+        file->setValue(u"continuousShift"_qs, settings.continuousShift);
     }
-    emit UserSettingsChanges::instance().thumbShiftChanged();
+    UserSettingsChanges::instance().followFile(true);
 }
 
 UserSettingsChanges &UserSettingsChanges::instance()
 {
     static UserSettingsChanges changes;
+    changes.watch();
     return changes;
+}
+
+// The file is replaced whole on every save, so its folder is watched too,
+// and the file again each time it comes back.
+UserSettingsChanges::UserSettingsChanges() : watcher(new QFileSystemWatcher(this)), thumbShift(LoadThumbShiftSettings())
+{
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] { followFile(false); });
+    connect(watcher, &QFileSystemWatcher::fileChanged, this, [this] { followFile(false); });
+}
+
+void UserSettingsChanges::watch()
+{
+    const QString path = OpenUserSettings()->fileName();
+    const QString folder = QFileInfo(path).path();
+    if (!watcher->directories().contains(folder) && QDir().mkpath(folder))
+        watcher->addPath(folder);
+    if (!watcher->files().contains(path) && QFileInfo::exists(path))
+        watcher->addPath(path);
+}
+
+void UserSettingsChanges::followFile(bool saved)
+{
+    watch();
+    const ThumbShiftSettings now = LoadThumbShiftSettings();
+    if (saved || now != thumbShift) {
+        thumbShift = now;
+        emit thumbShiftChanged();
+    }
 }
 
 } // namespace kestova

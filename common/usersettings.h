@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QFileSystemWatcher;
 class QSettings;
 
 namespace kestova {
@@ -18,15 +19,25 @@ std::unique_ptr<QSettings> OpenUserSettings();
 ThumbShiftSettings LoadThumbShiftSettings();
 void SaveThumbShiftSettings(const ThumbShiftSettings &settings);
 
-// Tells every part of this program that the user changed a setting.
+// Tells every part of this program that the user changed a setting, here
+// or in another Kestova program.
 class UserSettingsChanges : public QObject {
     Q_OBJECT
 
 public:
     static UserSettingsChanges &instance();
+    // Reads the file again; tells if the thumb-shift settings changed, or
+    // were `saved` by this program.
+    void followFile(bool saved);
 
 signals:
     void thumbShiftChanged();
+
+private:
+    UserSettingsChanges();
+    void watch();
+    QFileSystemWatcher *watcher;
+    ThumbShiftSettings thumbShift;
 };
 
 } // namespace kestova

@@ -103,7 +103,7 @@ QVariant Frame1::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
     case Qt::ImEnabled:
-        return true;
+        return typedInput.acceptsInputMethod();
     case Qt::ImCursorRectangle:
         return QRect(Label2->geometry().topLeft(), QSize(1, Label2->height()));
     default:

@@ -18,15 +18,20 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QInputMethodEvent>
+#include <QProcess>
 #include <QRegularExpression>
 
 using namespace kestova;
 
 namespace {
 
-struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; };
+struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; bool continuous = false; };
 struct Keys { const char *name; const char *keys; QString pressed, inBox; bool enabled = true; };
+struct ThumbKey { const char *name; int code; Qt::Key key; QString rightKeys; bool refused; };
+struct SavedKeys { const char *name; const char *line; QList<int> left; };
 
 // A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout.
 int keyCode(QStringView name)
@@ -66,8 +71,8 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
 
 // Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
 // stamps: * auto-repeat, ^ with Ctrl, 1 a key outside the layout, ~ focus
-// lost; and "=か" a key's text alone, "!か" an input method's commit, "?か"
-// its preedit.
+// lost and back; and "=か" a key's text alone, "!か" an input method's
+// commit, "?か" its preedit, "!か?き" both in one event.
 void sendKeys(QWidget *receiver, const QString &keys)
 {
     for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
@@ -76,8 +81,9 @@ void sendKeys(QWidget *receiver, const QString &keys)
             continue;
         }
         if (event.startsWith(u'!') || event.startsWith(u'?')) {
-            QInputMethodEvent input(event.startsWith(u'?') ? event.mid(1) : QString(), {});
-            input.setCommitString(event.startsWith(u'!') ? event.mid(1) : QString());
+            const qsizetype preedit = event.indexOf(u'?');
+            QInputMethodEvent input(preedit >= 0 ? event.mid(preedit + 1) : QString(), {});
+            input.setCommitString(event.startsWith(u'!') ? event.mid(1, preedit < 0 ? -1 : preedit - 1) : QString());
             QCoreApplication::sendEvent(receiver, &input);
             continue;
         }
@@ -85,9 +91,10 @@ void sendKeys(QWidget *receiver, const QString &keys)
         event.remove(u'^');
         const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*~]"_qs));
         const QString name = event.left(at);
-        if (event[at] == u'~') {
-            QFocusEvent focusOut(QEvent::FocusOut);
+        if (event[at] == u'~') { // the focus lost and back
+            QFocusEvent focusOut(QEvent::FocusOut), focusIn(QEvent::FocusIn);
             QCoreApplication::sendEvent(receiver, &focusOut);
+            QCoreApplication::sendEvent(receiver, &focusIn);
             continue;
         }
         const int code = name == u"1" ? 10 : keyCode(name);
@@ -125,6 +132,10 @@ private slots:
                 u"。@1 か@2 た@3 こ@4 さ@5 ら@6 ち@7 く@8 つ@9 ，@10 う@11 し@12 て@13 け@14 せ@15 は@16 と@17 き@18 い@19 ん@119 ひ@410"_qs},
             {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_qs}, {"focus lost with a character", "a+0 ~10", u"う@10"_qs},
             {"window of 30 ms", "a+0 L+40", u"う@30"_qs, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_qs, 300},
+            {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_qs},
+            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ<-100>@100 て@220"_qs, 100, true},
+            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の<-300>@300"_qs, 100, true},
+            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を<-700>@700"_qs, 100, true},
             {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
             {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
     }
@@ -133,6 +144,7 @@ private slots:
         QFETCH(Sequence, row);
         ThumbShiftSettings settings;
         settings.windowMs = row.windowMs;
+        settings.continuousShift = row.continuous;
         ThumbShiftEngine engine(settings);
         QCOMPARE(play(engine, QString::fromUtf8(row.keys)), row.typed);
     }
@@ -161,7 +173,15 @@ private slots:
     void typingBoxRaisesTheKeyPressFirst_data()
     {
         AddRows<Keys>({{"a key's own text", "=か", u"か"_qs, u"か"_qs}, {"input-method commit", "!かき", u"かき"_qs, u"かき"_qs},
-            {"kana held as preedit", "?く", u"く"_qs, {}}, {"romaji preedit", "?k", {}, {}}, {"outside the code page", "=😀", u"?"_qs, u"😀"_qs},
+            {"kana held as preedit", "?く", u"く"_qs, u"く"_qs}, {"romaji preedit", "?k", {}, {}},
+            {"romaji: each kana once", "?s ?さ ?さk ?さく ?さくr ?さくら !さくら", u"さくら"_qs, u"ら"_qs},
+            {"kana held, then confirmed with more", "?う ?うし !うして", u"うして"_qs, u"て"_qs},
+            {"confirmed and begun again in one event", "?うし !うし?て", u"うして"_qs, u"て"_qs},
+            {"a kana taken back and typed again", "?うし ?う ?うて", u"うして"_qs, u"て"_qs},
+            {"converted: nothing new", "?か ?かん !漢", u"かん"_qs, u"ん"_qs},
+            {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_qs, u"く"_qs},
+            {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_qs, u"く"_qs},
+            {"outside the code page", "=😀", u"?"_qs, u"😀"_qs},
             {"a chord", "L+0 a+10 a-30 L-40", u"を"_qs, u"を"_qs}, {"a key let go", "a+0 a-20", u"う"_qs, u"う"_qs},
             {"held down", "a+0 a*30 a*60 a-400", u"う"_qs, u"う"_qs}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_qs, u"1"_qs},
             {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_qs, u"う"_qs},
@@ -197,10 +217,8 @@ private slots:
             dialog->windowMs->setValue(250);
             sendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
-            for (const QString key : {u"a+0"_qs, u"L+0"_qs}) { // a kana key, or the other hand's only thumb key: refused
-                dialog->setLeft->click(), sendKeys(dialog, key);
-                QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
-            }
+            dialog->setLeft->click(), sendKeys(dialog, u"L+0"_qs); // the other hand's only thumb key: refused
+            QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
             dialog->accept();
         });
         std::unique_ptr<QMenu> menu(TrainerMenu(&window));
@@ -212,11 +230,84 @@ private slots:
         sendKeys(&box, u"L+0 s+200 s-210"_qs);
         QCOMPARE(box.text(), u"じ"_qs);
         OpenUserSettings()->setValue(u"ThumbShift/windowMs"_qs, 500); // out of range: the default
-        OpenUserSettings()->setValue(u"ThumbShift/leftThumbKeys"_qs, u"無変換"_qs);
-        QVERIFY(LoadThumbShiftSettings().windowMs == 100 && LoadThumbShiftSettings().leftThumbKeys == ThumbShiftSettings().leftThumbKeys);
+        QCOMPARE(LoadThumbShiftSettings().windowMs, 100);
+    }
+
+    // A key pressed while the dialog waits for one: taken as the right thumb
+    // key, or refused with the reason.
+    void thumbKeyChoices_data()
+    {
+        const QString defaults = u"変換、スペース、右Alt"_qs;
+        AddRows<ThumbKey>({{"Tab", 23, Qt::Key_Tab, u"Tab"_qs, false}, {"katakana/hiragana", 101, Qt::Key_Hiragana_Katakana, u"カタカナ/ひらがな"_qs, false},
+            {"right Alt as Alt", 108, Qt::Key_Alt, u"右Alt"_qs, false}, {"a function key", 71, Qt::Key_F5, u"F5"_qs, false},
+            {"a kana key", 38, Qt::Key_A, defaults, true}, {"left Ctrl", 37, Qt::Key_Control, defaults, true},
+            {"right Shift", 62, Qt::Key_Shift, defaults, true}, {"Windows key", 133, Qt::Key_Super_L, defaults, true},
+            {"menu key", 135, Qt::Key_Menu, defaults, true}, {"right Alt as AltGr", 108, Qt::Key_AltGr, defaults, true},
+            {"Escape keeps the keys", 9, Qt::Key_Escape, defaults, false}});
+    }
+    void thumbKeyChoices()
+    {
+        QFETCH(ThumbKey, row);
+        TestProgram program(u"Kestova"_qs);
+        ThumbShiftDialog dialog(ThumbShiftSettings(), nullptr);
+        dialog.setRight->click();
+        QKeyEvent key(QEvent::KeyPress, row.key, Qt::NoModifier, quint32(row.code), 0, 0);
+        QCoreApplication::sendEvent(&dialog, &key);
+        QCOMPARE(dialog.rightKeys->text(), row.rightKeys);
+        QCOMPARE(dialog.note->text().isEmpty(), !row.refused);
+        QVERIFY(dialog.setRight->text() != u"キーを押してください…");
+    }
+
+    // Thumb keys as written by hand in the settings file, held to the dialog's rules.
+    void thumbKeysWrittenByHand_data()
+    {
+        AddRows<SavedKeys>({{"unquoted list", "101,64", {101, 64}}, {"spaces", "\"101 64\"", {101, 64}},
+            {"a kana key", "38", {102, 64}}, {"Shift keys", "50,62", {102, 64}}, {"a good key and a kana key", "38,101", {101}},
+            {"not a number", "無変換", {102, 64}}, {"twice", "101,101", {101}}});
+    }
+    void thumbKeysWrittenByHand()
+    {
+        QFETCH(SavedKeys, row);
+        TestProgram program(u"Kestova"_qs);
+        const QString path = OpenUserSettings()->fileName();
+        QDir().mkpath(QFileInfo(path).path());
+        WriteFile(path, "[ThumbShift]\nleftThumbKeys=" + QByteArray(row.line) + "\n");
+        QCOMPARE(LoadThumbShiftSettings().leftThumbKeys, row.left);
+    }
+
+    // Saved by another Kestova program, the settings reach a typing box
+    // already open: Muhenkan with S 200 ms later is あ once the window is 250 ms.
+    void settingsFollowedFromAnotherProgram()
+    {
+        TestProgram program(u"Kestova"_qs);
+        TypingBox box([](qint16 &) {}, nullptr);
+        qint64 at = 0;
+        const auto typed = [&box, &at] {
+            box.clear();
+            sendKeys(&box, u"L+%1 s+%2 s-%3 L-%4"_qs.arg(at += 1000).arg(at + 200).arg(at + 210).arg(at + 220));
+            return box.text();
+        };
+        QCOMPARE(typed(), u"し"_qs);
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {u"save-window"_qs, QFileInfo(OpenUserSettings()->fileName()).path(), u"250"_qs});
+        QVERIFY(other.waitForFinished(20000) && other.exitCode() == 0);
+        QTRY_COMPARE(typed(), u"あ"_qs);
     }
 
 };
 
-QTEST_MAIN(TypingTest)
+// As another program: saves a judgement window into the settings in FOLDER.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (const QStringList args = app.arguments(); args.size() == 4 && args[1] == u"save-window") {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QFileInfo(args[2]).path());
+        ThumbShiftSettings settings = LoadThumbShiftSettings();
+        settings.windowMs = args[3].toInt();
+        SaveThumbShiftSettings(settings);
+        return 0;
+    }
+    TypingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_typing.moc"
