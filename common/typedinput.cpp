@@ -129,15 +129,16 @@ void TypedInput::decideWhenDue()
         decisionTimer.stop();
 }
 
-// Key events already queued, which a busy program has not yet taken, may be
-// stamped before the deadline: they are taken first, and the deadline is
-// looked at again in their time.
+// Key events that a busy program has not yet taken may be stamped before the
+// deadline: a round trip to the display server brings every event it sent
+// before, they are taken first, and the deadline is looked at again in
+// their time.
 void TypedInput::timeReached()
 {
     if (draining)
         return;
     draining = true;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QGuiApplication::sync();
     draining = false;
     if (const std::optional<qint64> due = engine.Deadline(); due && *due + InFlightMs <= now())
         typeStrokes(engine.TimeReached(*due));

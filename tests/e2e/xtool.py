@@ -4,8 +4,11 @@
 #   xtool.py sum WID [X Y W H]  a checksum of what the window shows, or of that part
 #   xtool.py keys "d38 w60 d102 w30 u38 u102"
 #                               physical keys by X11 key code through XTEST, with
-#                               real timing: d press, u release, w wait (ms)
+#                               real timing: d press, u release, w wait (ms),
+#                               s and c stop and continue process $STALL_PID
 import hashlib
+import os
+import signal
 import sys
 import time
 
@@ -19,6 +22,9 @@ if command == "keys":
         if token[0] == "w":
             server.flush()
             time.sleep(int(token[1:]) / 1000)
+        elif token in ("s", "c"):
+            server.sync()
+            os.kill(int(os.environ["STALL_PID"]), signal.SIGSTOP if token == "s" else signal.SIGCONT)
         else:
             xtest.fake_input(server, X.KeyPress if token[0] == "d" else X.KeyRelease, int(token[1:]))
 else:
