@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Kana from a real input method, fcitx5 with Anthy typing thumb-shift
-# (NICOLA), reach a trainer as preedit, which it takes at once; the built-in
-# keyboard stays out of the way.
-# Keys are struck plain and with a thumb key (Muhenkan left, Henkan right).
+# Kana from a real input method, fcitx5 with Anthy, typing romaji, kana and
+# thumb-shift (NICOLA) with overlapping keys: each kana it shows reaches the
+# trainers once, in order, whether it came as preedit or as commit (read
+# back from the record); the built-in keyboard stays out of the way.
 # Runs in a D-Bus session of its own: dbus-run-session -- bash inputmethod.sh BIN
 set -u
 BIN=$1
@@ -13,53 +13,64 @@ mkdir -p "$XDG_CONFIG_HOME/fcitx5/conf" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 printf '[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=anthy\n[Groups/0/Items/0]\nName=keyboard-us\n[Groups/0/Items/1]\nName=anthy\n[GroupOrder]\n0=Default\n' \
     >"$XDG_CONFIG_HOME/fcitx5/profile"
-printf '[General]\nTypingMethod=Nicola\nInputMode=Hiragana\n' >"$XDG_CONFIG_HOME/fcitx5/conf/anthy.conf"
-
 start_xvfb
-# No panel: its pop-ups would lie over the windows the test looks at.
-fcitx5 --disable=wayland,waylandim,kimpanel,notificationitem,notifications,classicui >"$E2E_TMP/fcitx5.log" 2>&1 &
-E2E_PIDS+=($!)
+
 # Asked on the bus, not through fcitx5: a question to a name nobody owns yet
 # would have D-Bus start a second fcitx5, without these settings.
 on_bus() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.NameHasOwner string:org.fcitx.Fcitx5 2>/dev/null | grep -q 'boolean true'
 }
-for _ in $(seq 500); do on_bus && break; sleep 0.01; done
-on_bus || fail "fcitx5 did not come up: $(cat "$E2E_TMP/fcitx5.log")"
+# anthy METHOD: fcitx5 started afresh, Anthy typing by METHOD (Romaji, Kana
+# or Nicola). No panel: its pop-ups would lie over the windows.
+fcitx=
+anthy() {
+    [ -n "$fcitx" ] && { kill "$fcitx"; wait "$fcitx" 2>/dev/null; for _ in $(seq 500); do on_bus || break; sleep 0.01; done; }
+    printf '[General]\nTypingMethod=%s\nInputMode=Hiragana\n' "$1" >"$XDG_CONFIG_HOME/fcitx5/conf/anthy.conf"
+    fcitx5 --disable=wayland,waylandim,kimpanel,notificationitem,notifications,classicui >"$E2E_TMP/fcitx5.log" 2>&1 &
+    fcitx=$!
+    E2E_PIDS+=($fcitx)
+    for _ in $(seq 500); do on_bus && return; sleep 0.01; done
+    fail "fcitx5 did not come up: $(cat "$E2E_TMP/fcitx5.log")"
+}
 
-# start PROGRAM: with the input method, focused, Anthy switched on.
-start() {
-    start_program QT_IM_MODULE=fcitx "$1"
+# typed PROGRAM KEYS...: PROGRAM started with the input method switched on,
+# each xtool keys argument typed (=WORD: typed by xdotool), then Return to
+# confirm; prints the kana the program took, as its record holds them.
+typed() {
+    local program=$1 before keys
+    shift
+    before=$("$BIN/KestovaRecord" --csv - | grep -c ",$program,")
+    start_program QT_IM_MODULE=fcitx "$(scratch_copy "$program")"
     focus_window
     fcitx5-remote -o
-    for _ in $(seq 100); do [ "$(fcitx5-remote)" = 2 ] && return; sleep 0.02; done
-    fail "Anthy did not switch on for $1"
-}
-thumb() { # thumb THUMB KEY: together, well within Anthy's window
-    xdotool keydown "$1" keydown "$2"
-    sleep 0.05
-    xdotool keyup "$2" keyup "$1"
+    for _ in $(seq 100); do [ "$(fcitx5-remote)" = 2 ] && break; sleep 0.02; done
+    [ "$(fcitx5-remote)" = 2 ] || fail "Anthy did not switch on for $program"
+    for keys in "$@"; do
+        case "$keys" in
+            =*) xdotool type --delay 150 "${keys#=}" ;;
+            *) xtool keys "$keys" ;;
+        esac
+        sleep 0.3
+    done
+    xdotool key Return
     sleep 0.3
+    close_window
+    "$BIN/KestovaRecord" --csv - | grep ",$program," | tail -n +$((before + 1)) | cut -d, -f4 | tr -d '\n'
 }
-plain() {
-    xdotool key "$1"
-    sleep 0.3
+expect() { # expect WHAT TOOK WANTED
+    [ "$2" = "$3" ] || fail "$1: the trainer took '$2', not '$3'"
 }
 
-# The word trainer: "のき" comes first (the first draw never takes word 1).
-program=$(scratch_copy KestovaC100)
-printf '[テキスト]\n1=うを\n2=のき\n' | write_cp932 "$(dirname "$program")/text.ini"
-start "$program"
-word() { window_sum 30 66 280 26; }
-fresh=$(word)
-thumb Henkan k # の
-struck=$(word)
-[ "$struck" != "$fresh" ] || fail "word trainer: の (Henkan+k) was not struck off"
-plain j # あ, not the next kana
-[ "$(word)" = "$struck" ] || fail "word trainer: a wrong kana changed the word"
-plain k # き ends the word, which comes back whole
-[ "$(word)" = "$fresh" ] || fail "word trainer: き (k) did not finish the word"
-close_window
-
+anthy Romaji
+expect "romaji" "$(typed Kestova100 =sakura)" さくら
+anthy Kana
+expect "kana" "$(typed Kestova100 =qwer)" たていす
+# NICOLA: A down, S down 60 ms later, A up, S up (うし); then Muhenkan with
+# A (を), Henkan with K (の), and A and S overlapping again.
+anthy Nicola
+overlap="d38 w60 d39 w40 u38 w40 u39"
+for program in Kestova100 KestovaB100; do
+    expect "NICOLA, $program" "$(typed $program "$overlap" "d102 w10 d38 w40 u38 u102" "d100 w10 d45 w40 u45 u100" "$overlap")" うしをのうし
+done
 echo "input method end-to-end: ok"
