@@ -15,9 +15,10 @@ namespace kestova {
 namespace {
 
 // A key event stamped before a decision's deadline may still be on its way
-// from the display server when the deadline passes on this program's clock:
-// a decision waits this much longer, and takes what is queued first.
-constexpr qint64 InFlightMs = 5;
+// from the display server when the deadline passes on this program's clock
+// (which runs behind the server's by the time an event takes to arrive): a
+// decision waits this much longer, and takes what is queued first.
+constexpr qint64 InFlightMs = 2;
 
 // The kana at the front of a preedit; romaji still on their way to a kana
 // come after them.
@@ -44,6 +45,7 @@ TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed)
 {
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
+    decisionTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may be 5 % late
     connect(&decisionTimer, &QTimer::timeout, this, &TypedInput::timeReached);
     connect(&UserSettingsChanges::instance(), &UserSettingsChanges::thumbShiftChanged, this, [this] {
         if (followsUserSettings)
