@@ -1,7 +1,9 @@
 // The practice record with a million strokes: the progress window must be
 // drawn within 300 ms and the CSV export written within 2 s; recording must
 // add at most 5 µs (median) to a keystroke on the window's thread.
+#include "codepage.h"
 #include "csvexport.h"
+#include "practicerecording.h"
 #include "progresswindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
@@ -97,11 +99,18 @@ int main(int argc, char *argv[])
     // One keystroke through a typing box, with and without the record, in
     // turns, so that both meet the same machine.
     std::vector<double> plain, recorded;
-    kestova::record::StrokeRecorder recorder(u"bench"_qs, dir.filePath(u"keystrokes.sqlite"_qs));
-    kestova::TypingBox bare([](qint16 &) {}, nullptr), recording([](qint16 &) {}, nullptr);
-    recording.findChild<kestova::TypedInput *>()->watchKeystrokes([] { return u"あ"_qs; }, [&recorder](const kestova::TypedInput::Keystroke &k) {
-        recorder.add({QDateTime::currentMSecsSinceEpoch(), k.asked, k.typed, k.asked == k.typed, std::nullopt, false});
-    });
+    // Both judge alike; only one's judgements reach the record.
+    kestova::Judgements unrecorded, judgements;
+    QWidget window;
+    kestova::PracticeRecording recorder(u"bench"_qs, judgements, &window, dir.filePath(u"keystrokes.sqlite"_qs));
+    const auto judging = [](kestova::Judgements &to) {
+        return [&to](qint16 &KeyAscii) {
+            const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
+            to.judge(u"あ"_qs, typed, typed == u"あ");
+        };
+    };
+    kestova::TypingBox bare(judging(unrecorded), nullptr, &unrecorded);
+    kestova::TypingBox recording(judging(judgements), nullptr, &judgements);
     for (int i = 0; i < 40002; ++i) {
         kestova::TypingBox &box = i % 2 ? recording : bare;
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"あ"_qs);

@@ -81,16 +81,14 @@ void Form1::ShowDrillLine()
     });
 }
 
-QString Form1::CharacterAskedFor() const
-{
-    return Label1.at(Position)->text();
-}
-
 void Form1::Text1_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {
         const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
-        if (Label1.at(Position)->text() == typed) {
+        const QString asked = Label1.at(Position)->text();
+        const bool hit = asked == typed;
+        judgements.judge(asked, typed, hit);
+        if (hit) {
             Label2[Position]->setText(typed);
             ++Position;
         } else {

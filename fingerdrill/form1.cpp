@@ -94,7 +94,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     Combo1->setGeometry(TwipsRect(7560, 240, 1695, 300));
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
 
-    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this);
+    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
     Text1->setObjectName(u"Text1"_qs);
     Text1->setGeometry(TwipsRect(6120, 240, 855, 375));
 

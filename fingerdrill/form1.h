@@ -1,5 +1,7 @@
 #pragma once
 
+#include "judgements.h"
+
 #include <QHash>
 #include <QWidget>
 
@@ -36,8 +38,8 @@ public:
     void Command1_Click(qint16 Index);
     void Text1_KeyPress(qint16 &KeyAscii);
     void Timer1_Timer();
-    // The character the line asks for now, for the practice record.
-    QString CharacterAskedFor() const;
+    // Each typed character as the handler judged it, for the practice record.
+    kestova::Judgements judgements;
 
     QTimer *Timer1;
     QComboBox *Combo1;

@@ -19,7 +19,7 @@ constexpr QSize ClientTwips{4185, 1830};
 } // namespace
 
 Frame1::Frame1(QWidget *parent)
-    : QWidget(parent), typedInput(this, [this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); })
+    : QWidget(parent), typedInput(this, [this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); }, {}, &judgements)
 {
     setObjectName(QStringLiteral("Frame1"));
     setWindowTitle(QStringLiteral("KestovaB 1.00"));
@@ -58,16 +58,14 @@ void Frame1::Form_Activate()
     kestova::ReportAndReturn([this] { ShowNextKey(); });
 }
 
-QString Frame1::CharacterAskedFor() const
-{
-    return Label1[CurrentKey]->text();
-}
-
 void Frame1::Form_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {
         const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
-        if (Label1[CurrentKey]->text() == typed)
+        const QString asked = Label1[CurrentKey]->text();
+        const bool hit = asked == typed;
+        judgements.judge(asked, typed, hit);
+        if (hit)
             ShowNextKey();
     });
 }

@@ -19,8 +19,8 @@ public:
 
     void Form_Activate();
     void Form_KeyPress(qint16 &KeyAscii);
-    // The kana shown now, for the practice record.
-    QString CharacterAskedFor() const;
+    // Each typed character as the handler judged it, for the practice record.
+    kestova::Judgements judgements;
 
     // The key frames Frame1(0..30); C++ keeps a member from sharing the
     // window's own name.

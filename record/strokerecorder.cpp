@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <map>
+#include <optional>
 
 namespace kestova::record {
 namespace {
@@ -65,9 +66,10 @@ void StrokeRecorder::run()
 {
     const QString connection = u"record-writer-%1"_qs.arg(quintptr(this));
     {
-        OpenedRecord record = OpenRecord(connection, Use::Writing, path);
-        if (!record.problem.isEmpty())
-            tell(record.problem);
+        // Opened with the first strokes to write, so that a program starting
+        // up loads no database.
+        std::optional<OpenedRecord> opened;
+        QSqlDatabase none;
         std::vector<Stroke> batch;
         for (bool last = false; !last;) {
             quint64 request;
@@ -79,12 +81,18 @@ void StrokeRecorder::run()
                 batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
                 kept.clear();
             }
-            if (!batch.empty() && record.database.isOpen() && writeBatch(batch))
+            if (!opened && !batch.empty()) {
+                opened = OpenRecord(connection, Use::Writing, path);
+                if (!opened->problem.isEmpty())
+                    tell(opened->problem);
+            }
+            QSqlDatabase &database = opened ? opened->database : none;
+            if (!batch.empty() && database.isOpen() && writeBatch(batch))
                 batch.clear();
-            else if (!batch.empty() && record.database.isOpen() && Unusable(lastError)) {
+            else if (!batch.empty() && database.isOpen() && Unusable(lastError)) {
                 // Found broken only now, in the middle of the file: a fresh record.
-                tell(StartAfresh(record.database, path));
-                if (record.database.isOpen() && writeBatch(batch))
+                tell(StartAfresh(database, path));
+                if (database.isOpen() && writeBatch(batch))
                     batch.clear();
             }
             if (batch.size() > MostKept)
@@ -95,7 +103,8 @@ void StrokeRecorder::run()
             }
             written.notify_all();
         }
-        record.database.close();
+        if (opened)
+            opened->database.close();
     }
     QSqlDatabase::removeDatabase(connection);
 }

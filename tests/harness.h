@@ -6,13 +6,16 @@
 
 #include "codepage.h"
 #include "platform.h"
+#include "practicerecording.h"
 #include "randompicker.h"
+#include "recorddatabase.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QSettings>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,6 +137,32 @@ inline void TypeText(QWidget *widget, const QString &text)
 {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Control keys (Return, Esc, BackSpace, Tab, Delete, Ctrl+C, Alt+X), then a
+// wrong printable key, into `receiver`, with the window's judgements kept in
+// a practice record of the test's folder: what the record then holds, as
+// "typed hit" per stroke.
+inline QStringList RecordedOfControlKeysAndAMiss(const TestProgram &program, kestova::Judgements &judgements, QWidget *receiver)
+{
+    const QString path = program.path(u"record.sqlite"_qs);
+    {
+        QWidget owner;
+        kestova::PracticeRecording recording(u"test"_qs, judgements, &owner, path);
+        for (const auto &[key, text, modifiers] : {std::tuple{Qt::Key_Return, u"\r"_qs, Qt::NoModifier}, {Qt::Key_Escape, u"\x1b"_qs, Qt::NoModifier},
+                 {Qt::Key_Backspace, u"\b"_qs, Qt::NoModifier}, {Qt::Key_Tab, u"\t"_qs, Qt::NoModifier}, {Qt::Key_Delete, u"\x7f"_qs, Qt::NoModifier},
+                 {Qt::Key_C, u"\x03"_qs, Qt::ControlModifier}, {Qt::Key_X, u"x"_qs, Qt::AltModifier}, {Qt::Key_1, u"1"_qs, Qt::NoModifier}})
+            QTest::sendKeyEvent(QTest::Click, receiver, key, text, modifiers);
+    }
+    QStringList strokes;
+    {
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"recorded"_qs, kestova::record::Use::Reading, path);
+        QSqlQuery query(u"SELECT typed, hit FROM strokes ORDER BY rowid"_qs, record.database);
+        while (query.next())
+            strokes.append(query.value(0).toString() + u' ' + query.value(1).toString());
+    }
+    QSqlDatabase::removeDatabase(u"recorded"_qs);
+    return strokes;
 }
 
 // The indices of the labels whose own Visible flag is set.

@@ -257,6 +257,14 @@ private slots:
         QVERIFY(ShownMessages().size() == 1 && ::row(*window, true) == QString(20, u'_') && window->Label1[19]->text() == last);
         QCOMPARE(window->focusWidget(), window->Text1);
     }
+
+    // Control keys are the drill's own business, never an attempt in the
+    // record; a wrong printable key is a miss.
+    void recordKeepsMissesNotControlKeys()
+    {
+        auto window = loaded(drillFile());
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_qs});
+    }
 };
 
 QTEST_MAIN(FingerDrillTest)

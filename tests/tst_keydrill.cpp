@@ -111,6 +111,15 @@ private slots:
         QCOMPARE(ShownLabels(window.Label1) != before, row.steps);
         QVERIFY(ShownMessages().isEmpty());
     }
+
+    // Control keys are the drill's own business, never an attempt in the
+    // record; a wrong printable key is a miss.
+    void recordKeepsMissesNotControlKeys()
+    {
+        Frame1 window;
+        activate(window);
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window.judgements, &window), QStringList{u"1 0"_qs});
+    }
 };
 
 QTEST_MAIN(KeyDrillTest)

@@ -207,6 +207,14 @@ private slots:
         QCOMPARE(window->Label3->text(), u"さいご"_qs);
         QVERIFY(ShownMessages().isEmpty());
     }
+
+    // Control keys are the trainer's own business, never an attempt in the
+    // record; a wrong printable key is a miss.
+    void recordKeepsMissesNotControlKeys()
+    {
+        auto window = loaded(textFile({u"あ"_qs, u"い"_qs}));
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_qs});
+    }
 };
 
 QTEST_MAIN(WordTypeTest)

@@ -38,7 +38,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     setWindowTitle(u"KestovaC 1.00"_qs);
     setFixedSize(Twips(ClientTwips.width()), Twips(ClientTwips.height()));
 
-    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this);
+    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
     Text1->setObjectName(u"Text1"_qs);
     Text1->setGeometry(TwipsRect(480, 240, 375, 375));
 

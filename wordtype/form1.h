@@ -1,5 +1,6 @@
 #pragma once
 
+#include "judgements.h"
 #include "keyboardmap.h"
 
 #include <QWidget>
@@ -34,8 +35,8 @@ public:
     void cmdUpDown_Click(qint16 Index);
     void txtCount_GotFocus();
     void Command1_Click();
-    // The character the word asks for now, for the practice record.
-    QString CharacterAskedFor() const;
+    // Each typed character as the handler judged it, for the practice record.
+    kestova::Judgements judgements;
 
     QLineEdit *Text1;
     QPushButton *Command1;

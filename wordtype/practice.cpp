@@ -53,17 +53,15 @@ void Form1::ShowKeyHint(const QString &character)
     });
 }
 
-QString Form1::CharacterAskedFor() const
-{
-    return Label3->text().left(1);
-}
-
 void Form1::Text1_KeyPress(qint16 &KeyAscii)
 {
     kestova::ReportAndReturn([this, KeyAscii] {
         const QString c = kestova::CharacterFromKeyAscii(KeyAscii);
         Text1->setText(QString());
-        if (Label3->text().left(1) == c) {
+        const QString asked = Label3->text().left(1);
+        const bool hit = asked == c;
+        judgements.judge(asked, c, hit);
+        if (hit) {
             Label3->setText(Label3->text().mid(1));
             ShowKeyHint(Label3->text().left(1));
         }

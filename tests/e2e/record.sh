@@ -60,13 +60,13 @@ echo kept >"$E2E_TMP/old.csv"
 ! "$BIN/KestovaRecord" --csv "$E2E_TMP/old.csv" 2>/dev/null && [ "$(cat "$E2E_TMP/old.csv")" = kept ] || fail "a failed export touched its file"
 start_program "$E2E_TMP/KestovaB100/KestovaB100"
 drill=$wid
+focus_window
+xtool keys "d38 w20 u38 w30 d38 w20 u38 w30 d38 w20 u38" # opens the record, which is found broken
 wid=$(find_window KestovaB) || fail "a broken record was not told"
 focus_window
 xdotool key Return
 wid=$drill
-focus_window
-type_kana
 close_window
 ls "$XDG_DATA_HOME/Kestova/"record.sqlite.broken-* >/dev/null 2>&1 || fail "the broken record was not set aside"
-[ "$(strokes KestovaB100)" = 4 ] || fail "after a broken record the practice was not recorded afresh"
+[ "$(strokes KestovaB100)" = 3 ] || fail "after a broken record the practice was not recorded afresh"
 echo "record end-to-end: ok"

@@ -15,7 +15,7 @@ class TypingBox : public QLineEdit {
     Q_OBJECT
 
 public:
-    TypingBox(TypedInput::KeyPress keyPress, QWidget *parent);
+    TypingBox(TypedInput::KeyPress keyPress, QWidget *parent, Judgements *judgements = nullptr);
     void useThumbShiftSettings(const ThumbShiftSettings &settings) { typedInput.useThumbShiftSettings(settings); }
 
 protected:

@@ -39,8 +39,8 @@ bool noInputMethodChosen()
 } // namespace
 
 // A child of the receiver, so that whoever holds the window can find it.
-TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed)
-    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)),
+TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, Judgements *judgements)
+    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements),
       settings(LoadThumbShiftSettings()), engine(settings)
 {
     sinceLastEvent.start();
@@ -108,7 +108,7 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
     // A kana still pending was typed before this key.
     if (settings.enabled)
         typeStrokes(engine.Settle(timeOf(event)));
-    type(text);
+    type(text, nullptr, !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
     return KeyUse::Typed;
 }
 
@@ -211,23 +211,20 @@ QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
     return fresh;
 }
 
-void TypedInput::type(QStringView text, const ThumbStroke *thumb)
+// Control characters (Return, Esc, BackSpace, Tab, Delete) are no answer.
+void TypedInput::type(QStringView text, const ThumbStroke *thumb, bool answers)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         qint16 KeyAscii = KeyAsciiFromCharacter(text.mid(i, length));
-        const QString asked = judged ? askedFor() : QString();
+        const char32_t character = length == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+        if (judgements)
+            judgements->typing(thumb, answers && QChar::isPrint(character));
         keyPress(KeyAscii);
-        if (judged)
-            judged({asked, CharacterFromKeyAscii(KeyAscii), thumb});
+        if (judgements)
+            judgements->typed();
         i += length - 1;
     }
-}
-
-void TypedInput::watchKeystrokes(std::function<QString()> asked, std::function<void(const Keystroke &)> judgement)
-{
-    askedFor = std::move(asked);
-    judged = std::move(judgement);
 }
 
 } // namespace kestova

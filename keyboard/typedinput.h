@@ -1,5 +1,6 @@
 #pragma once
 
+#include "judgements.h"
 #include "thumbshift.h"
 
 #include <QElapsedTimer>
@@ -42,8 +43,9 @@ public:
     using TypedAside = std::function<void(const QString &character)>;
 
     // `receiver` is the widget that gets the key events; losing the focus, or
-    // its window closing, decides a character still pending.
-    TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed = {});
+    // its window closing, decides a character still pending. `judgements`,
+    // where given, learn of each character on its way to the handler.
+    TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed = {}, Judgements *judgements = nullptr);
 
     enum class KeyUse { Ignored, Typed, ThumbShift };
     KeyUse keyPressEvent(const QKeyEvent *event);
@@ -55,18 +57,9 @@ public:
     bool acceptsInputMethod() const;
 
     // Raises one key press per character of `text`; `thumb` where the
-    // thumb-shift keyboard typed it.
-    void type(QStringView text, const ThumbStroke *thumb = nullptr);
-
-    // Each keystroke as the handler judged it: what it asked for just
-    // before, what came (as the handler saw it), and for a kana of the
-    // thumb-shift keyboard, how it was struck.
-    struct Keystroke {
-        QString asked;
-        QString typed;
-        const ThumbStroke *thumb;
-    };
-    void watchKeystrokes(std::function<QString()> askedFor, std::function<void(const Keystroke &)> judged);
+    // thumb-shift keyboard typed it. `answers`: whether its printable
+    // characters are typed as answers (not with Ctrl or Alt).
+    void type(QStringView text, const ThumbStroke *thumb = nullptr, bool answers = true);
 
     // Settings of its own, instead of the user's saved ones (a test field).
     void useThumbShiftSettings(const ThumbShiftSettings &settings);
@@ -88,8 +81,7 @@ private:
     QWidget *receiver;
     KeyPress keyPress;
     TypedAside typedAside;
-    std::function<QString()> askedFor;
-    std::function<void(const Keystroke &)> judged;
+    Judgements *judgements;
     // The kana of the input method's preedit counted so far; unknown after
     // the focus came back, when the input method may have dropped it.
     QString countedPreedit;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "displaysize.h"
+#include "endrequests.h"
+#include "platform.h"
+#include "practicerecording.h"
+#include "trainermenu.h"
+
+#include <QApplication>
+#include <QMenu>
+
+#include <functional>
+
+namespace kestova {
+
+// Runs a trainer's one window to its end: the application at the learner's
+// display size (made anew at a smaller size if the window would not fit the
+// screen, before anything is loaded), the window's load step, its judged
+// keystrokes kept in the practice record, ends asked for from outside, the
+// right-click menu with the progress window; what could not be saved is
+// told at the end.
+template <typename Window>
+int RunTrainer(int &argc, char **argv, const QString &name, const QString &title,
+               const std::function<void(Window &)> &load, const std::function<void(Window &)> &save)
+{
+    DisplaySizeAtStart display;
+    for (;;) {
+        display.applyScale();
+        QApplication app(argc, argv);
+        StartProgram(name, title);
+        Window window;
+        if (display.shrinkToFit(window))
+            continue;
+
+        PracticeRecording recording(name, window.judgements, &window);
+        if (load)
+            load(window);
+        CloseOnEndRequests(&window, [&window, &save, &recording] {
+            if (save)
+                save(window);
+            recording.writeNow();
+        });
+        AddTrainerMenu(&window, [&recording, &window](QMenu *menu) {
+            menu->addAction(u"練習の記録…"_qs, &window, [&recording] {
+                recording.writeNow(); // this session's strokes too
+                OpenProgressWindow();
+            });
+        });
+        ShowCentred(&window);
+        display.tellIfShrunk(&window);
+        const int result = app.exec();
+        recording.writeNow();
+        ReportUnsavedValues();
+        return result;
+    }
+}
+
+} // namespace kestova

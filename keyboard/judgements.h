@@ -1,0 +1,46 @@
+#pragma once
+
+#include "thumbshift.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace kestova {
+
+// One character as a trainer judged it: what it asked for, what came, and
+// whether that moved it on; for a kana of the built-in keyboard, how it was
+// struck.
+struct JudgedStroke {
+    QString asked;
+    QString typed;
+    bool hit = false;
+    std::optional<ThumbStroke> thumb;
+};
+
+// A trainer's judgements, one way: typed input says which character is on
+// its way to the handler and how it came; the handler, having judged it by
+// its own rule, says so with judge(); judged() then carries it on (to the
+// practice record). Only characters a learner can type as an answer are
+// carried: control keys and Ctrl or Alt combinations are the trainer's
+// business alone.
+class Judgements : public QObject {
+    Q_OBJECT
+
+public:
+    // From typed input, around the handler's run.
+    void typing(const ThumbStroke *thumb, bool answer);
+    void typed();
+
+    void judge(const QString &asked, const QString &typed, bool hit);
+
+signals:
+    void judged(const kestova::JudgedStroke &stroke);
+
+private:
+    bool answer = false;
+    const ThumbStroke *thumb = nullptr;
+};
+
+} // namespace kestova
