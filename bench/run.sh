@@ -4,7 +4,7 @@
 # user data is touched.
 set -euo pipefail
 BIN=$(readlink -f "$1")
-RUNS=10
+RUNS=11
 WORK=$(mktemp -d)
 trap 'kill $XVFB 2>/dev/null; rm -rf "$WORK"' EXIT
 
@@ -53,7 +53,17 @@ compare() {
         END { printf "%-28s %5.2f x %-22s (budget %.2f x): %s\n", what, w / b, base, limit,
                      w / b <= limit ? "ok" : "OVER BUDGET" }' "$WORK/startup.txt"
 }
-compare fingerdrill/Kestova100 keydrill/KestovaB100 1.10
+# peak WHAT BASE LIMIT: the peak RSS of WHAT above BASE's, in MiB.
+peak() {
+    awk -v what="$1" -v base="$2" -v limit="$3" '
+        $1 == what { w = $3 } $1 == base { b = $3 }
+        END { printf "%-28s %+5.2f MiB %-18s (budget %+.0f MiB): %s\n", what, w - b, base, limit,
+                     w - b <= limit ? "ok" : "OVER BUDGET" }' "$WORK/startup.txt"
+}
+for trainer in keydrill/KestovaB100 fingerdrill/Kestova100 words-2/KestovaC100; do
+    compare $trainer bin/barewindow:label 1.05
+    peak $trainer bin/barewindow:label 2
+done
 compare words-32766/KestovaC100 words-2/KestovaC100 1.20
 
 echo

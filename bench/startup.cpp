@@ -1,5 +1,5 @@
 // Start-up benchmark: time from exec to the first window mapped, and peak
-// RSS, median of N runs of each program given, under the X display of
+// RSS, median of N runs of each program given, taken in turns, under the X display of
 // $DISPLAY (the run script starts a private Xvfb).
 //   startup RUNS PROGRAM [PROGRAM...]
 // A PROGRAM may carry one argument after a colon: "barewindow:label".
@@ -102,19 +102,22 @@ int main(int argc, char **argv)
     }
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     const int runs = std::atoi(argv[1]);
-    std::printf("%-40s %14s %14s\n", "program", "start-up (s)", "peak RSS (MiB)");
-    for (int p = 2; p < argc; ++p) {
-        std::vector<double> times;
-        std::vector<long> peaks;
-        runOnce(display, argv[p]); // warm the page cache
-        for (int i = 0; i < runs; ++i) {
-            const Run run = runOnce(display, argv[p]);
-            times.push_back(run.seconds);
-            peaks.push_back(run.peakKiB);
+    const std::vector<std::string> programs(argv + 2, argv + argc);
+    // In turns, so that every program meets the machine in the same state.
+    std::vector<std::vector<double>> times(programs.size());
+    std::vector<std::vector<long>> peaks(programs.size());
+    for (const std::string &program : programs)
+        runOnce(display, program); // warm the page cache
+    for (int i = 0; i < runs; ++i) {
+        for (size_t p = 0; p < programs.size(); ++p) {
+            const Run run = runOnce(display, programs[p]);
+            times[p].push_back(run.seconds);
+            peaks[p].push_back(run.peakKiB);
         }
-        std::printf("%-40s %14.3f %14.1f\n", shortName(argv[p]).c_str(), median(times),
-                    median(peaks) / 1024.0);
     }
+    std::printf("%-40s %14s %14s\n", "program", "start-up (s)", "peak RSS (MiB)");
+    for (size_t p = 0; p < programs.size(); ++p)
+        std::printf("%-40s %14.4f %14.2f\n", shortName(programs[p]).c_str(), median(times[p]), median(peaks[p]) / 1024.0);
     XCloseDisplay(display);
     return 0;
 }

@@ -23,7 +23,7 @@ constexpr qint64 LongestStepMs = 10'000; // a longer pause is no practice
 } // namespace
 
 StrokeRecorder::StrokeRecorder(QString program, QString path)
-    : program(std::move(program)), path(path.isEmpty() ? RecordPath() : std::move(path)), writer([this] { run(); })
+    : program(std::move(program)), path(path.isEmpty() ? RecordPath() : std::move(path))
 {
 }
 
@@ -34,20 +34,27 @@ StrokeRecorder::~StrokeRecorder()
         stopping = true;
     }
     wake.notify_one();
-    writer.join();
+    if (writer.joinable())
+        writer.join();
 }
 
+// The writer starts with the first stroke: a program starting up has no
+// thread, no database and no memory of them.
 void StrokeRecorder::add(Stroke stroke)
 {
     const std::lock_guard lock(mutex);
     if (kept.size() >= MostKept)
         kept.erase(kept.begin(), kept.begin() + MostKept / 10);
     kept.push_back(std::move(stroke));
+    if (!writer.joinable())
+        writer = std::thread([this] { run(); });
 }
 
 void StrokeRecorder::writeNow()
 {
     std::unique_lock lock(mutex);
+    if (!writer.joinable())
+        return; // nothing was ever kept
     const quint64 request = ++asked;
     wake.notify_one();
     written.wait_for(lock, LongestWait, [&] { return done >= request; });
@@ -66,8 +73,6 @@ void StrokeRecorder::run()
 {
     const QString connection = u"record-writer-%1"_qs.arg(quintptr(this));
     {
-        // Opened with the first strokes to write, so that a program starting
-        // up loads no database.
         std::optional<OpenedRecord> opened;
         QSqlDatabase none;
         std::vector<Stroke> batch;

@@ -61,7 +61,7 @@ private:
     QStringList told;
     qint64 lastStroke = 0; // the stroke written last, for the steps of active time
     QSqlError lastError;
-    std::thread writer; // last: it starts once the rest is there
+    std::thread writer;
 };
 
 } // namespace kestova::record
