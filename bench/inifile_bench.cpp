@@ -64,8 +64,8 @@ int main()
         if (!file.open(QIODevice::ReadOnly))
             std::abort();
         kestova::IniDocument document(file.readAll());
-        document.DecodeValues();
-        if (!document.Value(QStringLiteral("テキスト"), QStringLiteral("1")))
+        document.decodeValues();
+        if (!document.value(QStringLiteral("テキスト"), QStringLiteral("1")))
             std::abort();
     });
     const QString section = QStringLiteral("テキスト");

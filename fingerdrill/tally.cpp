@@ -61,7 +61,7 @@ void Form1::SaveFingerSeconds()
         for (int i = 0; i < FingerCount; ++i) {
             const QString finger = Command1[i]->text();
             if (!finger.isEmpty())
-                saved.append({SecondsSection, finger, mergedSeconds(Label4[i]->text(), SecondsAsRead.value(finger), now.Value(SecondsSection, finger).value_or(QString()))});
+                saved.append({SecondsSection, finger, mergedSeconds(Label4[i]->text(), SecondsAsRead.value(finger), now.value(SecondsSection, finger).value_or(QString()))});
         }
         return saved;
     });

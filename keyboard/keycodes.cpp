@@ -19,7 +19,7 @@ QString KeyName(int keyCode)
         {115, u"End"_qs}, {116, u"↓"_qs}, {117, u"Page Down"_qs}, {118, u"Insert"_qs}, {119, u"Delete"_qs}};
     if (const auto name = names.constFind(keyCode); name != names.cend())
         return *name;
-    const QString kana = ThumbShiftEngine().CharacterOf(keyCode, ThumbShiftEngine::Hand::None);
+    const QString kana = ThumbShiftEngine().characterOf(keyCode, ThumbShiftEngine::Hand::None);
     if (!kana.isEmpty())
         return u"「%1」のキー"_qs.arg(kana);
     // The number row and the function keys, as printed on them.
@@ -37,7 +37,7 @@ QString WhyNoThumbKey(int keyCode, bool levelThreeShift)
     using namespace keycode;
     if (keyCode < Lowest || keyCode > Highest)
         return u"キーコード %1 はキーではありません。"_qs.arg(keyCode);
-    if (!ThumbShiftEngine().CharacterOf(keyCode, ThumbShiftEngine::Hand::None).isEmpty())
+    if (!ThumbShiftEngine().characterOf(keyCode, ThumbShiftEngine::Hand::None).isEmpty())
         return u"%1 はかなを打つキーなので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
     switch (keyCode) {
     case LeftCtrl:

@@ -49,14 +49,14 @@ ThumbShiftEngine::Hand ThumbShiftEngine::thumbHand(int keyCode) const
     return Hand::None;
 }
 
-bool ThumbShiftEngine::Handles(int keyCode) const
+bool ThumbShiftEngine::handles(int keyCode) const
 {
     return thumbHand(keyCode) != Hand::None || keyOf(keyCode);
 }
 
 // A place the layout leaves empty types the key's plain character: the
 // keystroke is never lost.
-QString ThumbShiftEngine::CharacterOf(int keyCode, Hand thumb) const
+QString ThumbShiftEngine::characterOf(int keyCode, Hand thumb) const
 {
     const KeyFrame *key = keyOf(keyCode);
     if (!key)
@@ -68,7 +68,7 @@ QString ThumbShiftEngine::CharacterOf(int keyCode, Hand thumb) const
 ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, bool chord) const
 {
     const std::optional<qint64> offset = thumbPress ? std::optional(thumbPress->time - key.time) : std::nullopt;
-    return {CharacterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time, offset, chord};
+    return {characterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time, offset, chord};
 }
 
 // The pending character, shifted by the pending thumb or not; a thumb that
@@ -89,7 +89,7 @@ bool ThumbShiftEngine::thinOverlap(qint64 time) const
     return together < ThinOverlapMs && thumb->time - character->time > together;
 }
 
-std::optional<qint64> ThumbShiftEngine::Deadline() const
+std::optional<qint64> ThumbShiftEngine::deadline() const
 {
     // After a character and then a thumb, a next character could still take
     // the thumb until it would come later after the thumb than the first did before it.
@@ -102,10 +102,10 @@ std::optional<qint64> ThumbShiftEngine::Deadline() const
     return std::nullopt;
 }
 
-QList<ThumbStroke> ThumbShiftEngine::TimeReached(qint64 time)
+QList<ThumbStroke> ThumbShiftEngine::timeReached(qint64 time)
 {
     QList<ThumbStroke> out;
-    for (std::optional<qint64> due = Deadline(); due && *due <= time; due = Deadline()) {
+    for (std::optional<qint64> due = deadline(); due && *due <= time; due = deadline()) {
         if (character)
             decideCharacter(out, thumb.has_value());
         else
@@ -114,9 +114,9 @@ QList<ThumbStroke> ThumbShiftEngine::TimeReached(qint64 time)
     return out;
 }
 
-QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
+QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
 {
-    if (!Handles(keyCode) || down.contains(keyCode))
+    if (!handles(keyCode) || down.contains(keyCode))
         return {};
     down.append(keyCode);
     // X11 repeats a key held down as a release and a press at one time: the
@@ -126,7 +126,7 @@ QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
             heldThumb = letGoThumb;
         return {};
     }
-    QList<ThumbStroke> out = TimeReached(time);
+    QList<ThumbStroke> out = timeReached(time);
     const Press press{keyCode, time};
     if (thumbHand(keyCode) != Hand::None) {
         if (character && thumb) // a second thumb: the first one's character is decided
@@ -157,12 +157,12 @@ QList<ThumbStroke> ThumbShiftEngine::KeyDown(int keyCode, qint64 time)
     return out;
 }
 
-QList<ThumbStroke> ThumbShiftEngine::KeyUp(int keyCode, qint64 time)
+QList<ThumbStroke> ThumbShiftEngine::keyUp(int keyCode, qint64 time)
 {
     if (!down.removeOne(keyCode))
         return {};
     lastRelease = Press{keyCode, time};
-    QList<ThumbStroke> out = TimeReached(time);
+    QList<ThumbStroke> out = timeReached(time);
     if (character && character->keyCode == keyCode) {
         decideCharacter(out, thumb && !thinOverlap(time));
     } else if (thumb && thumb->keyCode == keyCode) {
@@ -175,20 +175,20 @@ QList<ThumbStroke> ThumbShiftEngine::KeyUp(int keyCode, qint64 time)
     return out;
 }
 
-QList<ThumbStroke> ThumbShiftEngine::Settle(qint64 time)
+QList<ThumbStroke> ThumbShiftEngine::settle(qint64 time)
 {
-    QList<ThumbStroke> out = TimeReached(time);
+    QList<ThumbStroke> out = timeReached(time);
     if (character)
         decideCharacter(out, thumb && !thinOverlap(time));
     thumb.reset();
     return out;
 }
 
-QList<ThumbStroke> ThumbShiftEngine::ReleaseAll(qint64 time)
+QList<ThumbStroke> ThumbShiftEngine::releaseAll(qint64 time)
 {
     down.clear();
     heldThumb.reset();
-    return Settle(time);
+    return settle(time);
 }
 
 } // namespace kestova

@@ -51,32 +51,32 @@ struct ThumbStroke {
 //   still held from an earlier chord or beyond its window is shifted at once.
 // Each character is decided at the first moment the rules allow. A plain
 // class fed with key codes and times, so that it can be driven by a fake
-// clock; Deadline() says when TimeReached() must be called.
+// clock; deadline() says when timeReached() must be called.
 class ThumbShiftEngine {
 public:
     explicit ThumbShiftEngine(const ThumbShiftSettings &settings = {});
 
     // Whether the key is one the engine types with: a character key of the
     // layout or a thumb key. Others pass it by.
-    bool Handles(int keyCode) const;
+    bool handles(int keyCode) const;
 
     // Each returns the characters decided by the event, in order. Presses of
     // a key already down, or released at the same time (auto-repeat), and
     // releases without a press are ignored.
-    QList<ThumbStroke> KeyDown(int keyCode, qint64 time);
-    QList<ThumbStroke> KeyUp(int keyCode, qint64 time);
+    QList<ThumbStroke> keyDown(int keyCode, qint64 time);
+    QList<ThumbStroke> keyUp(int keyCode, qint64 time);
     // When a pending decision falls due without a key event.
-    std::optional<qint64> Deadline() const;
-    QList<ThumbStroke> TimeReached(qint64 time);
+    std::optional<qint64> deadline() const;
+    QList<ThumbStroke> timeReached(qint64 time);
     // Another key typed: what is pending is decided as if its keys were
     // released now, so that the characters keep their order.
-    QList<ThumbStroke> Settle(qint64 time);
+    QList<ThumbStroke> settle(qint64 time);
     // Focus lost or window closing: settled, and the keys held are forgotten.
-    QList<ThumbStroke> ReleaseAll(qint64 time);
+    QList<ThumbStroke> releaseAll(qint64 time);
 
     // The character of a key alone or with a thumb of the given hand.
     enum class Hand { None, Left, Right };
-    QString CharacterOf(int keyCode, Hand thumb) const;
+    QString characterOf(int keyCode, Hand thumb) const;
 
 private:
     static constexpr qint64 ThinOverlapMs = 50;

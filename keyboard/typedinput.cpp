@@ -46,7 +46,7 @@ TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, J
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
     decisionTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may be 5 % late
-    connect(&decisionTimer, &QTimer::timeout, this, &TypedInput::timeReached);
+    connect(&decisionTimer, &QTimer::timeout, this, &TypedInput::decideDue);
     connect(&UserSettingsChanges::instance(), &UserSettingsChanges::thumbShiftChanged, this, [this] {
         if (followsUserSettings)
             use(LoadThumbShiftSettings());
@@ -79,7 +79,7 @@ bool TypedInput::acceptsInputMethod() const
 bool TypedInput::forThumbShift(const QKeyEvent *event) const
 {
     return settings.enabled && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
-            && engine.Handles(int(event->nativeScanCode()));
+            && engine.handles(int(event->nativeScanCode()));
 }
 
 qint64 TypedInput::timeOf(const QKeyEvent *event)
@@ -98,7 +98,7 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
     if (forThumbShift(event)) {
         // Auto-repeat as the engine tells it: X marks only some repeats.
-        typeStrokes(engine.KeyDown(int(event->nativeScanCode()), timeOf(event)));
+        typeStrokes(engine.keyDown(int(event->nativeScanCode()), timeOf(event)));
         decideWhenDue();
         return KeyUse::ThumbShift;
     }
@@ -107,7 +107,7 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
         return KeyUse::Ignored;
     // A kana still pending was typed before this key.
     if (settings.enabled)
-        typeStrokes(engine.Settle(timeOf(event)));
+        typeStrokes(engine.settle(timeOf(event)));
     type(text, nullptr, !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
     return KeyUse::Typed;
 }
@@ -115,8 +115,8 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 // Releases count whatever the modifiers now, so that no key stays down for the engine.
 void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 {
-    if (settings.enabled && engine.Handles(int(event->nativeScanCode()))) {
-        typeStrokes(engine.KeyUp(int(event->nativeScanCode()), timeOf(event)));
+    if (settings.enabled && engine.handles(int(event->nativeScanCode()))) {
+        typeStrokes(engine.keyUp(int(event->nativeScanCode()), timeOf(event)));
         decideWhenDue();
     }
 }
@@ -124,8 +124,8 @@ void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 void TypedInput::decideWhenDue()
 {
     if (draining)
-        return; // timeReached() looks again once the queue is drained
-    if (const std::optional<qint64> due = engine.Deadline())
+        return; // decideDue() looks again once the queue is drained
+    if (const std::optional<qint64> due = engine.deadline())
         decisionTimer.start(int(std::max<qint64>(0, *due + InFlightMs - now())));
     else
         decisionTimer.stop();
@@ -135,22 +135,22 @@ void TypedInput::decideWhenDue()
 // deadline: a round trip to the display server brings every event it sent
 // before, they are taken first, and the deadline is looked at again in
 // their time.
-void TypedInput::timeReached()
+void TypedInput::decideDue()
 {
     if (draining)
         return;
     draining = true;
     QGuiApplication::sync();
     draining = false;
-    if (const std::optional<qint64> due = engine.Deadline(); due && *due + InFlightMs <= now())
-        typeStrokes(engine.TimeReached(*due));
+    if (const std::optional<qint64> due = engine.deadline(); due && *due + InFlightMs <= now())
+        typeStrokes(engine.timeReached(*due));
     decideWhenDue();
 }
 
 void TypedInput::releaseAll()
 {
     decisionTimer.stop();
-    typeStrokes(engine.ReleaseAll(now()));
+    typeStrokes(engine.releaseAll(now()));
 }
 
 void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)

@@ -74,7 +74,7 @@ private:
     void typeStrokes(const QList<ThumbStroke> &strokes);
     void typeAside(const QString &text);
     void decideWhenDue();
-    void timeReached();
+    void decideDue();
     void releaseAll();
     void use(const ThumbShiftSettings &chosen);
 

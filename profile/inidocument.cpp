@@ -203,7 +203,7 @@ QString FoldAsciiCase(QString text)
     return text;
 }
 
-QString IniDocument::AnsiName(const QString &name)
+QString IniDocument::ansiName(const QString &name)
 {
     return trimmedSpaces(FromCp932(ToCp932(upToNul(name))));
 }
@@ -336,7 +336,7 @@ QByteArrayView IniDocument::storedKey(QByteArrayView raw)
 QByteArray IniDocument::keyBytes(const QString &key) const
 {
     if (fileEncoding != Encoding::Cp932)
-        return foldedBytes(wtf8Of(AnsiName(key)), false);
+        return foldedBytes(wtf8Of(ansiName(key)), false);
     return foldedBytes(withoutSpaces(ToCp932(upToNul(key))), true);
 }
 
@@ -344,7 +344,7 @@ int IniDocument::findSection(const QString &section) const
 {
     // A list is read key by key from one section.
     if (lastSection.name.isNull() || section != lastSection.name)
-        lastSection = {section, sectionIndex.find(0, nameKey(AnsiName(section)))};
+        lastSection = {section, sectionIndex.find(0, nameKey(ansiName(section)))};
     return lastSection.index;
 }
 
@@ -366,7 +366,7 @@ int IniDocument::findKey(int section, const QString &key) const
     return length >= 0 ? keyIndex.find(section, withoutSpaces({ascii, length})) : keyIndex.find(section, keyBytes(key));
 }
 
-std::optional<QString> IniDocument::Value(const QString &section, const QString &key) const
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
 {
     const int sectionIndex = findSection(section);
     const int found = sectionIndex < 0 ? -1 : findKey(sectionIndex, key);
@@ -375,7 +375,7 @@ std::optional<QString> IniDocument::Value(const QString &section, const QString 
     return decodedValues.empty() ? valueText(keyLines[size_t(found)]) : decodedValues[size_t(found)];
 }
 
-void IniDocument::DecodeValues()
+void IniDocument::decodeValues()
 {
     decodedValues.resize(keyLines.size());
     for (size_t i = 0; i < keyLines.size(); ++i)
@@ -392,7 +392,7 @@ QString IniDocument::valueText(const KeyLine &keyLine) const
     return FromCp932(cutForBuffer(ToCp932(fromUtf8Exact(value))));
 }
 
-bool IniDocument::HoldsSectionsOf(const IniDocument &earlier) const
+bool IniDocument::holdsSectionsOf(const IniDocument &earlier) const
 {
     // Sections are numbered as they first come; each has its place for new keys.
     for (int section = 0; section < int(earlier.newKeyPlaces.size()); ++section) {
@@ -402,9 +402,9 @@ bool IniDocument::HoldsSectionsOf(const IniDocument &earlier) const
     return true;
 }
 
-QString IniDocument::Refusal(const Edit &edit)
+QString IniDocument::refusal(const Edit &edit)
 {
-    const QString section = AnsiName(edit.section), key = AnsiName(edit.key);
+    const QString section = ansiName(edit.section), key = ansiName(edit.key);
     if (breaksLines(section) || breaksLines(key) || breaksLines(edit.value))
         return u"改行を含む名前や値は書き込めません。"_qs;
     if (section.contains(u']'))
@@ -419,7 +419,7 @@ QString IniDocument::Refusal(const Edit &edit)
     return {};
 }
 
-QByteArray IniDocument::WithValues(const QList<Edit> &edits) const
+QByteArray IniDocument::withValues(const QList<Edit> &edits) const
 {
     // The last value of each key, in the order the keys first come.
     struct Store {
@@ -428,9 +428,9 @@ QByteArray IniDocument::WithValues(const QList<Edit> &edits) const
     std::vector<Store> stores;
     QHash<QPair<QByteArray, QByteArray>, size_t> storeOf;
     for (const Edit &edit : edits) {
-        if (!Refusal(edit).isEmpty())
+        if (!refusal(edit).isEmpty())
             continue;
-        Store store{AnsiName(edit.section), AnsiName(edit.key), FromCp932(ToCp932(upToNul(edit.value)))};
+        Store store{ansiName(edit.section), ansiName(edit.key), FromCp932(ToCp932(upToNul(edit.value)))};
         const QPair<QByteArray, QByteArray> name{nameKey(store.section), keyBytes(store.key)};
         if (const auto known = storeOf.constFind(name); known != storeOf.cend())
             stores[*known].value = store.value;

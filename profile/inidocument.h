@@ -41,7 +41,7 @@ public:
     // The value as the classic read function hands it back: converted to code
     // page 932, at most 254 bytes without splitting a double-byte character,
     // cut at a NUL. nullopt where the section or key is missing.
-    std::optional<QString> Value(const QString &section, const QString &key) const;
+    std::optional<QString> value(const QString &section, const QString &key) const;
 
     struct Edit {
         QString section, key, value;
@@ -50,31 +50,31 @@ public:
     // a "]" in a section name, or a key that would read back as another key,
     // a section header or a comment ("=" anywhere, "[" or ";" first). Empty
     // when it can.
-    static QString Refusal(const Edit &edit);
+    static QString refusal(const Edit &edit);
 
     // The whole file's new bytes with each edit stored in turn: the first
     // matching key's value replaced, or the key added after the last key of
     // the first matching section, or the section added at the end. Text the
-    // code page cannot hold is stored as "?". Edits that Refusal() turns
+    // code page cannot hold is stored as "?". Edits that refusal() turns
     // down are left out.
-    QByteArray WithValues(const QList<Edit> &edits) const;
+    QByteArray withValues(const QList<Edit> &edits) const;
     QByteArray WithValue(const QString &section, const QString &key, const QString &value) const
     {
-        return WithValues({{section, key, value}});
+        return withValues({{section, key, value}});
     }
 
     // Whether every section of `earlier` is still here: a file that lost some
     // is being rewritten by someone else, or was cut short.
-    bool HoldsSectionsOf(const IniDocument &earlier) const;
+    bool holdsSectionsOf(const IniDocument &earlier) const;
 
     // Decodes every value at once, so that reads then only share the text:
     // for a file read ahead on a thread of its own, where the decoding costs
     // the reader nothing.
-    void DecodeValues();
+    void decodeValues();
 
     // A parameter as the classic functions take it: through code page 932,
     // with leading and trailing spaces dropped.
-    static QString AnsiName(const QString &name);
+    static QString ansiName(const QString &name);
 
 private:
     struct KeyLine {
@@ -105,7 +105,7 @@ private:
     KeyIndex sectionIndex;           // section numbers by name (see nameKey()), as group 0
     KeyIndex keyIndex;               // keys by section number and bytes
     std::vector<KeyLine> keyLines;   // by key number
-    std::vector<QString> decodedValues; // by key number, once DecodeValues() ran
+    std::vector<QString> decodedValues; // by key number, once decodeValues() ran
     struct {
         QString name;
         int index = -1;

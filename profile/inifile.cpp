@@ -218,7 +218,7 @@ Loaded loadFile(const QByteArray &path, Values values = Values::OnRead)
     try {
         loaded.document = std::make_shared<IniDocument>(loaded.bytes);
         if (values == Values::Decoded)
-            loaded.document->DecodeValues();
+            loaded.document->decodeValues();
     } catch (const std::bad_alloc &) {
         loaded.problem = u"メモリが足りず読めません。"_qs;
         loaded.document.reset();
@@ -359,7 +359,7 @@ QString GetIniString(const QString &Section, const QString &Key, const QString &
     const IniDocument *document = currentDocument(FileName);
     if (!document)
         return QString();
-    return document->Value(Section, Key).value_or(QString());
+    return document->value(Section, Key).value_or(QString());
 }
 
 bool PutIniString(const QString &Section, const QString &Key, const QString &Value, const QString &FileName)
@@ -426,7 +426,7 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
     // being written; one put in place whole, or changed a while ago, is as
     // its writer meant.
     if (exists && earlier.document && !writtenAside(now.stamp) && ageInMilliseconds(now.stamp) < WrittenWithinMilliseconds
-        && !now.document->HoldsSectionsOf(*earlier.document))
+        && !now.document->holdsSectionsOf(*earlier.document))
         return unsavedBecause(FileName, BeingWritten);
 
     const IniDocument empty;
@@ -434,12 +434,12 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
     const QList<IniDocument::Edit> wanted = edits(current);
     bool stored = true;
     for (const IniDocument::Edit &edit : wanted) {
-        if (const QString refusal = IniDocument::Refusal(edit); !refusal.isEmpty())
+        if (const QString refusal = IniDocument::refusal(edit); !refusal.isEmpty())
             stored = unsavedBecause(FileName, refusal);
     }
     QByteArray bytes;
     try {
-        bytes = current.WithValues(wanted);
+        bytes = current.withValues(wanted);
     } catch (const std::bad_alloc &) {
         return unsavedBecause(FileName, u"メモリが足りず書き込めません。"_qs);
     }
@@ -471,10 +471,10 @@ IniPrefetch::IniPrefetch(const QString &fileName)
 
 IniPrefetch::~IniPrefetch()
 {
-    Adopt();
+    adopt();
 }
 
-void IniPrefetch::Adopt()
+void IniPrefetch::adopt()
 {
     if (!worker.joinable())
         return;

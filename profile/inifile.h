@@ -49,7 +49,7 @@ QStringList TakeUnsavedProblems();
 
 // Reads, parses and decodes an INI file on a thread of its own while the
 // program starts, and hands it to the reads above: a word list of 32,766
-// entries then costs its lookups only. Adopt() (or the destructor) waits for
+// entries then costs its lookups only. adopt() (or the destructor) waits for
 // the thread; the reads see the file as it is then, since a cached file is
 // compared with the file before it is used.
 class IniPrefetch {
@@ -59,7 +59,7 @@ public:
     IniPrefetch(const IniPrefetch &) = delete;
     IniPrefetch &operator=(const IniPrefetch &) = delete;
 
-    void Adopt();
+    void adopt();
 
 private:
     struct Loaded;

@@ -32,20 +32,20 @@ float secondsOfDay()
 
 } // namespace
 
-void RandomGenerator::Discard(int count)
+void RandomGenerator::discard(int count)
 {
     for (int i = 0; i < count; ++i)
-        Next();
+        next();
 }
 
-void ClassicGenerator::RandomizeFromClock()
+void ClassicGenerator::randomizeFromClock()
 {
-    Reseed(secondsOfDay());
+    reseed(secondsOfDay());
 }
 
 // The classic mixing: the seed's bit pattern enters the middle 16 bits of the
 // state, the low byte of the old state stays.
-void ClassicGenerator::Reseed(float seconds)
+void ClassicGenerator::reseed(float seconds)
 {
     quint32 bits;
     std::memcpy(&bits, &seconds, sizeof bits);
@@ -53,7 +53,7 @@ void ClassicGenerator::Reseed(float seconds)
     state = (mixed | (state & 0xFF)) & StateMask;
 }
 
-float ClassicGenerator::Next()
+float ClassicGenerator::next()
 {
     state = (state * Multiplier + Increment) & StateMask;
     return static_cast<float>(state) / 16777216.0f;
@@ -61,7 +61,7 @@ float ClassicGenerator::Next()
 
 // Jumps ahead by `count` steps at once: the affine step x -> a x + c composed
 // with itself by squaring, the same state as drawing `count` times.
-void ClassicGenerator::Discard(int count)
+void ClassicGenerator::discard(int count)
 {
     quint32 a = 1, c = 0;
     quint32 stepA = Multiplier, stepC = Increment;
@@ -97,15 +97,15 @@ int SkipCountFromCounter(qint64 count)
 
 qint32 PickRandomIndex(const qint16 &MaxIndex)
 {
-    generator->RandomizeFromClock();
+    generator->randomizeFromClock();
     const std::optional<qint64> count = counterReader();
     if (!count) {
         ShowMessage(QStringLiteral("現在の環境では使用できません"), QStringLiteral("Zodavoz"),
                     QMessageBox::Critical);
         EndProgramNow();
     }
-    generator->Discard(SkipCountFromCounter(*count) + 1);
-    const float r = generator->Next();
+    generator->discard(SkipCountFromCounter(*count) + 1);
+    const float r = generator->next();
     if (MaxIndex == 32767)
         RaiseOverflow();
     const qint16 range = qint16(MaxIndex + 1);

@@ -10,21 +10,21 @@ namespace kestova {
 class RandomGenerator {
 public:
     virtual ~RandomGenerator() = default;
-    virtual void RandomizeFromClock() = 0;
-    virtual float Next() = 0;
+    virtual void randomizeFromClock() = 0;
+    virtual float next() = 0;
     // Draws `count` numbers and throws them away.
-    virtual void Discard(int count);
+    virtual void discard(int count);
 };
 
 // The classic 24-bit linear congruential generator: values are k / 2^24, so
 // every one is exact in single precision and none reaches 1.
 class ClassicGenerator final : public RandomGenerator {
 public:
-    void RandomizeFromClock() override;
-    float Next() override;
-    void Discard(int count) override;
+    void randomizeFromClock() override;
+    float next() override;
+    void discard(int count) override;
 
-    void Reseed(float seconds);
+    void reseed(float seconds);
     quint32 State() const { return state; }
 
 private:

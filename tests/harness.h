@@ -97,9 +97,9 @@ class ScriptedGenerator : public kestova::RandomGenerator {
 public:
     explicit ScriptedGenerator(QList<float> values = {0.0f}) : values(std::move(values)), old(kestova::SetRandomGenerator(this)) {}
     ~ScriptedGenerator() override { kestova::SetRandomGenerator(old); }
-    void RandomizeFromClock() override { ++randomizeCalls; }
-    float Next() override { return values[draws++ % values.size()]; }
-    void Discard(int count) override { discarded += count; }
+    void randomizeFromClock() override { ++randomizeCalls; }
+    float next() override { return values[draws++ % values.size()]; }
+    void discard(int count) override { discarded += count; }
 
     QList<float> values;
     int randomizeCalls = 0, draws = 0, discarded = 0;

@@ -92,8 +92,8 @@ private slots:
         WriteFile(path(), row.file);
         QCOMPARE(GetIniString(row.section, row.key, path()), row.value);
         kestova::IniDocument ahead(row.file); // read ahead: values decoded at once, the same text
-        ahead.DecodeValues();
-        QCOMPARE(ahead.Value(row.section, row.key).value_or(QString()), row.value);
+        ahead.decodeValues();
+        QCOMPARE(ahead.value(row.section, row.key).value_or(QString()), row.value);
     }
 
     void writes_data()
@@ -256,7 +256,7 @@ private slots:
         WriteFile(path(u"early.ini"_qs), "[s]\r\nk=1\r\n");
         WriteFile(path(u"edited.ini"_qs), "[s]\r\nk=1\r\n");
         for (const QString name : {u"early.ini"_qs, u"edited.ini"_qs, u"later.ini"_qs})
-            kestova::IniPrefetch(path(name)).Adopt();
+            kestova::IniPrefetch(path(name)).adopt();
         QCOMPARE(GetIniString(u"s"_qs, u"k"_qs, path(u"early.ini"_qs)), u"1"_qs);
         editLater(u"edited.ini"_qs, "[s]\r\nk=22\r\n");
         WriteFile(path(u"later.ini"_qs), "[s]\r\nk=3\r\n");
@@ -303,7 +303,7 @@ static int childMain(const QStringList &args)
             return 3;
         const rlimit limit{args[6].toInt() == Refused::Full ? 4 : RLIM_INFINITY, RLIM_INFINITY};
         ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
-        kestova::IniPrefetch(args[2]).Adopt(); // a pipe never holds up a read ahead
+        kestova::IniPrefetch(args[2]).adopt(); // a pipe never holds up a read ahead
         const QString read = GetIniString(u"s"_qs, u"k"_qs, args[2]);
         PutIniString(args[3], args[4], args[5], args[2]);
         std::printf("%s\n%s\n", qPrintable(read), kestova::TakeUnsavedProblems().join(u'\n').toUtf8().constData());

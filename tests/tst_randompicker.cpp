@@ -53,10 +53,10 @@ private slots:
     {
         for (int count : {0, 1, 2, 3, 568, 999, 1000}) {
             ClassicGenerator jumped, drawn;
-            jumped.Discard(count);
+            jumped.discard(count);
             for (int i = 0; i < count; ++i)
-                drawn.Next();
-            QCOMPARE(jumped.Next(), drawn.Next());
+                drawn.next();
+            QCOMPARE(jumped.next(), drawn.next());
         }
     }
 

@@ -55,15 +55,15 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
             typed.append(s.character + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_qs : u"(%1)"_qs).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_qs.arg(at));
     };
     const auto runUntil = [&](qint64 time) {
-        for (auto due = engine.Deadline(); due && *due <= time; due = engine.Deadline())
-            note(engine.TimeReached(*due), *due);
+        for (auto due = engine.deadline(); due && *due <= time; due = engine.deadline())
+            note(engine.timeReached(*due), *due);
     };
     for (const QString &event : keys.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~]"_qs));
         const qint64 time = event.mid(at + 1).toLongLong();
         runUntil(time);
         const QChar kind = event[at];
-        note(kind == u'~' ? engine.ReleaseAll(time) : kind == u'+' ? engine.KeyDown(keyCode(event.left(at)), time) : engine.KeyUp(keyCode(event.left(at)), time), time);
+        note(kind == u'~' ? engine.releaseAll(time) : kind == u'+' ? engine.keyDown(keyCode(event.left(at)), time) : engine.keyUp(keyCode(event.left(at)), time), time);
     }
     runUntil(1'000'000);
     return typed.join(u' ');
@@ -162,7 +162,7 @@ private slots:
             const auto own = key.index % 10 < 5 && key.index != 30 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
             for (const auto &[label, hand] : {std::pair{key.thumbShift, own}, {key.plain, ThumbShiftEngine::Hand::None}})
                 if (label.index >= 0)
-                    shown.append(map.Label1[label.index]->text()), typed.append(engine.CharacterOf(code, hand));
+                    shown.append(map.Label1[label.index]->text()), typed.append(engine.characterOf(code, hand));
         }
         QVERIFY(shown.size() == 60 && shown == typed);
     }

@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     // A long word list is parsed while Qt starts up.
     kestova::IniPrefetch wordList(kestova::ProgramFolder() + QStringLiteral("/text.ini"));
     const auto load = [&wordList](Form1 &window) {
-        wordList.Adopt();
+        wordList.adopt();
         window.Form_Load();
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, &Form1::Form_Terminate);
     };

@@ -23,9 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const IniDocument document(bytes);
     // Values decoded ahead, as for a file read on another thread, read the same.
     IniDocument decoded(bytes);
-    decoded.DecodeValues();
+    decoded.decodeValues();
     for (const QString &section : {QStringLiteral("s"), QString()}) {
-        if (decoded.Value(section, QStringLiteral("k")) != document.Value(section, QStringLiteral("k")))
+        if (decoded.value(section, QStringLiteral("k")) != document.value(section, QStringLiteral("k")))
             std::abort();
     }
 
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     for (const auto &write : writes) {
         const IniDocument written(document.WithValue(write.section, write.key, write.value));
-        if (written.Value(write.section, write.key) != readBackOf(write.value))
+        if (written.value(write.section, write.key) != readBackOf(write.value))
             std::abort();
     }
     return 0;
