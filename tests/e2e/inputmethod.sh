@@ -40,7 +40,7 @@ anthy() {
 typed() {
     local program=$1 before keys
     shift
-    before=$("$BIN/KestovaRecord" --csv - | grep -c ",$program,")
+    before=$(strokes "$program")
     start_program QT_IM_MODULE=fcitx "$(scratch_copy "$program")"
     focus_window
     fcitx5-remote -o
@@ -56,7 +56,7 @@ typed() {
     xdotool key Return
     sleep 0.3
     close_window
-    "$BIN/KestovaRecord" --csv - | grep ",$program," | tail -n +$((before + 1)) | cut -d, -f4 | tr -d '\n'
+    typed_since "$program" "$before"
 }
 expect() { # expect WHAT TOOK WANTED
     [ "$2" = "$3" ] || fail "$1: the trainer took '$2', not '$3'"

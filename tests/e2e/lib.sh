@@ -118,3 +118,10 @@ ini_value() {
         /^\[/ { inside = ($0 == section); next }
         inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }'
 }
+
+# strokes PROGRAM: how many strokes of PROGRAM the practice record holds.
+strokes() { "$BIN/KestovaRecord" --csv - | grep -c ",$1,"; }
+
+# typed_since PROGRAM N: what PROGRAM took after its first N strokes, as the
+# record holds it.
+typed_since() { "$BIN/KestovaRecord" --csv - | grep ",$1," | tail -n +$(($2 + 1)) | cut -d, -f4 | tr -d '\n'; }

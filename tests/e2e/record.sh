@@ -7,7 +7,6 @@ set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
 start_xvfb
-strokes() { "$BIN/KestovaRecord" --csv - | tail -n +2 | grep -c ",$1,"; }
 # A three times alone (う), the first held long enough for the keyboard to
 # repeat it, then with the left thumb 10 ms ahead (を).
 type_kana() {

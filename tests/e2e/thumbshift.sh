@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The built-in thumb-shift keyboard, no input method: physical keys by key
-# code with real timing (XTEST), on a US and on a Japanese layout: the word
-# trainer takes ね and a voiced kana; on French and German layouts dead keys
+# code with real timing (XTEST), on a US and on a Japanese layout: the key
+# drill takes ね and a voiced kana; on French and German layouts dead keys
 # and AltGr reach it as keys; a program stalled in a chord, and a thumb a few
 # ms off the midpoint of three keys, decide by the keys' own times. (Every
 # trainer takes plain and thumb kana in the record's end-to-end test.)
@@ -10,41 +10,29 @@ BIN=$1
 . "$(dirname "$0")/lib.sh"
 start_xvfb
 
-# plain KEY, thumb THUMB KEY: a keystroke, the thumb 10 ms ahead of the key.
-plain() { xtool keys "d$1 w20 u$1"; sleep 0.05; }
-thumb() { xtool keys "d$1 w10 d$2 w20 u$2 u$1"; sleep 0.05; }
-
-words=$(scratch_copy KestovaC100)
-printf '[システム]\n繰り返し回数=2\n[テキスト]\n1=はね\n2=ねぎ\n' | write_cp932 "$(dirname "$words")/text.ini"
-
-for layout in us jp; do
-    if [ $layout = us ]; then
-        setxkbmap us && left=64 # left Alt
-    else
-        setxkbmap -model jp106 -layout jp && left=102 # Muhenkan
-    fi
-    # "ねぎ" comes first; ね on the comma key, ぎ on K with the left thumb. Typed
-    # twice over, the word comes back whole.
-    start_program "$words"
-    focus_window
-    fresh=$(window_sum 30 66 280 26)
-    plain 59
-    [ "$(window_sum 30 66 280 26)" != "$fresh" ] || fail "$layout: ね (comma key) was not struck off"
-    thumb $left 45
-    [ "$(window_sum 30 66 280 26)" = "$fresh" ] || fail "$layout: ぎ (K with the left thumb) did not finish the word"
-    close_window
-done
 # typed_now KEYS...: each xtool keys argument typed into a new key drill,
 # with a pause between; prints the kana it took, as its record holds them.
 typed_now() {
     local before
-    before=$("$BIN/KestovaRecord" --csv - | grep -c ',KestovaB100,')
+    before=$(strokes KestovaB100)
     start_program "$BIN/KestovaB100"
     focus_window
     for keys in "$@"; do xtool keys "$keys"; sleep 0.15; done
     close_window
-    "$BIN/KestovaRecord" --csv - | grep ',KestovaB100,' | tail -n +$((before + 1)) | cut -d, -f4 | tr -d '\n'
+    typed_since KestovaB100 "$before"
 }
+
+# ね (comma key) and ぎ (K with the left thumb 10 ms
+# ahead: left Alt on us, Muhenkan on jp).
+for layout in us jp; do
+    if [ $layout = us ]; then
+        setxkbmap us && left=64
+    else
+        setxkbmap -model jp106 -layout jp && left=102
+    fi
+    took=$(typed_now "d59 w20 u59" "d$left w10 d45 w20 u45 u$left")
+    [ "$took" = "ねぎ" ] || fail "$layout: typed $took, not ねぎ"
+done
 
 # The key right of P (a dead circumflex on fr), alone, before T and before a
 # thumb chord; right Alt (AltGr on both) with J, then K.
@@ -70,6 +58,6 @@ for _ in 1 2 3 4; do
     sleep 0.15
 done
 close_window
-took=$("$BIN/KestovaRecord" --csv - | grep ',KestovaB100,' | tail -n 17 | cut -d, -f4 | tr -d '\n')
+took=$(typed_since KestovaB100 $(($(strokes KestovaB100) - 17)))
 [ "$took" = "をうぎをきうぎをきうぎをきうぎをき" ] || fail "stalled and three-key timings typed $took, not をうぎをき..."
 echo "thumb-shift end-to-end: ok"
