@@ -1,5 +1,6 @@
 #include "practicerecording.h"
 
+#include "inifile.h"
 #include "platform.h"
 
 #include <QCoreApplication>
@@ -12,13 +13,19 @@ namespace kestova {
 PracticeRecording::PracticeRecording(const QString &program, Judgements &judgements, QWidget *window, const QString &path)
     : recorder(program, path)
 {
-    connect(&recorder, &record::StrokeRecorder::problem, window, &ShowPlainMessage);
+    connect(&recorder, &record::StrokeRecorder::problem, window, &ShowNotice);
     connect(&judgements, &Judgements::judged, this, [this](const JudgedStroke &stroke) {
         record::Stroke kept{QDateTime::currentMSecsSinceEpoch(), stroke.asked, stroke.typed, stroke.hit};
         if (stroke.thumb)
             kept.thumbMs = stroke.thumb->thumbOffsetMs, kept.chord = stroke.thumb->chord;
         recorder.add(std::move(kept));
     });
+}
+
+void PracticeRecording::finish()
+{
+    if (const QString notice = recorder.finish(); !notice.isEmpty())
+        KeepUnsavedProblem(notice);
 }
 
 void OpenProgressWindow()

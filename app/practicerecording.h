@@ -18,7 +18,12 @@ class PracticeRecording : public QObject {
 
 public:
     PracticeRecording(const QString &program, Judgements &judgements, QWidget *window, const QString &path = {});
+    // Waits a tenth of a second at most: a record locked by another program
+    // never holds up the window.
     void writeNow() { recorder.writeNow(); }
+    // At the end: written, or kept in the pending file and told with what
+    // could not be saved.
+    void finish();
 
 private:
     record::StrokeRecorder recorder;

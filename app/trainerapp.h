@@ -49,7 +49,7 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
         ShowCentred(&window);
         display.tellIfShrunk(&window);
         const int result = app.exec();
-        recording.writeNow();
+        recording.finish();
         ReportUnsavedValues();
         return result;
     }

@@ -374,6 +374,12 @@ QString IniFileProblem(const QString &FileName)
     return loadFile(NativePath(FileName)).problem;
 }
 
+void KeepUnsavedProblem(const QString &problem)
+{
+    if (!unsaved().contains(problem))
+        unsaved().append(problem);
+}
+
 QStringList TakeUnsavedProblems()
 {
     return std::exchange(unsaved(), {});

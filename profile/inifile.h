@@ -46,6 +46,8 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
 // What could not be saved since the last call, one line per file and reason,
 // each once.
 QStringList TakeUnsavedProblems();
+// Adds what else could not be saved, to be told with the rest.
+void KeepUnsavedProblem(const QString &problem);
 
 // Reads, parses and decodes an INI file on a thread of its own while the
 // program starts, and hands it to the reads above: a word list of 32,766

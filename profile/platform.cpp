@@ -18,8 +18,19 @@ namespace {
 
 QString programTitle;
 
+// A notice stops nothing: it neither waits nor takes the focus, so that
+// every key goes on to the window it was typed into.
 void showRealMessage(const MessageRequest &request)
 {
+    if (request.notice) {
+        auto *box = new QMessageBox(request.icon, request.title, request.text, QMessageBox::Ok);
+        box->setWindowModality(Qt::NonModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        box->show();
+        return;
+    }
     QMessageBox box(request.icon, request.title, request.text, QMessageBox::Ok);
     box.exec();
 }
@@ -94,6 +105,11 @@ QString ProgramTitle()
 void ShowPlainMessage(const QString &text)
 {
     messageHandler({text, programTitle, QMessageBox::NoIcon});
+}
+
+void ShowNotice(const QString &text)
+{
+    messageHandler({text, programTitle, QMessageBox::Information, true});
 }
 
 void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon icon)

@@ -19,6 +19,10 @@ QString ProgramTitle();
 // A plain message box: the text, OK only, no icon, the program's title.
 void ShowPlainMessage(const QString &text);
 
+// The same, told while practice goes on: the box neither waits for OK nor
+// takes the focus.
+void ShowNotice(const QString &text);
+
 // A message box with an explicit title and icon, OK only.
 void ShowMessage(const QString &text, const QString &title, QMessageBox::Icon icon);
 
@@ -54,6 +58,7 @@ struct MessageRequest {
     QString text;
     QString title;
     QMessageBox::Icon icon;
+    bool notice = false; // shown without stopping anything
 };
 using MessageHandler = void (*)(const MessageRequest &);
 using EndHandler = void (*)();

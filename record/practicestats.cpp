@@ -18,7 +18,7 @@ constexpr qint64 DayMs = 86'400'000;
 
 std::optional<double> Totals::kanaPerMinute() const
 {
-    return activeMs > 0 ? std::optional(hits * 60'000.0 / activeMs) : std::nullopt;
+    return activeMs > 0 ? std::optional(pacedHits * 60'000.0 / activeMs) : std::nullopt;
 }
 
 std::optional<double> Totals::accuracy() const
@@ -28,7 +28,7 @@ std::optional<double> Totals::accuracy() const
 
 Totals &Totals::operator+=(const Totals &other)
 {
-    activeMs += other.activeMs, strokes += other.strokes, hits += other.hits;
+    activeMs += other.activeMs, strokes += other.strokes, hits += other.hits, pacedHits += other.pacedHits;
     return *this;
 }
 
@@ -45,10 +45,10 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
         return query.isActive();
     };
 
-    if (run(u"SELECT day, program, strokes, hits, active_ms FROM days ORDER BY day"_qs)) {
+    if (run(u"SELECT day, program, strokes, hits, active_ms, paced_hits FROM days ORDER BY day"_qs)) {
         while (query.next()) {
             const int day = query.value(0).toInt();
-            const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong()};
+            const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong(), query.value(5).toLongLong()};
             auto &periods = perProgram[query.value(1).toString()];
             periods[AllTime] += totals;
             if (today - day < 7)

@@ -11,10 +11,11 @@
 
 namespace kestova::record {
 
-// Practice over a stretch of time: the active time (pauses over 10 s left
-// out), the strokes and the hits among them.
+// Practice over a stretch of time: the active time (pauses left out), the
+// strokes, the hits among them, and the hits that count in a speed (not
+// the first after a pause).
 struct Totals {
-    qint64 activeMs = 0, strokes = 0, hits = 0;
+    qint64 activeMs = 0, strokes = 0, hits = 0, pacedHits = 0;
     std::optional<double> kanaPerMinute() const; // hits per minute of active time
     std::optional<double> accuracy() const;      // percent
     Totals &operator+=(const Totals &other);

@@ -7,54 +7,112 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QThread>
+#include <QVariant>
+
+#include <sys/stat.h>
 
 namespace kestova::record {
 namespace {
 
-constexpr int BusyTimeoutMs = 5000;
-constexpr int BusyRetries = 50, BusyRetryMs = 100;
+// Short, so that a writer held up by another program's lock is free to keep
+// its strokes elsewhere when its program ends.
+constexpr int BusyTimeoutMs = 250;
 
 // Every stroke, and what the progress window reads kept up to date beside
 // them in the same transactions, so that it never reads every stroke.
 const char *const Schema[] = {
-    "PRAGMA journal_mode=WAL",
-    "PRAGMA synchronous=NORMAL",
     "CREATE TABLE IF NOT EXISTS strokes ("
-    " time INTEGER NOT NULL,"      // ms since the epoch
+    " time INTEGER NOT NULL,"      // ms since the epoch, UTC
     " program TEXT NOT NULL,"
     " expected TEXT NOT NULL,"
     " typed TEXT NOT NULL,"
     " hit INTEGER NOT NULL,"
     " thumb_ms INTEGER,"           // thumb press minus key press, where a thumb was weighed
-    " chord INTEGER)",             // whether that thumb shifted the key
+    " chord INTEGER,"              // whether that thumb shifted the key
+    " utc_offset INTEGER)",        // seconds east of UTC in force when typed
     "CREATE INDEX IF NOT EXISTS strokes_by_time ON strokes(time)",
-    // Per local day and program: active time leaves pauses over 10 s out.
+    // Per local day and program: active time leaves pauses out, and the
+    // hits that count in a speed are those not after a pause.
     "CREATE TABLE IF NOT EXISTS days (day INTEGER NOT NULL, program TEXT NOT NULL, strokes INTEGER NOT NULL,"
-    " hits INTEGER NOT NULL, active_ms INTEGER NOT NULL, PRIMARY KEY (day, program)) WITHOUT ROWID",
+    " hits INTEGER NOT NULL, active_ms INTEGER NOT NULL, paced_hits INTEGER NOT NULL DEFAULT 0,"
+    " PRIMARY KEY (day, program)) WITHOUT ROWID",
     "CREATE TABLE IF NOT EXISTS kana (expected TEXT NOT NULL, typed TEXT NOT NULL, count INTEGER NOT NULL,"
     " PRIMARY KEY (expected, typed)) WITHOUT ROWID",
     // Thumb offsets in 10 ms bins by their lower end, with their sums for mean and spread.
     "CREATE TABLE IF NOT EXISTS thumbs (bin INTEGER PRIMARY KEY, count INTEGER NOT NULL, total INTEGER NOT NULL, squares INTEGER NOT NULL)",
 };
 
-// Sets up an open connection; the error where it fails.
-QSqlError prepare(QSqlDatabase &database)
+// From version 1, which had no version: the time zone of each stroke, and
+// the hits counted in speeds (then all of them).
+const char *const FromVersion1[] = {
+    "ALTER TABLE strokes ADD COLUMN utc_offset INTEGER",
+    "ALTER TABLE days ADD COLUMN paced_hits INTEGER NOT NULL DEFAULT 0",
+    "UPDATE days SET paced_hits = hits",
+};
+
+QSqlError run(QSqlDatabase &database, const char *statement)
 {
     QSqlQuery query(database);
-    for (const char *statement : Schema) {
-        if (!query.exec(QString::fromLatin1(statement)))
-            return query.lastError();
+    return query.exec(QString::fromLatin1(statement)) ? QSqlError() : query.lastError();
+}
+
+QSqlError runAll(QSqlDatabase &database, std::initializer_list<const char *> statements)
+{
+    for (const char *statement : statements) {
+        if (QSqlError error = run(database, statement); error.isValid())
+            return error;
     }
     return {};
 }
 
-QString cannotOpen(const QString &path, const QSqlError &error)
+// The record's version: 1 for the tables of before versions were kept,
+// 0 for none yet; -1 where it cannot be read.
+int versionOf(QSqlDatabase &database, QSqlError &error)
 {
-    return u"練習の記録 %1 を開けません（%2）。"_qs.arg(path, error.text());
+    QSqlQuery query(database);
+    if (!query.exec(u"SELECT (SELECT user_version FROM pragma_user_version), EXISTS (SELECT 1 FROM sqlite_master WHERE name = 'strokes')"_qs)
+        || !query.next()) {
+        error = query.lastError();
+        return -1;
+    }
+    const int version = query.value(0).toInt();
+    return version == 0 && query.value(1).toBool() ? 1 : version;
 }
 
-const QString PracticeGoesOn = u"練習は続けられますが、記録は残りません。"_qs;
+// Brings the tables up to this version in one transaction, after a copy of
+// the record as it was; another program doing the same at once finds it done.
+QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version)
+{
+    const QString copy = u"%1.before-v%2"_qs.arg(path).arg(RecordVersion);
+    if (version > 0 && !QFileInfo::exists(copy)) {
+        QSqlQuery vacuum(database);
+        if (!vacuum.exec(u"VACUUM INTO '%1'"_qs.arg(QString(copy).replace(u'\'', u"''"_qs))))
+            return vacuum.lastError();
+    }
+    QSqlError error = run(database, "BEGIN IMMEDIATE");
+    if (error.isValid())
+        return error;
+    version = versionOf(database, error);
+    if (!error.isValid() && version == 1) {
+        for (const char *statement : FromVersion1) {
+            if ((error = run(database, statement)).isValid())
+                break;
+        }
+    }
+    if (!error.isValid() && version < RecordVersion) {
+        for (const char *statement : Schema) {
+            if ((error = run(database, statement)).isValid())
+                break;
+        }
+    }
+    if (!error.isValid() && version < RecordVersion)
+        error = run(database, QByteArray("PRAGMA user_version = " + QByteArray::number(RecordVersion)).constData());
+    if (!error.isValid())
+        error = run(database, "COMMIT");
+    if (error.isValid())
+        run(database, "ROLLBACK");
+    return error;
+}
 
 bool open(QSqlDatabase &database, const QString &path)
 {
@@ -63,34 +121,94 @@ bool open(QSqlDatabase &database, const QString &path)
     return database.open();
 }
 
-// SQLITE_BUSY
-bool busy(const QSqlError &error)
+// Sets up an open connection for writing; the error where it fails.
+QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
 {
-    return error.nativeErrorCode().toInt() == 5;
+    QSqlError error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
+    // Damage inside a table is found only when a read reaches it.
+    QSqlQuery check(record.database);
+    if (!error.isValid() && !(check.exec(u"PRAGMA quick_check"_qs) && check.next()))
+        error = check.lastError();
+    else if (!error.isValid() && check.value(0).toString() != u"ok")
+        return QSqlError(check.value(0).toString(), {}, QSqlError::StatementError, u"11"_qs);
+    const int version = error.isValid() ? -1 : versionOf(record.database, error);
+    if (version > RecordVersion)
+        return {};
+    record.writable = true;
+    if (version >= 0 && version < RecordVersion)
+        error = bringUpToDate(record.database, path, version);
+    return error;
 }
+
+QString cannotOpen(const QString &path, const QSqlError &error)
+{
+    return u"練習の記録 %1 を開けません（%2）。"_qs.arg(path, CauseOf(error));
+}
+
+const QString PracticeGoesOn = u"練習は続けられます。"_qs;
 
 } // namespace
 
-// SQLITE_CORRUPT 11 and SQLITE_NOTADB 26. A record locked for long
-// (SQLITE_BUSY) is in use, not broken: its writes are tried again.
 bool Unusable(const QSqlError &error)
 {
-    const int code = error.nativeErrorCode().toInt();
+    const int code = error.nativeErrorCode().toInt() & 0xFF; // SQLITE_CORRUPT, SQLITE_NOTADB
     return code == 11 || code == 26;
 }
 
-QString StartAfresh(QSqlDatabase &database, const QString &path)
+bool Busy(const QSqlError &error)
 {
-    database.close();
-    const QString aside = path + u".broken-"_qs + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs);
-    for (const char *suffix : {"", "-wal", "-shm"})
-        QFile::rename(path + QLatin1String(suffix), aside + QLatin1String(suffix));
-    const QSqlError error = open(database, path) ? prepare(database) : database.lastError();
+    const int code = error.nativeErrorCode().toInt() & 0xFF; // SQLITE_BUSY, SQLITE_LOCKED
+    return code == 5 || code == 6;
+}
+
+QString CauseOf(const QSqlError &error)
+{
+    switch (error.nativeErrorCode().toInt() & 0xFF) {
+    case 5:
+    case 6:
+        return u"ほかのプログラムが使っています"_qs;
+    case 8:
+    case 23:
+        return u"書き込みが許されていません"_qs;
+    case 10:
+        return u"ディスクの読み書きに失敗しました"_qs;
+    case 11:
+    case 26:
+        return u"ファイルが壊れています"_qs;
+    case 13:
+        return u"ディスクがいっぱいです"_qs;
+    case 14:
+        return u"ファイルを開けません。フォルダーがないか、許可がありません"_qs;
+    default:
+        return u"記録のファイルを使えません"_qs;
+    }
+}
+
+quint64 FileIdOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? quint64(status.st_ino) : 0;
+}
+
+QString StartAfresh(OpenedRecord &record, const QString &path, quint64 foundBroken)
+{
+    record.database.close();
+    QString told;
+    if (foundBroken && FileIdOf(path) == foundBroken) {
+        const QString aside = path + u".broken-"_qs + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss-zzz"_qs);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::rename(path + QLatin1String(suffix), aside + QLatin1String(suffix));
+        told = u"練習の記録のファイルが壊れていたので、%1 として残し、新しく記録を始めました。"_qs.arg(aside);
+    }
+    record.writable = false;
+    record.fileId = 0;
+    QSqlError error = open(record.database, path) ? prepareForWriting(record, path) : record.database.lastError();
     if (error.isValid()) {
-        database.close();
+        record.database.close();
         return cannotOpen(path, error) + PracticeGoesOn;
     }
-    return u"練習の記録のファイルが壊れているか使えなくなっていたので、%1 として残し、新しく記録を始めました。"_qs.arg(aside);
+    record.fileId = FileIdOf(path);
+    return told;
 }
 
 QString RecordPath()
@@ -102,7 +220,11 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
 {
     OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}};
     if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
-        const QSqlError error = open(opened.database, u":memory:"_qs) ? prepare(opened.database) : opened.database.lastError();
+        QSqlError error = open(opened.database, u":memory:"_qs) ? QSqlError() : opened.database.lastError();
+        for (const char *statement : Schema) {
+            if (!error.isValid())
+                error = run(opened.database, statement);
+        }
         opened.problem = error.isValid() ? cannotOpen(path, error) : QString();
         return opened;
     }
@@ -110,18 +232,33 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
         opened.problem = u"フォルダー %1 を作れません。"_qs.arg(QFileInfo(path).absolutePath());
         return opened;
     }
-    QSqlError error = open(opened.database, path) ? prepare(opened.database) : opened.database.lastError();
-    // Trainers started together make the record at once, and switching it to
-    // WAL does not wait for a lock: the later one tries again.
-    for (int attempt = 0; use == Use::Writing && opened.database.isOpen() && busy(error) && attempt < BusyRetries; ++attempt) {
-        QThread::msleep(BusyRetryMs);
-        error = prepare(opened.database);
+    if (!open(opened.database, path)) {
+        opened.error = opened.database.lastError();
+        opened.problem = cannotOpen(path, opened.error);
+        return opened;
     }
-    if (error.isValid() && Unusable(error) && use == Use::Writing) {
-        opened.problem = StartAfresh(opened.database, path);
+    opened.fileId = FileIdOf(path);
+    if (use == Use::Reading) {
+        QSqlError error;
+        const int version = versionOf(opened.database, error);
+        if (version > RecordVersion)
+            opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られています。読めるところだけを表示します。"_qs.arg(path);
+        else if (version >= 1 && version < RecordVersion) // brought up to date where it can be; read as it is otherwise
+            bringUpToDate(opened.database, path, version);
+        return opened;
+    }
+    // Locked by another program (trainers started together make the record
+    // at once): the writer tries again a moment later.
+    QSqlError error = prepareForWriting(opened, path);
+    if (Unusable(error)) {
+        opened.problem = StartAfresh(opened, path, opened.fileId);
     } else if (error.isValid()) {
         opened.database.close();
-        opened.problem = cannotOpen(path, error) + (use == Use::Writing ? PracticeGoesOn : QString());
+        opened.writable = false;
+        opened.error = error;
+        opened.problem = cannotOpen(path, error) + PracticeGoesOn;
+    } else if (!opened.writable) {
+        opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られているので、書き込みません。この版での練習は %2 に残します。"_qs.arg(path, path + u".pending"_qs);
     }
     return opened;
 }

@@ -1,34 +1,58 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace kestova::record {
+
+// A gap between strokes this long or longer is a pause, not practice:
+// neither the gap nor the stroke after it counts in a speed.
+inline constexpr qint64 PauseMs = 5'000;
+
+// The version of the record's tables this program writes; an older record
+// is brought up to it, a newer one left as it is.
+inline constexpr int RecordVersion = 2;
 
 // ${XDG_DATA_HOME:-~/.local/share}/Kestova/record.sqlite
 QString RecordPath();
 
 // A connection to the practice record, opened in the calling thread: WAL, a
-// busy timeout so that several trainers write in turn, the table of strokes
-// and the indexes the progress window reads by. A file that is no database
-// is set aside as record.sqlite.broken-<date> and a fresh one started. A
-// reader finds a record not yet made empty, and makes none. `problem` says
-// what the learner should be told; the connection is not open where the
-// record cannot be kept at all.
+// short busy timeout (a writer tries again), the tables and the indexes the
+// progress window reads by. For writing, the file is checked for damage
+// first, and a damaged one or one that is no database is set aside as
+// record.sqlite.broken-<date> and a fresh one started; an older record is
+// copied to record.sqlite.before-v<N> and brought up to date. A reader
+// finds a record not yet made empty, and makes none. `problem` says what
+// the learner should be told; the connection is not open where the record
+// cannot be read at all, and not `writable` where it must not be written
+// (made by a newer version).
 struct OpenedRecord {
     QSqlDatabase database;
     QString problem;
+    QSqlError error; // behind the problem
+    bool writable = false;
+    quint64 fileId = 0; // the file opened, to tell when another replaced it
 };
 // A writer sets a bad file aside; a reader takes it as it is.
 enum class Use { Reading, Writing };
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath());
 
-// Whether an error says the file cannot be used as it is: corrupt, or no
-// database.
+// Whether an error says the file cannot be used as it is: damaged, or no
+// database. A record locked by another program is in use, not broken.
 bool Unusable(const QSqlError &error);
+bool Busy(const QSqlError &error);
 
-// Closes the connection, moves the file aside as <path>.broken-<date>, opens
-// a fresh one on the same connection; what the learner should be told.
-QString StartAfresh(QSqlDatabase &database, const QString &path);
+// What went wrong, in words a learner can act on.
+QString CauseOf(const QSqlError &error);
+
+// The file at `path` now (its inode), 0 where there is none.
+quint64 FileIdOf(const QString &path);
+
+// Closes the connection, moves the file aside as <path>.broken-<date> if it
+// is still the file `foundBroken` (another program may have done so
+// already), and opens the record at `path` afresh on the same connection;
+// what the learner should be told.
+QString StartAfresh(OpenedRecord &record, const QString &path, quint64 foundBroken);
 
 } // namespace kestova::record

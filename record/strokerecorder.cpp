@@ -1,10 +1,10 @@
 #include "strokerecorder.h"
 
-#include "recorddatabase.h"
-
 #include <QDateTime>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 
 #include <map>
@@ -14,11 +14,60 @@ namespace kestova::record {
 namespace {
 
 constexpr auto WriteEvery = std::chrono::seconds(1);
-constexpr auto LongestWait = std::chrono::seconds(8);
+constexpr auto LongestClose = std::chrono::seconds(2);
 // Strokes kept while the record cannot be written; beyond, the oldest go.
 constexpr size_t MostKept = 200'000;
 constexpr qint64 DayMs = 86'400'000;
-constexpr qint64 LongestStepMs = 10'000; // a longer pause is no practice
+
+// The offset from UTC of the local zone at a time, looked up once a quarter
+// of an hour of strokes (zones change their offsets on the quarter hour).
+class UtcOffsets {
+public:
+    int at(qint64 ms)
+    {
+        if (ms < quarterStarts || ms >= quarterStarts + QuarterMs) {
+            quarterStarts = ms - ((ms % QuarterMs) + QuarterMs) % QuarterMs;
+            offset = QDateTime::fromMSecsSinceEpoch(quarterStarts).offsetFromUtc();
+        }
+        return offset;
+    }
+
+private:
+    static constexpr qint64 QuarterMs = 900'000;
+    qint64 quarterStarts = -1;
+    int offset = 0;
+};
+
+QString pendingPath(const QString &path)
+{
+    return path + u".pending"_qs;
+}
+
+// A stroke as a line of the pending file, its texts percent-encoded.
+QByteArray pendingLine(const Stroke &stroke, const QString &program)
+{
+    return QByteArray::number(stroke.time) + '\t' + QUrl::toPercentEncoding(stroke.program.isEmpty() ? program : stroke.program) + '\t'
+            + QUrl::toPercentEncoding(stroke.expected) + '\t' + QUrl::toPercentEncoding(stroke.typed) + '\t' + (stroke.hit ? "1" : "0") + '\t'
+            + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\n';
+}
+
+std::optional<Stroke> strokeOf(const QByteArray &line)
+{
+    const QList<QByteArray> field = line.trimmed().split('\t');
+    bool ok = field.size() == 7;
+    Stroke stroke;
+    if (ok) {
+        stroke.time = field[0].toLongLong(&ok);
+        stroke.program = QUrl::fromPercentEncoding(field[1]);
+        stroke.expected = QUrl::fromPercentEncoding(field[2]);
+        stroke.typed = QUrl::fromPercentEncoding(field[3]);
+        stroke.hit = field[4] == "1";
+        if (!field[5].isEmpty())
+            stroke.thumbMs = field[5].toLongLong();
+        stroke.chord = field[6] == "1";
+    }
+    return ok ? std::optional(stroke) : std::nullopt;
+}
 
 } // namespace
 
@@ -29,13 +78,7 @@ StrokeRecorder::StrokeRecorder(QString program, QString path)
 
 StrokeRecorder::~StrokeRecorder()
 {
-    {
-        const std::lock_guard lock(mutex);
-        stopping = true;
-    }
-    wake.notify_one();
-    if (writer.joinable())
-        writer.join();
+    finish();
 }
 
 // The writer starts with the first stroke: a program starting up has no
@@ -46,23 +89,46 @@ void StrokeRecorder::add(Stroke stroke)
     if (kept.size() >= MostKept)
         kept.erase(kept.begin(), kept.begin() + MostKept / 10);
     kept.push_back(std::move(stroke));
-    if (!writer.joinable())
+    if (!writer.joinable() && !stopping)
         writer = std::thread([this] { run(); });
 }
 
-void StrokeRecorder::writeNow()
+bool StrokeRecorder::writeNow(std::chrono::milliseconds longest)
 {
     std::unique_lock lock(mutex);
     if (!writer.joinable())
-        return; // nothing was ever kept
+        return kept.empty();
     const quint64 request = ++asked;
     wake.notify_one();
-    written.wait_for(lock, LongestWait, [&] { return done >= request; });
+    return written.wait_for(lock, longest, [&] { return done >= request; });
+}
+
+// The writer's last attempt, or the pending file, within the time; a writer
+// still held up after it (a disk that hangs) is left to the end of the program.
+QString StrokeRecorder::finish()
+{
+    bool ended = true;
+    {
+        std::unique_lock lock(mutex);
+        if (stopping || !writer.joinable())
+            return stopping = true, QString();
+        stopping = true;
+        wake.notify_one();
+        ended = written.wait_for(lock, LongestClose, [&] { return !leftPending.isNull(); });
+    }
+    if (!ended) {
+        writer.detach();
+        return u"練習の記録 %1 への書き込みが終わりませんでした。最後の練習は残らないかもしれません。"_qs.arg(path);
+    }
+    writer.join();
+    return leftPending;
 }
 
 // On the GUI thread, once for each thing that went wrong.
 void StrokeRecorder::tell(const QString &text)
 {
+    if (text.isEmpty())
+        return;
     QMetaObject::invokeMethod(this, [this, text] {
         if (!told.contains(text))
             told.append(text), emit problem(text);
@@ -72,69 +138,120 @@ void StrokeRecorder::tell(const QString &text)
 void StrokeRecorder::run()
 {
     const QString connection = u"record-writer-%1"_qs.arg(quintptr(this));
-    {
-        std::optional<OpenedRecord> opened;
-        QSqlDatabase none;
-        std::vector<Stroke> batch;
-        for (bool last = false; !last;) {
-            quint64 request;
-            {
-                std::unique_lock lock(mutex);
-                wake.wait_for(lock, WriteEvery, [&] { return stopping || asked > done; });
-                last = stopping;
-                request = asked;
-                batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
-                kept.clear();
-            }
-            if (!opened && !batch.empty()) {
-                opened = OpenRecord(connection, Use::Writing, path);
-                if (!opened->problem.isEmpty())
-                    tell(opened->problem);
-            }
-            QSqlDatabase &database = opened ? opened->database : none;
-            if (!batch.empty() && database.isOpen() && writeBatch(batch))
-                batch.clear();
-            else if (!batch.empty() && database.isOpen() && Unusable(lastError)) {
-                // Found broken only now, in the middle of the file: a fresh record.
-                tell(StartAfresh(database, path));
-                if (database.isOpen() && writeBatch(batch))
-                    batch.clear();
-            }
-            if (batch.size() > MostKept)
-                batch.erase(batch.begin(), batch.begin() + qsizetype(batch.size() - MostKept));
-            {
-                const std::lock_guard lock(mutex);
-                done = request;
-            }
-            written.notify_all();
+    std::optional<OpenedRecord> record;
+    std::vector<Stroke> batch;
+    for (bool last = false; !last;) {
+        quint64 request;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait_for(lock, WriteEvery, [&] { return stopping || asked > done; });
+            last = stopping;
+            request = asked;
+            batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+            kept.clear();
         }
-        if (opened)
-            opened->database.close();
+        // A record set aside or replaced under this connection is left for the one at the path.
+        if (record && record->database.isOpen() && record->fileId != FileIdOf(path))
+            record.reset(), QSqlDatabase::removeDatabase(connection);
+        if (!batch.empty() && (!record || !record->database.isOpen())) {
+            record.reset();
+            QSqlDatabase::removeDatabase(connection);
+            record = OpenRecord(connection, Use::Writing, path);
+            if (!Busy(record->error)) // in use by another program for a moment: tried again
+                tell(record->problem);
+            if (record->writable)
+                mergePending(*record);
+        }
+        if (!batch.empty() && record->writable && record->database.isOpen()) {
+            if (writeBatch(record->database, batch)) {
+                batch.clear();
+            } else if (Unusable(lastError)) { // found damaged only now, inside a table: a fresh record
+                tell(StartAfresh(*record, path, record->fileId));
+                if (record->writable && writeBatch(record->database, batch))
+                    batch.clear();
+            } else {
+                tell(u"練習の記録 %1 に書き込めません（%2）。練習は続けられ、書き込めるようになったら書き込みます。"_qs.arg(path, CauseOf(lastError)));
+            }
+        }
+        if (last && !batch.empty()) {
+            const QString where = pendingPath(path);
+            const QString notice = keepPending(batch) ? u"練習の記録に書き込めなかった %1 打は %2 に残しました。次に記録を開いたときに加えます。"_qs.arg(batch.size()).arg(where)
+                                                      : u"練習の記録に書き込めなかった %1 打を %2 にも残せませんでした。"_qs.arg(batch.size()).arg(where);
+            const std::lock_guard lock(mutex);
+            leftPending = notice;
+        }
+        if (batch.size() > MostKept)
+            batch.erase(batch.begin(), batch.begin() + qsizetype(batch.size() - MostKept));
+        {
+            const std::lock_guard lock(mutex);
+            done = request;
+        }
+        written.notify_all();
     }
+    record.reset();
     QSqlDatabase::removeDatabase(connection);
+    const std::lock_guard lock(mutex);
+    if (leftPending.isNull())
+        leftPending = u""_qs;
+    written.notify_all();
+}
+
+bool StrokeRecorder::keepPending(const std::vector<Stroke> &batch)
+{
+    QFile file(pendingPath(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    QByteArray lines;
+    for (const Stroke &stroke : batch)
+        lines += pendingLine(stroke, program);
+    return file.write(lines) == lines.size() && file.flush();
+}
+
+// Claimed by renaming it, so that two programs never merge it both; put
+// back where it cannot be written.
+void StrokeRecorder::mergePending(OpenedRecord &record)
+{
+    const QString claimed = pendingPath(path) + u".%1"_qs.arg(quintptr(this));
+    if (!QFile::rename(pendingPath(path), claimed))
+        return;
+    QFile file(claimed);
+    std::vector<Stroke> merged;
+    if (file.open(QIODevice::ReadOnly)) {
+        while (!file.atEnd()) {
+            if (const std::optional<Stroke> stroke = strokeOf(file.readLine()))
+                merged.push_back(*stroke);
+        }
+    }
+    if (writeBatch(record.database, merged) || keepPending(merged))
+        QFile::remove(claimed);
 }
 
 // The strokes and what they add to the summaries, in one transaction.
-bool StrokeRecorder::writeBatch(const std::vector<Stroke> &batch)
+bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch)
 {
-    QSqlDatabase database = QSqlDatabase::database(u"record-writer-%1"_qs.arg(quintptr(this)), false);
     struct Day {
-        qint64 strokes = 0, hits = 0, activeMs = 0;
+        qint64 strokes = 0, hits = 0, activeMs = 0, pacedHits = 0;
     };
     struct Thumb {
         qint64 count = 0, total = 0, squares = 0;
     };
-    std::map<qint64, Day> days;
+    std::map<std::pair<qint64, QString>, Day> days;
     std::map<std::pair<QString, QString>, qint64> kana;
     std::map<qint64, Thumb> thumbs;
-    qint64 previous = lastStroke;
+    std::map<QString, qint64> previous{{program, lastStroke}};
+    UtcOffsets offsets;
+    std::vector<int> offsetOf;
     for (const Stroke &stroke : batch) {
-        const qint64 offset = qint64(QDateTime::fromMSecsSinceEpoch(stroke.time).offsetFromUtc()) * 1000;
-        Day &day = days[(stroke.time + offset) / DayMs];
+        const QString &by = stroke.program.isEmpty() ? program : stroke.program;
+        offsetOf.push_back(offsets.at(stroke.time));
+        const qint64 local = stroke.time + qint64(offsetOf.back()) * 1000;
+        Day &day = days[{local / DayMs - (local % DayMs < 0), by}];
         ++day.strokes, day.hits += stroke.hit;
-        if (previous && stroke.time >= previous && stroke.time - previous <= LongestStepMs)
-            day.activeMs += stroke.time - previous;
-        previous = stroke.time;
+        qint64 &before = previous[by];
+        // A pause, and the stroke after it, count in no speed.
+        if (before && stroke.time >= before && stroke.time - before < PauseMs)
+            day.activeMs += stroke.time - before, day.pacedHits += stroke.hit;
+        before = stroke.time;
         ++kana[{stroke.expected, stroke.typed}];
         if (stroke.thumbMs) {
             Thumb &bin = thumbs[*stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10];
@@ -151,16 +268,17 @@ bool StrokeRecorder::writeBatch(const std::vector<Stroke> &batch)
         return query.exec();
     };
     const QVariant none(QMetaType::fromType<qint64>());
+    size_t row = 0;
     bool ok = query.exec(u"BEGIN IMMEDIATE"_qs)
             && std::all_of(batch.begin(), batch.end(), [&](const Stroke &stroke) {
-                   return run(u"INSERT INTO strokes VALUES (?, ?, ?, ?, ?, ?, ?)"_qs,
-                              {stroke.time, program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
-                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.thumbMs ? QVariant(stroke.chord ? 1 : 0) : none});
+                   return run(u"INSERT INTO strokes VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_qs,
+                              {stroke.time, stroke.program.isEmpty() ? program : stroke.program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
+                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.thumbMs ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++]});
                })
             && std::all_of(days.begin(), days.end(), [&](const auto &day) {
-                   return run(u"INSERT INTO days VALUES (?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET strokes = strokes + excluded.strokes,"
-                              " hits = hits + excluded.hits, active_ms = active_ms + excluded.active_ms"_qs,
-                              {day.first, program, day.second.strokes, day.second.hits, day.second.activeMs});
+                   return run(u"INSERT INTO days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET strokes = strokes + excluded.strokes,"
+                              " hits = hits + excluded.hits, active_ms = active_ms + excluded.active_ms, paced_hits = paced_hits + excluded.paced_hits"_qs,
+                              {day.first.first, day.first.second, day.second.strokes, day.second.hits, day.second.activeMs, day.second.pacedHits});
                })
             && std::all_of(kana.begin(), kana.end(), [&](const auto &pair) {
                    return run(u"INSERT INTO kana VALUES (?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_qs,
@@ -175,11 +293,9 @@ bool StrokeRecorder::writeBatch(const std::vector<Stroke> &batch)
     if (!ok) {
         lastError = query.lastError();
         query.exec(u"ROLLBACK"_qs);
-        if (!Unusable(lastError))
-            tell(u"練習の記録を書き込めません（%1）。練習は続けられます。"_qs.arg(lastError.text()));
         return false;
     }
-    lastStroke = previous;
+    lastStroke = previous[program];
     return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "recorddatabase.h"
+
 #include <QObject>
 #include <QSqlError>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -22,32 +25,40 @@ struct Stroke {
     // key's, and whether it shifted the key.
     std::optional<qint64> thumbMs;
     bool chord = false;
+    QString program; // another program's, when merged from a pending file
 };
 
 // Keeps every judged keystroke of one program in the practice record. The
-// keystroke only goes into memory; a thread of its own writes the strokes
-// to the database in batches, every second and whenever asked (at every end
-// of the program), so that a hard kill loses the last second at most. What
-// goes wrong with the database is told through problem(), once for each
-// thing; practice goes on regardless.
+// keystroke only goes into memory; a thread of its own, started with the
+// first stroke, writes the strokes to the database in batches, every second
+// and whenever asked, so that a hard kill loses the last second at most.
+// Strokes that cannot be written (the record locked, full, read-only, or of
+// a newer version) are kept and tried again; at the end they go to a
+// pending file beside the record (record.sqlite.pending), which the next
+// program to open the record merges and removes. What goes wrong is told
+// through problem(), once for each thing, in words; practice goes on.
 class StrokeRecorder : public QObject {
     Q_OBJECT
 
 public:
     explicit StrokeRecorder(QString program, QString path = {});
-    ~StrokeRecorder() override; // writes what is left
+    ~StrokeRecorder() override; // finish()
 
     void add(Stroke stroke);
-    // Has what is kept now written and waits for the attempt, a few seconds
-    // at most; a write that fails is told through problem() and tried again.
-    void writeNow();
+    // Has what is kept now written, waiting `longest` at most; whether it was.
+    bool writeNow(std::chrono::milliseconds longest = std::chrono::milliseconds(100));
+    // Writes what is left, or keeps it in the pending file, within about
+    // two seconds; what the learner should be told then, if anything.
+    QString finish();
 
 signals:
     void problem(const QString &text);
 
 private:
     void run();
-    bool writeBatch(const std::vector<Stroke> &batch);
+    bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch);
+    void mergePending(OpenedRecord &record);
+    bool keepPending(const std::vector<Stroke> &batch);
     void tell(const QString &text);
 
     const QString program;
@@ -58,6 +69,7 @@ private:
     std::vector<Stroke> kept;
     quint64 asked = 0, done = 0; // write requests, and the last one carried out
     bool stopping = false;
+    QString leftPending; // where the last strokes went, if not into the record
     QStringList told;
     qint64 lastStroke = 0; // the stroke written last, for the steps of active time
     QSqlError lastError;
