@@ -218,7 +218,7 @@ QString RecordPath()
 
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path)
 {
-    OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}};
+    OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}, {}};
     if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
         QSqlError error = open(opened.database, u":memory:"_qs) ? QSqlError() : opened.database.lastError();
         for (const char *statement : Schema) {
