@@ -3,7 +3,6 @@
 #include "keyboardmap.h"
 
 #include <array>
-#include <utility>
 
 namespace kestova {
 namespace {
@@ -123,7 +122,7 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     // key is still held, and types nothing more.
     if (lastRelease && lastRelease->keyCode == keyCode && lastRelease->time == time) {
         if (letGoThumb && letGoThumb->keyCode == keyCode)
-            heldThumb = letGoThumb;
+            thumbsHeld.append(*letGoThumb);
         return {};
     }
     QList<ThumbStroke> out = timeReached(time);
@@ -131,11 +130,12 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     if (thumbHand(keyCode) != Hand::None) {
         if (character && thumb) // a second thumb: the first one's character is decided
             decideCharacter(out, true);
-        thumb = heldThumb = press;
-    } else if (settings.continuousShift && heldThumb && !thumb) {
+        thumb = press;
+        thumbsHeld.append(press);
+    } else if (settings.continuousShift && !thumbsHeld.isEmpty() && !thumb) {
         if (character)
             decideCharacter(out, false);
-        out.append(stroke(press, heldThumb, true));
+        out.append(stroke(press, thumbsHeld.last(), true));
     } else if (character && thumb) {
         // Three keys: the thumb goes with the press nearer to its own.
         const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;
@@ -170,8 +170,10 @@ QList<ThumbStroke> ThumbShiftEngine::keyUp(int keyCode, qint64 time)
             decideCharacter(out, true);
         thumb.reset();
     }
-    if (heldThumb && heldThumb->keyCode == keyCode)
-        letGoThumb = std::exchange(heldThumb, std::nullopt);
+    for (qsizetype i = 0; i < thumbsHeld.size(); ++i) {
+        if (thumbsHeld[i].keyCode == keyCode)
+            letGoThumb = thumbsHeld.takeAt(i--);
+    }
     return out;
 }
 
@@ -187,7 +189,7 @@ QList<ThumbStroke> ThumbShiftEngine::settle(qint64 time)
 QList<ThumbStroke> ThumbShiftEngine::releaseAll(qint64 time)
 {
     down.clear();
-    heldThumb.reset();
+    thumbsHeld.clear();
     return settle(time);
 }
 

@@ -94,7 +94,7 @@ private:
     QList<int> down; // keys held, to tell auto-repeat and releases without a press
     std::optional<Press> character; // pressed, not yet decided
     std::optional<Press> thumb;     // pressed, not yet given to a character
-    std::optional<Press> heldThumb; // the thumb key down now, used up or not
+    QList<Press> thumbsHeld;        // thumb keys down now, used up or not, the latest last
     std::optional<Press> letGoThumb; // the last one released, should X repeat it
     std::optional<Press> lastRelease;
 };

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace kestova {
 namespace {
@@ -162,12 +163,15 @@ void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
     }
 }
 
-void TypedInput::typeAside(const QString &text)
+void TypedInput::typeAside(QStringView text)
 {
-    for (QChar c : text) {
-        type(QString(c));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length).toString();
+        type(character);
         if (typedAside)
-            typedAside(QString(c));
+            typedAside(character);
+        i += length - 1;
     }
 }
 
@@ -189,25 +193,51 @@ bool TypedInput::eventFilter(QObject *, QEvent *event)
     return false;
 }
 
-QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
+QString TypedInput::takeCommit(const QInputMethodEvent *event)
 {
+    const QString commit = event->commitString();
+    if (commit.isEmpty())
+        return {};
+    // A commit confirms the preedit: what of it was counted is not typed
+    // again, and what of the counted kana it leaves stays in the preedit.
     QString fresh;
-    if (const QString commit = event->commitString(); !commit.isEmpty()) {
-        // A commit confirms the preedit: what of it was counted is not typed
-        // again; one that replaces the counted kana (a conversion) types nothing.
-        if (commit.startsWith(countedPreedit))
-            fresh = commit.mid(countedPreedit.size());
+    if (commit.startsWith(countedPreedit)) {
+        fresh = commit.mid(countedPreedit.size());
         countedPreedit.clear();
-        type(fresh);
+    } else if (countedPreedit.startsWith(commit)) {
+        countedPreedit = countedPreedit.mid(commit.size());
+    } else { // a conversion: the preedit after it may hold kana counted before
+        convertedFrom = std::exchange(countedPreedit, QString());
     }
+    type(fresh);
+    return fresh;
+}
+
+void TypedInput::takePreedit(const QInputMethodEvent *event)
+{
     const QString kana = leadingKana(event->preeditString());
-    if (kana.startsWith(countedPreedit))
-        typeAside(kana.mid(countedPreedit.size()));
-    else if (!preeditKnown) // after the focus came back: a preedit begun afresh
+    if (!convertedFrom.isEmpty()) {
+        qsizetype counted = kana.size();
+        while (counted > 0 && !convertedFrom.endsWith(kana.left(counted)))
+            --counted;
+        typeAside(QStringView(kana).mid(counted));
+    } else if (kana.startsWith(countedPreedit)) {
+        typeAside(QStringView(kana).mid(countedPreedit.size()));
+    } else if (!preeditKnown) { // after the focus came back: a preedit begun afresh
         typeAside(kana);
+    } else if (kana.size() == countedPreedit.size() && kana.chopped(1) == countedPreedit.chopped(1)) {
+        typeAside(QStringView(kana).last(1)); // its last kana made another (か with ゛: が)
+    }
     // Otherwise kana were taken back or converted: nothing new was typed.
     countedPreedit = kana;
+    convertedFrom.clear();
     preeditKnown = true;
+}
+
+QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
+{
+    QString fresh = takeCommit(event);
+    takePreedit(event);
     return fresh;
 }
 

@@ -53,6 +53,10 @@ public:
     // Returns the part of the event's commit that was typed now (not
     // counted before from the preedit), for the receiver to take.
     QString inputMethodEvent(const QInputMethodEvent *event);
+    // The same in two steps, for a receiver that takes the commit in between:
+    // the commit's characters first, then the preedit's new kana.
+    QString takeCommit(const QInputMethodEvent *event);
+    void takePreedit(const QInputMethodEvent *event);
     // The receiver's answer to Qt::ImEnabled.
     bool acceptsInputMethod() const;
 
@@ -72,7 +76,7 @@ private:
     qint64 timeOf(const QKeyEvent *event);
     qint64 now() const;
     void typeStrokes(const QList<ThumbStroke> &strokes);
-    void typeAside(const QString &text);
+    void typeAside(QStringView text);
     void decideWhenDue();
     void decideDue();
     void releaseAll();
@@ -85,6 +89,7 @@ private:
     // The kana of the input method's preedit counted so far; unknown after
     // the focus came back, when the input method may have dropped it.
     QString countedPreedit;
+    QString convertedFrom; // the counted kana a conversion just committed
     bool preeditKnown = true;
 
     bool followsUserSettings = true;

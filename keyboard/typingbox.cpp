@@ -29,8 +29,9 @@ void TypingBox::keyReleaseEvent(QKeyEvent *event)
 void TypingBox::inputMethodEvent(QInputMethodEvent *event)
 {
     QInputMethodEvent fresh;
-    fresh.setCommitString(typedInput.inputMethodEvent(event));
+    fresh.setCommitString(typedInput.takeCommit(event));
     QLineEdit::inputMethodEvent(&fresh);
+    typedInput.takePreedit(event);
 }
 
 QVariant TypingBox::inputMethodQuery(Qt::InputMethodQuery query) const

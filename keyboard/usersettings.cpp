@@ -1,8 +1,10 @@
 #include "usersettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -14,14 +16,14 @@ namespace {
 const QString Group = u"ThumbShift"_qs;
 
 // Key codes as the file keeps them, "102,64", and as people write them by
-// hand: unquoted (which QSettings reads as a list), or apart by spaces or
-// semicolons. A code the settings dialog would refuse is left out and said
-// on standard error; nothing where no code is left.
+// hand: unquoted (which QSettings reads as a list) or apart by spaces (a
+// semicolon starts a comment in the file). A code the settings dialog would
+// refuse is left out and said on standard error; nothing where no code is left.
 QList<int> keyCodesOf(const QVariant &value, const QString &key)
 {
     const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
     QList<int> codes;
-    for (const QString &part : text.split(QRegularExpression(u"[,;\\s]+"_qs), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QRegularExpression(u"[,\\s]+"_qs), Qt::SkipEmptyParts)) {
         bool ok = false;
         const int code = part.toInt(&ok);
         const QString refusal = ok ? WhyNoThumbKey(code) : u"「%1」はキーコードではありません。"_qs.arg(part);
@@ -31,6 +33,17 @@ QList<int> keyCodesOf(const QVariant &value, const QString &key)
             std::fprintf(stderr, "Kestova.conf [ThumbShift] %s: %s\n", qPrintable(key), qPrintable(refusal));
     }
     return codes;
+}
+
+// A switch as people write it: true, false, 1, 0, yes, no, on, off.
+bool switchOf(const QVariant &value, bool otherwise)
+{
+    const QString text = value.toString().trimmed().toLower();
+    if (text == u"true" || text == u"1" || text == u"yes" || text == u"on")
+        return true;
+    if (text == u"false" || text == u"0" || text == u"no" || text == u"off")
+        return false;
+    return otherwise;
 }
 
 QString textOf(const QList<int> &codes)
@@ -53,17 +66,22 @@ ThumbShiftSettings LoadThumbShiftSettings()
     ThumbShiftSettings settings;
     const auto file = OpenUserSettings();
     file->beginGroup(Group);
-    settings.enabled = file->value(u"enabled"_qs, settings.enabled).toBool();
-    settings.continuousShift = file->value(u"continuousShift"_qs, settings.continuousShift).toBool();
+    settings.enabled = switchOf(file->value(u"enabled"_qs), settings.enabled);
+    settings.continuousShift = switchOf(file->value(u"continuousShift"_qs), settings.continuousShift);
     for (auto [key, codes] : {std::pair{u"leftThumbKeys"_qs, &settings.leftThumbKeys}, {u"rightThumbKeys"_qs, &settings.rightThumbKeys}}) {
         const QList<int> saved = keyCodesOf(file->value(key), key);
         if (!saved.isEmpty())
             *codes = saved;
     }
-    // A key is a thumb key of one hand only: the left keeps it.
-    for (int code : std::as_const(settings.leftThumbKeys)) {
-        if (settings.rightThumbKeys.size() > 1)
-            settings.rightThumbKeys.removeAll(code);
+    // A key is a thumb key of one hand only: the left keeps it, and a right
+    // hand left with none has its own keys back.
+    for (int code : std::as_const(settings.leftThumbKeys))
+        settings.rightThumbKeys.removeAll(code);
+    if (settings.rightThumbKeys.isEmpty()) {
+        for (int code : ThumbShiftSettings().rightThumbKeys) {
+            if (!settings.leftThumbKeys.contains(code))
+                settings.rightThumbKeys.append(code);
+        }
     }
     bool ok = false;
     const int window = file->value(u"windowMs"_qs).toInt(&ok);
@@ -86,16 +104,21 @@ void SaveThumbShiftSettings(const ThumbShiftSettings &settings)
     UserSettingsChanges::instance().followFile(true);
 }
 
+// One for each QApplication: a program that starts its application afresh
+// (at a smaller display size) watches with the new one's event loop.
 UserSettingsChanges &UserSettingsChanges::instance()
 {
-    static UserSettingsChanges changes;
-    changes.watch();
-    return changes;
+    static QPointer<UserSettingsChanges> changes;
+    if (!changes)
+        changes = new UserSettingsChanges(QCoreApplication::instance());
+    changes->watch();
+    return *changes;
 }
 
 // The file is replaced whole on every save, so its folder is watched too,
 // and the file again each time it comes back.
-UserSettingsChanges::UserSettingsChanges() : watcher(new QFileSystemWatcher(this)), thumbShift(LoadThumbShiftSettings())
+UserSettingsChanges::UserSettingsChanges(QObject *application)
+    : QObject(application), watcher(new QFileSystemWatcher(this)), thumbShift(LoadThumbShiftSettings())
 {
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] { followFile(false); });
     connect(watcher, &QFileSystemWatcher::fileChanged, this, [this] { followFile(false); });

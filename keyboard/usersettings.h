@@ -34,7 +34,7 @@ signals:
     void thumbShiftChanged();
 
 private:
-    UserSettingsChanges();
+    explicit UserSettingsChanges(QObject *application);
     void watch();
     QFileSystemWatcher *watcher;
     ThumbShiftSettings thumbShift;

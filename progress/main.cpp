@@ -13,28 +13,45 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
+// Like any Unix tool: "-" is standard output; a pipe, a terminal or
+// another character device (/dev/stdout, >(gzip), /dev/null) is written as
+// a stream and never replaced; a regular file, or none yet, is replaced
+// only by a whole export; anything else is refused.
 int exportCsv(int &argc, char **argv, const QString &target)
 {
     QCoreApplication app(argc, argv);
-    const auto fail = [](const QString &problem) {
-        std::fprintf(stderr, "KestovaRecord: %s\n", problem.toLocal8Bit().constData());
+    const auto fail = [&target](const QString &problem) {
+        std::fprintf(stderr, "KestovaRecord: %s\n", u"%1 に書き出せません：%2"_qs.arg(target, problem).toLocal8Bit().constData());
         return 1;
     };
+    struct stat status {};
+    const bool exists = target != u"-" && ::stat(QFile::encodeName(target).constData(), &status) == 0;
+    const bool stream = target == u"-" || (exists && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)))
+            || target.startsWith(u"/dev/"_qs) || target.startsWith(u"/proc/"_qs); // /dev/stdout may lead to a file of the shell's
+    if (exists && !stream && !S_ISREG(status.st_mode))
+        return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_qs : u"ふつうのファイルではありません"_qs);
     kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);
     if (!record.database.isOpen())
         return fail(record.problem);
-    // A file is replaced only by a whole export: a failed one leaves it as it was.
-    QFile console;
+    QFile streamed;
     QSaveFile file(target);
-    QIODevice &out = target == u"-" ? static_cast<QIODevice &>(console) : file;
-    if (!(target == u"-" ? console.open(stdout, QIODevice::WriteOnly) : file.open(QIODevice::WriteOnly)))
-        return fail(u"%1 に書き出せません：%2"_qs.arg(target, out.errorString()));
+    QIODevice &out = stream ? static_cast<QIODevice &>(streamed) : file;
+    // Appended to, never cut short: what a shell's >> holds stays.
+    const int fd = stream && target != u"-" ? ::open(QFile::encodeName(target).constData(), O_WRONLY | O_APPEND | O_CLOEXEC) : -1;
+    const bool opened = target == u"-" ? streamed.open(stdout, QIODevice::WriteOnly)
+                                       : stream ? fd >= 0 && streamed.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
+                                                : file.open(QIODevice::WriteOnly);
+    if (!opened)
+        return fail(out.errorString());
     if (const QString problem = kestova::record::WriteCsv(record.database, out); !problem.isEmpty())
-        return fail(u"%1 に書き出せません：%2"_qs.arg(target, problem));
-    if (target == u"-" ? !console.flush() : !file.commit())
-        return fail(u"%1 に書き出せません：%2"_qs.arg(target, out.errorString()));
+        return fail(problem);
+    if (stream ? !streamed.flush() : !file.commit())
+        return fail(out.errorString());
     return 0;
 }
 

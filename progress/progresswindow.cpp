@@ -169,6 +169,7 @@ QWidget *ProgressWindow::thumbPage(const PracticeStats &stats)
         highest = qMax(highest, bin.value());
     }
     auto *inside = new QAreaSeries(insideTop), *outside = new QAreaSeries(outsideTop);
+    insideTop->setParent(inside), outsideTop->setParent(outside); // an area series does not own its line
     inside->setName(u"判定時間（±%1 ミリ秒）の内"_qs.arg(window));
     outside->setName(u"外"_qs);
     outside->setColor(QColor(170, 170, 170));

@@ -31,7 +31,7 @@ namespace {
 struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; bool continuous = false; };
 struct Keys { const char *name; const char *keys; QString pressed, inBox; bool enabled = true; };
 struct ThumbKey { const char *name; int code; Qt::Key key; QString rightKeys; bool refused; };
-struct SavedKeys { const char *name; const char *line; QList<int> left; };
+struct SavedKeys { const char *name; const char *lines; const char *loaded; };
 
 // A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout.
 int keyCode(QStringView name)
@@ -135,6 +135,7 @@ private slots:
             {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_qs},
             {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ<-100>@100 て@220"_qs, 100, true},
             {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の<-300>@300"_qs, 100, true},
+            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 あ<-100>@100"_qs, 100, true},
             {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を<-700>@700"_qs, 100, true},
             {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
             {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
@@ -179,6 +180,9 @@ private slots:
             {"confirmed and begun again in one event", "?うし !うし?て", u"うして"_qs, u"て"_qs},
             {"a kana taken back and typed again", "?うし ?う ?うて", u"うして"_qs, u"て"_qs},
             {"converted: nothing new", "?か ?かん !漢", u"かん"_qs, u"ん"_qs},
+            {"converted in part, the rest kept", "?かんじを ?漢字を !漢字?を !を", u"かんじを"_qs, u"を"_qs},
+            {"a kana made voiced in the preedit", "?か ?が", u"かが"_qs, u"が"_qs},
+            {"a commit, then a new kana, in one event", "!か?き", u"かき"_qs, u"き"_qs},
             {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_qs, u"く"_qs},
             {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_qs, u"く"_qs},
             {"outside the code page", "=😀", u"?"_qs, u"😀"_qs},
@@ -229,8 +233,6 @@ private slots:
         QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
         sendKeys(&box, u"L+0 s+200 s-210"_qs);
         QCOMPARE(box.text(), u"じ"_qs);
-        OpenUserSettings()->setValue(u"ThumbShift/windowMs"_qs, 500); // out of range: the default
-        QCOMPARE(LoadThumbShiftSettings().windowMs, 100);
     }
 
     // A key pressed while the dialog waits for one: taken as the right thumb
@@ -258,21 +260,33 @@ private slots:
         QVERIFY(dialog.setRight->text() != u"キーを押してください…");
     }
 
-    // Thumb keys as written by hand in the settings file, held to the dialog's rules.
-    void thumbKeysWrittenByHand_data()
+    // The settings as written by hand, held to the dialog's rules: loaded as
+    // "left keys|right keys|built-in keyboard|continuous shift".
+    void settingsWrittenByHand_data()
     {
-        AddRows<SavedKeys>({{"unquoted list", "101,64", {101, 64}}, {"spaces", "\"101 64\"", {101, 64}},
-            {"a kana key", "38", {102, 64}}, {"Shift keys", "50,62", {102, 64}}, {"a good key and a kana key", "38,101", {101}},
-            {"not a number", "無変換", {102, 64}}, {"twice", "101,101", {101}}});
+        AddRows<SavedKeys>({{"unquoted list", "leftThumbKeys=101,64", "101,64|100,65,108|1|0"}, {"spaces", "leftThumbKeys=\"101 64\"", "101,64|100,65,108|1|0"},
+            {"a kana key", "leftThumbKeys=38", "102,64|100,65,108|1|0"}, {"Shift keys", "leftThumbKeys=50,62", "102,64|100,65,108|1|0"},
+            {"a good key and a kana key", "leftThumbKeys=38,101", "101|100,65,108|1|0"}, {"not a number", "leftThumbKeys=無変換", "102,64|100,65,108|1|0"},
+            {"one key for both hands", "leftThumbKeys=65\nrightThumbKeys=65", "65|100,108|1|0"}, {"switches in words", "enabled=no\ncontinuousShift=on", "102,64|100,65,108|0|1"},
+            {"a switch not understood", "enabled=maybe", "102,64|100,65,108|1|0"}, {"a window out of range", "windowMs=500", "102,64|100,65,108|1|0"}});
     }
-    void thumbKeysWrittenByHand()
+    void settingsWrittenByHand()
     {
         QFETCH(SavedKeys, row);
         TestProgram program(u"Kestova"_qs);
         const QString path = OpenUserSettings()->fileName();
         QDir().mkpath(QFileInfo(path).path());
-        WriteFile(path, "[ThumbShift]\nleftThumbKeys=" + QByteArray(row.line) + "\n");
-        QCOMPARE(LoadThumbShiftSettings().leftThumbKeys, row.left);
+        WriteFile(path, "[ThumbShift]\n" + QByteArray(row.lines) + "\n");
+        const ThumbShiftSettings loaded = LoadThumbShiftSettings();
+        const auto codes = [](const QList<int> &keys) {
+            QStringList text;
+            for (int key : keys)
+                text.append(QString::number(key));
+            return text.join(u',');
+        };
+        QCOMPARE(u"%1|%2|%3|%4"_qs.arg(codes(loaded.leftThumbKeys), codes(loaded.rightThumbKeys)).arg(loaded.enabled).arg(loaded.continuousShift),
+                 QString::fromUtf8(row.loaded));
+        QCOMPARE(loaded.windowMs, 100);
     }
 
     // Saved by another Kestova program, the settings reach a typing box
