@@ -32,11 +32,14 @@ public:
     // From typed input, around the handler's run.
     void typing(const ThumbStroke *thumb, bool answer);
     void typed();
+    // A thumb key went down at `time` (the engine's clock), shifting or not.
+    void thumbDown(qint64 time, ThumbHand hand) { emit thumbPressed(time, hand); }
 
     void judge(const QString &asked, const QString &typed, bool hit);
 
 signals:
     void judged(const kestova::JudgedStroke &stroke);
+    void thumbPressed(qint64 time, kestova::ThumbHand hand);
 
 private:
     bool answer = false;

@@ -48,6 +48,17 @@ ThumbShiftEngine::Hand ThumbShiftEngine::thumbHand(int keyCode) const
     return Hand::None;
 }
 
+ThumbShiftEngine::Hand ThumbShiftEngine::thumbNeededFor(const QString &kana)
+{
+    for (const KeyFrame &key : KeyboardLayout) {
+        if (kana == QStringView(key.thumbShift.caption))
+            return handOf(key);
+        if (kana == QStringView(key.otherThumb))
+            return handOf(key) == Hand::Left ? Hand::Right : Hand::Left;
+    }
+    return Hand::None;
+}
+
 bool ThumbShiftEngine::handles(int keyCode) const
 {
     return thumbHand(keyCode) != Hand::None || keyOf(keyCode);
@@ -67,7 +78,8 @@ QString ThumbShiftEngine::characterOf(int keyCode, Hand thumb) const
 ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, bool chord) const
 {
     const std::optional<qint64> offset = thumbPress ? std::optional(thumbPress->time - key.time) : std::nullopt;
-    return {characterOf(key.keyCode, chord ? thumbHand(thumbPress->keyCode) : Hand::None), key.keyCode, key.time, offset, chord};
+    const Hand hand = thumbPress ? thumbHand(thumbPress->keyCode) : Hand::None;
+    return {characterOf(key.keyCode, chord ? hand : Hand::None), key.keyCode, key.time, offset, hand, chord};
 }
 
 // The pending character, shifted by the pending thumb or not; a thumb that

@@ -26,6 +26,9 @@ struct ThumbShiftSettings {
     bool operator==(const ThumbShiftSettings &) const = default;
 };
 
+// Which thumb: the left hand's, the right hand's, or none.
+enum class ThumbHand { None, Left, Right };
+
 // One character the engine decided on, with how it came about.
 struct ThumbStroke {
     QString character;
@@ -34,6 +37,7 @@ struct ThumbStroke {
     // The thumb key's press minus the character key's, where a thumb key
     // was weighed for this character (negative: the thumb came first).
     std::optional<qint64> thumbOffsetMs;
+    ThumbHand thumbHand = ThumbHand::None; // that thumb's hand
     bool chord = false;    // shifted by that thumb
 };
 
@@ -75,8 +79,12 @@ public:
     QList<ThumbStroke> releaseAll(qint64 time);
 
     // The character of a key alone or with a thumb of the given hand.
-    enum class Hand { None, Left, Right };
+    using Hand = ThumbHand;
     QString characterOf(int keyCode, Hand thumb) const;
+    // Which hand's thumb key it is, if one.
+    Hand thumbHand(int keyCode) const;
+    // The thumb a kana of the layout takes: none for a plain one.
+    static Hand thumbNeededFor(const QString &kana);
 
 private:
     static constexpr qint64 ThinOverlapMs = 50;
@@ -85,7 +93,6 @@ private:
         qint64 time;
     };
 
-    Hand thumbHand(int keyCode) const;
     ThumbStroke stroke(const Press &key, const std::optional<Press> &thumb, bool chord) const;
     void decideCharacter(QList<ThumbStroke> &out, bool withThumb);
     bool thinOverlap(qint64 time) const;

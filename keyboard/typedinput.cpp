@@ -98,8 +98,12 @@ qint64 TypedInput::now() const
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
     if (forThumbShift(event)) {
+        const int code = int(event->nativeScanCode());
+        const qint64 time = timeOf(event);
+        if (const ThumbHand hand = engine.thumbHand(code); hand != ThumbHand::None && judgements && !event->isAutoRepeat())
+            judgements->thumbDown(time, hand);
         // Auto-repeat as the engine tells it: X marks only some repeats.
-        typeStrokes(engine.keyDown(int(event->nativeScanCode()), timeOf(event)));
+        typeStrokes(engine.keyDown(code, time));
         decideWhenDue();
         return KeyUse::ThumbShift;
     }

@@ -68,12 +68,18 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
         return u"練習の記録が開いていません。"_qs;
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     sqlite3_stmt *rows = nullptr;
-    if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms, chord, utc_offset FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
         return QString::fromUtf8(sqlite3_errmsg(connection));
     const auto text = [&](int column) {
         return QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(rows, column)), sqlite3_column_bytes(rows, column));
     };
-    QByteArray buffer = "time,program,expected,typed,hit,thumb_ms,chord\n";
+    QByteArray buffer = "time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed\n";
+    const auto hand = [&](int column) -> QByteArrayView {
+        if (sqlite3_column_type(rows, column) == SQLITE_NULL)
+            return {};
+        const int number = sqlite3_column_int(rows, column);
+        return number == 1 ? "left" : number == 2 ? "right" : "none";
+    };
     LocalTime time;
     QString problem;
     int step;
@@ -90,6 +96,10 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
         buffer += ',';
         if (sqlite3_column_type(rows, 6) != SQLITE_NULL)
             buffer += sqlite3_column_int(rows, 6) ? '1' : '0';
+        buffer += ',';
+        buffer += hand(8);
+        buffer += ',';
+        buffer += hand(9);
         buffer += '\n';
         if (buffer.size() > 1 << 16) {
             if (out.write(buffer) != buffer.size())

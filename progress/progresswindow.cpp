@@ -159,23 +159,23 @@ QWidget *ProgressWindow::thumbPage(const PracticeStats &stats)
     const int window = LoadThumbShiftSettings().windowMs;
     auto *chart = new QChart;
     chart->setTitle(u"親指キーを押した時刻 − 文字キーを押した時刻（10 ミリ秒ごと）"_qs);
-    // Bars as steps over milliseconds, inside the judgement window and out
-    // of it, and the window's ends as lines.
-    auto *insideTop = new QLineSeries, *outsideTop = new QLineSeries;
+    // Bars as steps over milliseconds, the chords and the thumbs that made
+    // none side by side, and the judgement window's ends as lines.
+    auto *chordTop = new QLineSeries, *failedTop = new QLineSeries;
     qint64 highest = 1;
-    for (auto bin = timing.bins.cbegin(); bin != timing.bins.cend(); ++bin) {
-        QLineSeries *top = bin.key() >= -window && bin.key() < window ? insideTop : outsideTop;
-        *top << QPointF(bin.key(), 0) << QPointF(bin.key(), bin.value()) << QPointF(bin.key() + 10, bin.value()) << QPointF(bin.key() + 10, 0);
-        highest = qMax(highest, bin.value());
+    int first = -window, last = window;
+    for (const auto &[bins, top] : {std::pair{&timing.bins, chordTop}, {&timing.failedBins, failedTop}}) {
+        for (auto bin = bins->cbegin(); bin != bins->cend(); ++bin) {
+            *top << QPointF(bin.key(), 0) << QPointF(bin.key(), bin.value()) << QPointF(bin.key() + 10, bin.value()) << QPointF(bin.key() + 10, 0);
+            highest = qMax(highest, bin.value()), first = qMin(first, bin.key()), last = qMax(last, bin.key() + 10);
+        }
     }
-    auto *inside = new QAreaSeries(insideTop), *outside = new QAreaSeries(outsideTop);
-    insideTop->setParent(inside), outsideTop->setParent(outside); // an area series does not own its line
-    inside->setName(u"判定時間（±%1 ミリ秒）の内"_qs.arg(window));
-    outside->setName(u"外"_qs);
-    outside->setColor(QColor(170, 170, 170));
+    auto *inside = new QAreaSeries(chordTop), *outside = new QAreaSeries(failedTop);
+    chordTop->setParent(inside), failedTop->setParent(outside); // an area series does not own its line
+    inside->setName(u"同時打鍵になった"_qs);
+    outside->setName(u"ならなかった（遅すぎ・早すぎ・反対の親指）"_qs);
+    outside->setColor(QColor(230, 120, 60, 180));
     auto *ms = new QValueAxis, *counts = new QValueAxis;
-    const int first = timing.bins.isEmpty() ? -window : qMin(-window, timing.bins.firstKey());
-    const int last = timing.bins.isEmpty() ? window : qMax(window, timing.bins.lastKey() + 10);
     ms->setRange(first - 10, last + 10);
     ms->setLabelFormat(u"%d"_qs);
     counts->setRange(0, highest);
@@ -197,6 +197,7 @@ QWidget *ProgressWindow::thumbPage(const PracticeStats &stats)
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(chartView(chart));
+    layout->addWidget(new QLabel(u"破線は判定時間（±%1 ミリ秒）です。"_qs.arg(window)));
     const QString share = timing.thumbKanaAttempts
             ? u"%1 %（%2 回のうち %3 回）"_qs.arg(100.0 * timing.thumbKanaPlain / timing.thumbKanaAttempts, 0, 'f', 1).arg(timing.thumbKanaAttempts).arg(timing.thumbKanaPlain)
             : u"—"_qs;

@@ -72,12 +72,12 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
                 tally.misses += count, mistakes.append({expected, typed, count});
         }
     }
-    if (run(u"SELECT bin, count, total, squares FROM thumbs"_qs)) {
+    if (run(u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs)) {
         double sum = 0, squares = 0;
         while (query.next()) {
-            thumb.bins[query.value(0).toInt()] = query.value(1).toLongLong();
-            thumb.count += query.value(1).toLongLong();
-            sum += query.value(2).toDouble(), squares += query.value(3).toDouble();
+            (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();
+            thumb.count += query.value(2).toLongLong();
+            sum += query.value(3).toDouble(), squares += query.value(4).toDouble();
         }
         if (thumb.count) {
             thumb.mean = sum / thumb.count;

@@ -39,9 +39,10 @@ struct Confusion {
     qint64 count = 0;
 };
 
-// The thumb's press minus the key's, in 10 ms bins by their lower end.
+// The nearest thumb's press minus the key's, in 10 ms bins by their lower
+// end: where it made a chord, and where it did not.
 struct ThumbTiming {
-    QMap<int, qint64> bins;
+    QMap<int, qint64> bins, failedBins;
     qint64 count = 0;
     double mean = 0, spread = 0;
     // Kana asked for that take a thumb, and how many of those came out as

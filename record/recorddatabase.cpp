@@ -29,7 +29,9 @@ const char *const Schema[] = {
     " hit INTEGER NOT NULL,"
     " thumb_ms INTEGER,"           // thumb press minus key press, where a thumb was weighed
     " chord INTEGER,"              // whether that thumb shifted the key
-    " utc_offset INTEGER)",        // seconds east of UTC in force when typed
+    " utc_offset INTEGER,"         // seconds east of UTC in force when typed
+    " thumb_hand INTEGER,"         // that thumb's hand: 1 left, 2 right
+    " thumb_needed INTEGER)",      // the thumb the kana asked for takes: 0 none, 1 left, 2 right
     "CREATE INDEX IF NOT EXISTS strokes_by_time ON strokes(time)",
     // Per local day and program: active time leaves pauses out, and the
     // hits that count in a speed are those not after a pause.
@@ -38,16 +40,23 @@ const char *const Schema[] = {
     " PRIMARY KEY (day, program)) WITHOUT ROWID",
     "CREATE TABLE IF NOT EXISTS kana (expected TEXT NOT NULL, typed TEXT NOT NULL, count INTEGER NOT NULL,"
     " PRIMARY KEY (expected, typed)) WITHOUT ROWID",
-    // Thumb offsets in 10 ms bins by their lower end, with their sums for mean and spread.
-    "CREATE TABLE IF NOT EXISTS thumbs (bin INTEGER PRIMARY KEY, count INTEGER NOT NULL, total INTEGER NOT NULL, squares INTEGER NOT NULL)",
+    // The nearest thumb to each key, in 10 ms bins by their lower end, as
+    // chords and as failures, with their sums for mean and spread.
+    "CREATE TABLE IF NOT EXISTS thumb_bins (bin INTEGER NOT NULL, chord INTEGER NOT NULL, count INTEGER NOT NULL, total INTEGER NOT NULL,"
+    " squares INTEGER NOT NULL, PRIMARY KEY (bin, chord)) WITHOUT ROWID",
 };
 
-// From version 1, which had no version: the time zone of each stroke, and
-// the hits counted in speeds (then all of them).
+// From version 1, which had no version, after the tables new in 2: the
+// time zone of each stroke, the nearest thumb's hand and the thumb needed,
+// the hits counted in speeds (then all of them), the thumb bins (then the
+// thumbs weighed, nearly all chords).
 const char *const FromVersion1[] = {
     "ALTER TABLE strokes ADD COLUMN utc_offset INTEGER",
+    "ALTER TABLE strokes ADD COLUMN thumb_hand INTEGER",
+    "ALTER TABLE strokes ADD COLUMN thumb_needed INTEGER",
     "ALTER TABLE days ADD COLUMN paced_hits INTEGER NOT NULL DEFAULT 0",
     "UPDATE days SET paced_hits = hits",
+    "INSERT INTO thumb_bins SELECT bin, 1, count, total, squares FROM thumbs",
 };
 
 QSqlError run(QSqlDatabase &database, const char *statement)
@@ -93,14 +102,14 @@ QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version
     if (error.isValid())
         return error;
     version = versionOf(database, error);
-    if (!error.isValid() && version == 1) {
-        for (const char *statement : FromVersion1) {
+    if (!error.isValid() && version < RecordVersion) {
+        for (const char *statement : Schema) {
             if ((error = run(database, statement)).isValid())
                 break;
         }
     }
-    if (!error.isValid() && version < RecordVersion) {
-        for (const char *statement : Schema) {
+    if (!error.isValid() && version == 1) {
+        for (const char *statement : FromVersion1) {
             if ((error = run(database, statement)).isValid())
                 break;
         }

@@ -48,13 +48,14 @@ QByteArray pendingLine(const Stroke &stroke, const QString &program)
 {
     return QByteArray::number(stroke.time) + '\t' + QUrl::toPercentEncoding(stroke.program.isEmpty() ? program : stroke.program) + '\t'
             + QUrl::toPercentEncoding(stroke.expected) + '\t' + QUrl::toPercentEncoding(stroke.typed) + '\t' + (stroke.hit ? "1" : "0") + '\t'
-            + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\n';
+            + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\t'
+            + QByteArray::number(stroke.thumbHand) + '\t' + QByteArray::number(stroke.thumbNeeded) + '\n';
 }
 
 std::optional<Stroke> strokeOf(const QByteArray &line)
 {
     const QList<QByteArray> field = line.trimmed().split('\t');
-    bool ok = field.size() == 7;
+    bool ok = field.size() == 9;
     Stroke stroke;
     if (ok) {
         stroke.time = field[0].toLongLong(&ok);
@@ -65,6 +66,8 @@ std::optional<Stroke> strokeOf(const QByteArray &line)
         if (!field[5].isEmpty())
             stroke.thumbMs = field[5].toLongLong();
         stroke.chord = field[6] == "1";
+        stroke.thumbHand = field[7].toInt();
+        stroke.thumbNeeded = field[8].toInt();
     }
     return ok ? std::optional(stroke) : std::nullopt;
 }
@@ -237,7 +240,7 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     };
     std::map<std::pair<qint64, QString>, Day> days;
     std::map<std::pair<QString, QString>, qint64> kana;
-    std::map<qint64, Thumb> thumbs;
+    std::map<std::pair<qint64, bool>, Thumb> thumbs;
     std::map<QString, qint64> previous{{program, lastStroke}};
     UtcOffsets offsets;
     std::vector<int> offsetOf;
@@ -253,8 +256,8 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
             day.activeMs += stroke.time - before, day.pacedHits += stroke.hit;
         before = stroke.time;
         ++kana[{stroke.expected, stroke.typed}];
-        if (stroke.thumbMs) {
-            Thumb &bin = thumbs[*stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10];
+        if (stroke.thumbMs && (stroke.chord || stroke.thumbNeeded)) { // a thumb near a plain kana asked for is no attempt at a chord
+            Thumb &bin = thumbs[{*stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10, stroke.chord}];
             ++bin.count, bin.total += *stroke.thumbMs, bin.squares += *stroke.thumbMs * *stroke.thumbMs;
         }
     }
@@ -271,9 +274,11 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     size_t row = 0;
     bool ok = query.exec(u"BEGIN IMMEDIATE"_qs)
             && std::all_of(batch.begin(), batch.end(), [&](const Stroke &stroke) {
-                   return run(u"INSERT INTO strokes VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_qs,
+                   return run(u"INSERT INTO strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed)"
+                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_qs,
                               {stroke.time, stroke.program.isEmpty() ? program : stroke.program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
-                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.thumbMs ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++]});
+                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.thumbMs ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++],
+                               stroke.thumbHand ? QVariant(stroke.thumbHand) : none, stroke.thumbNeeded});
                })
             && std::all_of(days.begin(), days.end(), [&](const auto &day) {
                    return run(u"INSERT INTO days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET strokes = strokes + excluded.strokes,"
@@ -285,9 +290,9 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
                               {pair.first.first, pair.first.second, pair.second});
                })
             && std::all_of(thumbs.begin(), thumbs.end(), [&](const auto &bin) {
-                   return run(u"INSERT INTO thumbs VALUES (?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
+                   return run(u"INSERT INTO thumb_bins VALUES (?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
                               " total = total + excluded.total, squares = squares + excluded.squares"_qs,
-                              {bin.first, bin.second.count, bin.second.total, bin.second.squares});
+                              {bin.first.first, bin.first.second ? 1 : 0, bin.second.count, bin.second.total, bin.second.squares});
                })
             && query.exec(u"COMMIT"_qs);
     if (!ok) {

@@ -23,8 +23,11 @@ struct Stroke {
     bool hit = false;
     // From the built-in thumb-shift keyboard: the thumb's press minus the
     // key's, and whether it shifted the key.
+    // Also where no chord came of it: the nearest thumb within 300 ms.
     std::optional<qint64> thumbMs;
     bool chord = false;
+    int thumbHand = 0;   // that thumb's hand: 0 none, 1 left, 2 right
+    int thumbNeeded = 0; // the thumb the kana asked for takes, as above
     QString program; // another program's, when merged from a pending file
 };
 

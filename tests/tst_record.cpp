@@ -6,6 +6,7 @@
 #include "progresswindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
+#include "thumbshift.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -57,7 +58,11 @@ void record(const QString &path, const QString &strokes)
             recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_qs}, {u'W', u"KestovaC100"_qs}, {u'K', u"KestovaB100"_qs}}.value(part[1][0]), path);
         const qint64 time = part[0].contains(u'T') ? QDateTime::fromString(part[0], Qt::ISODate).toMSecsSinceEpoch()
                                                    : Now.toMSecsSinceEpoch() - qint64(part[0].toDouble() * 1000);
-        recorder->add({time, part[2], part[3], part[2] == part[3], part.size() > 4 ? std::optional(part[4].toLongLong()) : std::nullopt, part.size() > 4});
+        Stroke kept{time, part[2], part[3], part[2] == part[3], part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt,
+                    part.size() > 4 && !stroke.endsWith(u'x')};
+        kept.thumbHand = kept.thumbMs ? 1 : 0;
+        kept.thumbNeeded = kestova::ThumbShiftEngine::thumbNeededFor(kept.expected) == kestova::ThumbHand::None ? 0 : 1;
+        recorder->add(std::move(kept));
     }
 }
 
@@ -83,6 +88,8 @@ QString describe(const PracticeStats &stats, const QString &what)
         const ThumbTiming &thumb = stats.thumbTiming();
         for (auto bin = thumb.bins.cbegin(); bin != thumb.bins.cend(); ++bin)
             parts.append(u"%1:%2"_qs.arg(bin.key()).arg(bin.value()));
+        for (auto bin = thumb.failedBins.cbegin(); bin != thumb.failedBins.cend(); ++bin)
+            parts.append(u"%1x%2"_qs.arg(bin.key()).arg(bin.value()));
         parts.append(u"mean %1 spread %2 plain %3/%4"_qs.arg(thumb.mean).arg(thumb.spread).arg(thumb.thumbKanaPlain).arg(thumb.thumbKanaAttempts));
     }
     if (what == u"days")
@@ -115,7 +122,9 @@ private slots:
                                                "9 W え あ;8 W え あ;7 W え え;6 W え え", "weakest", u"い 2/5, う 1/5"_qs},
             {"confusions, most first", "5 F む ね;4 F む ほ;3 F む ね;2 F む む", "confusions", u"む>ね 2, む>ほ 1"_qs},
             {"thumb bins, mean, spread, thumb kana typed plain", "5 F を を -15;4 F を う 15;3 F が が 10;2 F が か;1 F を を 40", "thumbs",
-             u"-20:1, 10:2, 40:1, mean 12.5 spread 19.5256 plain 2/5"_qs}});
+             u"-20:1, 10:2, 40:1, mean 12.5 spread 19.5256 plain 2/5"_qs},
+            {"failed thumbs beside the chords; a thumb near a plain kana is none", "5 F を う 130x;4 F を を -20;3 F を う -140x;2 F う う 30x", "thumbs",
+             u"-20:1, -140x1, 130x1, mean -10 spread 110.454 plain 2/3"_qs}});
     }
     void figures()
     {
@@ -134,12 +143,13 @@ private slots:
     void csvHoldsEveryStroke()
     {
         useZone("Europe/Berlin");
-        record(path(), u"2026-10-25T00:30:00Z F あ , 12;2026-10-25T01:30:00.5Z W い い"_qs);
+        record(path(), u"2026-10-25T00:30:00Z F を , 12;2026-10-25T01:30:00.5Z W い い"_qs);
         OpenedRecord opened = OpenRecord(u"csv"_qs, Use::Reading, path());
         QBuffer out;
         QVERIFY(out.open(QIODevice::WriteOnly) && WriteCsv(opened.database, out).isEmpty());
-        QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord\n2026-10-25T02:30:00.000+02:00,Kestova100,あ,\",\",0,12,1\n"
-                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,\n"_qs);
+        QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed\n"
+                                                 "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left\n"
+                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none\n"_qs);
         opened.database.close();
         useZone("UTC");
     }

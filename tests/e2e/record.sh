@@ -28,6 +28,20 @@ for program in Kestova100 KestovaC100 KestovaB100; do
     awk -F, '{ if (($3 == $4) != $5) exit 1 }' <<<"$rows" || fail "$program: a stroke's hit is not what it typed"
 done
 
+# Control keys are no attempts; a thumb 130 ms late and one 130 ms early
+# make no chord, and the record keeps how far off they were.
+before=$(strokes KestovaB100)
+start_program "$E2E_TMP/KestovaB100/KestovaB100"
+focus_window
+xdotool key Return BackSpace Escape Tab
+xtool keys "d38 w20 u38 w110 d102 w20 u102 w300 d102 w20 u102 w110 d38 w20 u38"
+sleep 0.5
+close_window
+rows=$("$BIN/KestovaRecord" --csv - | grep ",KestovaB100," | tail -n +$((before + 1)))
+[ "$(cut -d, -f4 <<<"$rows" | tr -d '\n')" = "うう" ] || fail "control keys and stray thumbs: the record holds $(cut -d, -f4 <<<"$rows" | tr -d '\n')"
+awk -F, 'NR == 1 && ($6 < 115 || $6 > 145 || $7 != 0 || $8 != "left") { exit 1 }
+         NR == 2 && ($6 > -115 || $6 < -145 || $7 != 0 || $8 != "left") { exit 1 }' <<<"$rows" || fail "the late and early thumb were recorded as: $rows"
+
 # Killed hard: what was written a second before is there.
 start_program "$E2E_TMP/Kestova100/Kestova100"
 focus_window
@@ -51,7 +65,7 @@ for round in 1 2 close; do
         [ $round = close ] && close_window || type_kana
     done
 done
-[ "$(strokes KestovaB100)" = 20 ] || fail "two key drills at once: $(strokes KestovaB100) strokes, not 4 + 16"
+[ "$(strokes KestovaB100)" = 22 ] || fail "two key drills at once: $(strokes KestovaB100) strokes, not 4 + 2 + 16"
 
 # A record that is no database.
 head -c 8192 /dev/urandom >"$XDG_DATA_HOME/Kestova/record.sqlite"
