@@ -6,14 +6,18 @@
 #include "usersettings.h"
 
 #include <QAreaSeries>
+
+#include <cmath>
 #include <QLegendMarker>
 #include <QChartView>
 #include <QDateTimeAxis>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -42,38 +46,58 @@ QChartView *chartView(QChart *chart)
     return view;
 }
 
-// Kana per minute and accuracy, one point per practice day.
-QChartView *dailyChart(const PracticeStats &stats)
+// Kana per minute and accuracy over the last 30 calendar days, each on a
+// scale of its own; a day without practice is a gap in the lines.
+QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
 {
-    auto *chart = new QChart;
-    chart->setTitle(u"練習した日ごとの速さと正確さ（直近 30 日）"_qs);
-    auto *speed = new QLineSeries, *accuracy = new QLineSeries;
-    speed->setName(u"1分あたりのかな"_qs);
-    accuracy->setName(u"正確さ（%）"_qs);
-    const QList<DayTotals> days = stats.days().mid(qMax(0, int(stats.days().size()) - 30));
-    for (const DayTotals &day : days) {
-        const qreal at = QDateTime(day.day, QTime(12, 0)).toMSecsSinceEpoch();
-        speed->append(at, day.totals.kanaPerMinute().value_or(0));
-        accuracy->append(at, day.totals.accuracy().value_or(0));
+    const QDate first = today.addDays(-29);
+    QList<DayTotals> days;
+    for (const DayTotals &day : stats.days()) {
+        if (day.day >= first && day.day <= today)
+            days.append(day);
     }
-    chart->addSeries(speed);
-    chart->addSeries(accuracy);
+    if (days.isEmpty())
+        return new QLabel(u"直近 30 日には練習がありません。"_qs);
+    auto *chart = new QChart;
+    chart->setTitle(u"日ごとの速さと正確さ（直近 30 日）"_qs);
     auto *dates = new QDateTimeAxis;
     dates->setFormat(u"M/d"_qs);
-    if (!days.isEmpty())
-        dates->setRange(QDateTime(days.first().day, QTime(0, 0)), QDateTime(days.last().day.addDays(1), QTime(0, 0)));
+    dates->setTitleText(first.year() == today.year() ? u"%1 年"_qs.arg(today.year()) : u"%1 年 〜 %2 年"_qs.arg(first.year()).arg(today.year()));
+    dates->setRange(QDateTime(first, QTime(0, 0)), QDateTime(today.addDays(1), QTime(0, 0)));
     auto *perMinute = new QValueAxis, *percent = new QValueAxis;
+    perMinute->setTitleText(u"かな／分"_qs);
     perMinute->setLabelFormat(u"%d"_qs);
-    perMinute->setMin(0);
-    percent->setRange(0, 100);
+    percent->setTitleText(u"正確さ（%）"_qs);
+    percent->setLabelFormat(u"%d"_qs);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(perMinute, Qt::AlignLeft);
     chart->addAxis(percent, Qt::AlignRight);
-    for (auto [series, values] : {std::pair{speed, perMinute}, {accuracy, percent}})
-        series->attachAxis(dates), series->attachAxis(values);
-    if (perMinute->max() <= 0)
-        perMinute->setMax(10);
+    double fastest = 10, leastAccurate = 100;
+    QLineSeries *speed = nullptr, *accuracy = nullptr;
+    QDate last;
+    for (const DayTotals &day : days) {
+        if (!speed || last.daysTo(day.day) > 1) { // a gap: the lines begin anew
+            const bool firstRun = !speed;
+            speed = new QLineSeries, accuracy = new QLineSeries;
+            for (auto [series, axis, name] : {std::tuple{speed, perMinute, u"かな／分"_qs}, {accuracy, percent, u"正確さ"_qs}}) {
+                series->setName(name);
+                series->setPointsVisible(true);
+                chart->addSeries(series), series->attachAxis(dates), series->attachAxis(axis);
+                chart->legend()->markers(series).value(0)->setVisible(firstRun);
+            }
+        }
+        const qreal at = QDateTime(day.day, QTime(12, 0)).toMSecsSinceEpoch();
+        speed->append(at, day.totals.kanaPerMinute().value_or(0));
+        accuracy->append(at, day.totals.accuracy().value_or(0));
+        fastest = qMax(fastest, day.totals.kanaPerMinute().value_or(0));
+        leastAccurate = qMin(leastAccurate, day.totals.accuracy().value_or(100));
+        last = day.day;
+    }
+    perMinute->setRange(0, fastest);
     perMinute->applyNiceNumbers();
+    const double lowest = qMax(0.0, std::floor(leastAccurate / 10) * 10 - 10);
+    percent->setRange(lowest, 100);
+    percent->setTickCount(int((100 - lowest) / 10) + 1);
     return chartView(chart);
 }
 
@@ -86,22 +110,58 @@ QString ProgramName(const QString &program)
     return names.value(program, program);
 }
 
-ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent) : QWidget(parent)
+// Read again whenever a trainer writes to the record while it is open.
+ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent)
+    : QWidget(parent), path(recordPath.isEmpty() ? RecordPath() : recordPath)
 {
     setWindowTitle(u"練習の記録"_qs);
+    new QVBoxLayout(this);
+    reload();
+    auto *watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (writtenAt() != readAt)
+            reload();
+    });
+    watch->start(RereadEveryMs);
+}
+
+// The record's file and its log, as they change with every write.
+QString ProgressWindow::writtenAt() const
+{
+    QString stamp;
+    for (const QString &file : {path, path + u"-wal"_qs}) {
+        const QFileInfo info(file);
+        stamp += u"%1/%2 "_qs.arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return stamp;
+}
+
+void ProgressWindow::reload()
+{
+    readAt = writtenAt();
+    const int shown = tabs ? tabs->currentIndex() : 0;
+    while (QLayoutItem *item = layout()->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
     const QString connection = u"progress-%1"_qs.arg(quintptr(this));
     {
-        OpenedRecord record = OpenRecord(connection, Use::Reading, recordPath.isEmpty() ? RecordPath() : recordPath);
+        OpenedRecord record = OpenRecord(connection, Use::Reading, path);
         const PracticeStats stats(record.database);
         tabs = new QTabWidget(this);
-        tabs->addTab(summaryPage(stats), u"速さと正確さ"_qs);
-        tabs->addTab(keysPage(stats), u"キーごと"_qs);
-        tabs->addTab(thumbPage(stats), u"親指のタイミング"_qs);
-        auto *layout = new QVBoxLayout(this);
         const QString problem = !record.problem.isEmpty() ? record.problem : stats.problem;
         if (!problem.isEmpty())
-            layout->addWidget(new QLabel(u"記録を読めません：%1"_qs.arg(problem), this));
-        layout->addWidget(tabs);
+            layout()->addWidget(new QLabel(u"記録を読めません：%1"_qs.arg(problem), this));
+        if (stats.programs().isEmpty() && problem.isEmpty()) {
+            layout()->addWidget(new QLabel(u"まだ練習の記録がありません。練習するとここに速さと正確さ、苦手なかな、親指のタイミングが出ます。"_qs, this));
+        } else {
+            tabs->addTab(summaryPage(stats), u"速さと正確さ"_qs);
+            tabs->addTab(keysPage(stats), u"キーごと"_qs);
+            tabs->addTab(thumbPage(stats), u"親指のタイミング"_qs);
+            tabs->setCurrentIndex(shown);
+        }
+        layout()->addWidget(tabs);
+        tabs->setVisible(tabs->count() > 0);
         record.database.close();
     }
     QSqlDatabase::removeDatabase(connection);
@@ -131,7 +191,9 @@ QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
     table->setMinimumHeight(table->horizontalHeader()->height() + table->rowCount() * table->rowHeight(0) + 2 * table->frameWidth());
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(table);
-    layout->addWidget(dailyChart(stats));
+    layout->addWidget(new QLabel(u"1分あたりのかな：正しく打てたかなの数を練習時間で割ったもの。%1 秒以上の間とその直後の1打は、練習時間にも数にも入れません。"_qs
+                                         .arg(PauseMs / 1000)));
+    layout->addWidget(dailyChart(stats, QDate::currentDate()));
     return page;
 }
 

@@ -18,12 +18,19 @@ class ProgressWindow : public QWidget {
 public:
     explicit ProgressWindow(const QString &recordPath = {}, QWidget *parent = nullptr);
 
-    QTabWidget *tabs;
+    QTabWidget *tabs = nullptr;
 
 private:
+    static constexpr int RereadEveryMs = 2000;
+    void reload();
+    QString writtenAt() const;
+
     QWidget *summaryPage(const PracticeStats &stats);
     QWidget *keysPage(const PracticeStats &stats);
     QWidget *thumbPage(const PracticeStats &stats);
+
+    const QString path;
+    QString readAt; // writtenAt() when last read
 };
 
 // The trainers' names as the learner knows them.
