@@ -50,8 +50,10 @@ void fillRecord(const QString &path)
                           thumb ? std::optional<qint64>(random.bounded(200) - 80) : std::nullopt, thumb});
         }
         if (session % 100 == 99)
-            recorder.writeNow();
+            recorder.writeNow(std::chrono::minutes(1));
     }
+    for (auto &recorder : recorders)
+        recorder->writeNow(std::chrono::minutes(1));
 }
 
 double medianOf(std::vector<double> samples)
@@ -76,6 +78,16 @@ int main(int argc, char *argv[])
     const QString path = dir.filePath(u"record.sqlite"_qs);
     std::printf("== practice record, %d strokes ==\n", StrokeCount);
     fillRecord(path);
+
+    // Done by a writer's thread when it opens the record, never the window's.
+    QElapsedTimer checking;
+    checking.start();
+    {
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"check"_qs, kestova::record::Use::Writing, path);
+        std::printf("%-42s %9.2f ms (%s, on the writer's thread)\n", "integrity check on opening for writing", checking.nsecsElapsed() / 1e6,
+                    record.problem.isEmpty() ? "ok" : qPrintable(record.problem));
+    }
+    QSqlDatabase::removeDatabase(u"check"_qs);
 
     std::vector<double> drawn;
     for (int run = 0; run < 5; ++run) {

@@ -14,7 +14,6 @@ namespace kestova::record {
 namespace {
 
 constexpr auto WriteEvery = std::chrono::seconds(1);
-constexpr auto LongestClose = std::chrono::seconds(2);
 // Strokes kept while the record cannot be written; beyond, the oldest go.
 constexpr size_t MostKept = 200'000;
 constexpr qint64 DayMs = 86'400'000;
@@ -106,23 +105,17 @@ bool StrokeRecorder::writeNow(std::chrono::milliseconds longest)
     return written.wait_for(lock, longest, [&] { return done >= request; });
 }
 
-// The writer's last attempt, or the pending file, within the time; a writer
-// still held up after it (a disk that hangs) is left to the end of the program.
+// The writer's last attempt, or the pending file: a lock costs it a quarter
+// of a second at most, so only a disk that hangs keeps it longer.
 QString StrokeRecorder::finish()
 {
-    bool ended = true;
     {
-        std::unique_lock lock(mutex);
+        const std::lock_guard lock(mutex);
         if (stopping || !writer.joinable())
             return stopping = true, QString();
         stopping = true;
-        wake.notify_one();
-        ended = written.wait_for(lock, LongestClose, [&] { return !leftPending.isNull(); });
     }
-    if (!ended) {
-        writer.detach();
-        return u"練習の記録 %1 への書き込みが終わりませんでした。最後の練習は残らないかもしれません。"_qs.arg(path);
-    }
+    wake.notify_one();
     writer.join();
     return leftPending;
 }
@@ -193,10 +186,6 @@ void StrokeRecorder::run()
     }
     record.reset();
     QSqlDatabase::removeDatabase(connection);
-    const std::lock_guard lock(mutex);
-    if (leftPending.isNull())
-        leftPending = u""_qs;
-    written.notify_all();
 }
 
 bool StrokeRecorder::keepPending(const std::vector<Stroke> &batch)
