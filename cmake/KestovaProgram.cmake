@@ -1,3 +1,13 @@
+# kestova_room(NAME SOURCES... USES ROOMS...): the static library of one
+# room, which the rooms above include by bare file names.
+function(kestova_room name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "USES")
+  add_library(${name} STATIC ${ARG_UNPARSED_ARGUMENTS})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_USES})
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+endfunction()
+
 # kestova_program(PROGRAM CORE SOURCES... [DATA FILE]): a trainer as the
 # tests see it, the static library CORE of its window, and the executable
 # PROGRAM, which is CORE plus main.cpp and the start-up every program
@@ -6,10 +16,7 @@
 # build never overwrites what the user practised.
 function(kestova_program program core)
   cmake_parse_arguments(PARSE_ARGV 2 ARG "" "DATA" "")
-  add_library(${core} STATIC ${ARG_UNPARSED_ARGUMENTS})
-  target_include_directories(${core} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${core} PUBLIC kestova_keyboard)
-  target_compile_options(${core} PRIVATE -Wall -Wextra)
+  kestova_room(${core} ${ARG_UNPARSED_ARGUMENTS} USES kestova_keyboard)
 
   add_executable(${program} main.cpp)
   target_link_libraries(${program} PRIVATE ${core} kestova_app)
