@@ -39,7 +39,7 @@ bool noInputMethodChosen()
 
 } // namespace
 
-// A child of the receiver, so that whoever holds the window can find it.
+// A child of the receiver, whose keys it reads.
 TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, Judgements *judgements)
     : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements),
       settings(LoadThumbShiftSettings()), engine(settings)
