@@ -9,17 +9,21 @@
 namespace kestova::record {
 namespace {
 
-// Twips to pixels at twice the trainers' map, so that kana read easily.
-constexpr double Scale = 2.0 / 15;
+// Twips to pixels at two and a half times the trainers' map, so that three
+// kana to a key read easily.
+constexpr double Scale = 2.5 / 15;
 const QSize MapTwips{3600 + 375, 720 + 435};
 constexpr int Margin = 8;
+
+// Misses below 5 %, below 10 %, below 20 %, and more.
+const QColor Heat[] = {QColor(255, 255, 255), QColor(255, 236, 170), QColor(255, 180, 110), QColor(235, 90, 70)};
 
 QColor heatOf(const KanaTally &tally)
 {
     if (tally.attempts == 0)
         return QColor(225, 225, 225);
     const double missed = double(tally.misses) / tally.attempts;
-    return QColor::fromRgbF(1.0f, float(1 - missed * 0.85), float(1 - missed * 0.85));
+    return Heat[missed < 0.05 ? 0 : missed < 0.10 ? 1 : missed < 0.20 ? 2 : 3];
 }
 
 } // namespace
@@ -28,15 +32,15 @@ KeyHeatMap::KeyHeatMap(const QHash<QString, KanaTally> &kana, QWidget *parent) :
 {
     for (const KeyFrame &key : KeyboardLayout) {
         const QRectF frame(Margin + key.left * Scale, Margin + key.top * Scale, 360 * Scale, 360 * Scale);
-        for (const KeyLabel &label : {key.thumbShift, key.plain}) {
-            if (label.index < 0)
+        const double half = frame.height() / 2;
+        for (const auto &[caption, place, text] : {std::tuple{key.thumbShift.caption, frame.adjusted(0, 0, -frame.width() / 2, -half), QColor(255, 0, 0)},
+                 {key.otherThumb, frame.adjusted(frame.width() / 2, 0, 0, -half), QColor(0, 70, 200)},
+                 {key.plain.caption, frame.adjusted(0, half, 0, 0), palette().color(QPalette::WindowText)}}) {
+            if (!*caption)
                 continue;
-            const bool thumb = label.index == key.thumbShift.index;
-            const QString caption = QString::fromUtf16(label.caption);
-            KanaTally tally = kana.value(caption);
-            tally.kana = caption;
-            const QRectF half = thumb ? frame.adjusted(0, 0, 0, -frame.height() / 2) : frame.adjusted(0, frame.height() / 2, 0, 0);
-            cells.append({half, tally, thumb, QColor::fromRgb(key.finger)});
+            KanaTally tally = kana.value(QString::fromUtf16(caption));
+            tally.kana = QString::fromUtf16(caption);
+            cells.append({place, tally, text, QColor::fromRgb(key.finger)});
         }
     }
     setMouseTracking(true);
@@ -52,13 +56,13 @@ void KeyHeatMap::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QFont font = painter.font();
-    font.setPixelSize(int(360 * Scale * 0.36));
+    font.setPixelSize(int(360 * Scale * 0.3));
     painter.setFont(font);
     for (const Cell &cell : cells) {
         painter.setPen(QPen(cell.finger.darker(130), 1.5));
         painter.setBrush(heatOf(cell.tally));
         painter.drawRect(cell.place.adjusted(1, 1, -1, -1));
-        painter.setPen(cell.thumb ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
+        painter.setPen(cell.text);
         painter.drawText(cell.place, Qt::AlignCenter, cell.tally.kana);
     }
 }

@@ -7,9 +7,11 @@
 namespace kestova::record {
 
 // The thumb-shift keyboard drawn as the trainers' map draws it, each key
-// with its two kana, the thumb's above the plain one, each on the colour of
-// how often it was missed: white never, red always, grey not yet practised.
-// Its counts show in a tooltip.
+// with every kana it types: with its own hand's thumb (red) and with the
+// other hand's (the voiced kana, blue) side by side above the plain one.
+// Each is on the colour of its share of misses, in steps that tell 5 %,
+// 10 % and 20 % apart; grey where not yet practised. Its counts show in a
+// tooltip.
 class KeyHeatMap : public QWidget {
     Q_OBJECT
 
@@ -25,7 +27,7 @@ private:
     struct Cell {
         QRectF place;
         KanaTally tally;
-        bool thumb;
+        QColor text;
         QColor finger;
     };
     QList<Cell> cells;

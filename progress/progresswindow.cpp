@@ -201,7 +201,10 @@ QWidget *ProgressWindow::keysPage(const PracticeStats &stats)
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(u"キーごとのミスの割合（白：ミスなし、赤：多い、灰色：まだ練習していない）"_qs));
+    auto *legend = new QLabel(u"キーごとのミスの割合：白 5 % 未満、黄 10 % 未満、橙 20 % 未満、赤 20 % 以上、灰色 まだ練習していない。"
+                              "各キーの左上は同じ側の親指（赤字）、右上は反対側の親指（濁音など、青字）、下は親指なしのかな。"_qs);
+    legend->setWordWrap(true);
+    layout->addWidget(legend);
     layout->addWidget(new KeyHeatMap(stats.kana(), page));
     QStringList weakest{u"苦手なかな（5 回以上打ったもの）"_qs};
     for (const KanaTally &tally : stats.weakest())
