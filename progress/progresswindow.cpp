@@ -17,6 +17,8 @@
 #include <QLineSeries>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -25,6 +27,7 @@ namespace kestova::record {
 namespace {
 
 const QStringList Programs{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs};
+const QStringList PeriodNames{u"今日"_qs, u"直近 7 日"_qs, u"直近 30 日"_qs, u"すべて"_qs};
 
 QString timeText(qint64 ms)
 {
@@ -144,10 +147,23 @@ void ProgressWindow::reload()
         delete item->widget();
         delete item;
     }
+    auto *choice = new QComboBox(this);
+    choice->setObjectName(u"period"_qs);
+    choice->addItems(PeriodNames);
+    choice->setCurrentIndex(period);
+    connect(choice, &QComboBox::activated, this, [this](int chosen) {
+        period = Period(chosen);
+        QTimer::singleShot(0, this, &ProgressWindow::reload); // not while the box is still in use
+    });
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(u"期間："_qs, this));
+    top->addWidget(choice);
+    top->addStretch();
+    static_cast<QVBoxLayout *>(layout())->addLayout(top);
     const QString connection = u"progress-%1"_qs.arg(quintptr(this));
     {
         OpenedRecord record = OpenRecord(connection, Use::Reading, path);
-        const PracticeStats stats(record.database);
+        const PracticeStats stats(record.database, QDateTime::currentDateTime(), period);
         tabs = new QTabWidget(this);
         const QString problem = !record.problem.isEmpty() ? record.problem : stats.problem;
         if (!problem.isEmpty())
@@ -174,17 +190,14 @@ QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
     table->setHorizontalHeaderLabels({u"期間"_qs, u"練習"_qs, u"練習時間"_qs, u"打鍵数"_qs, u"1分あたりのかな"_qs, u"正確さ"_qs});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const QStringList periods{u"今日"_qs, u"直近7日"_qs, u"すべて"_qs};
-    for (int period = 0; period < PeriodCount; ++period) {
-        for (const QString &program : Programs + QStringList{QString()}) {
-            const Totals totals = stats.totals(program)[size_t(period)];
-            const int row = table->rowCount();
-            table->insertRow(row);
-            const QStringList cells{periods[period], ProgramName(program), timeText(totals.activeMs), QString::number(totals.strokes),
-                                    figure(totals.kanaPerMinute()), figure(totals.accuracy(), u" %"_qs)};
-            for (int column = 0; column < cells.size(); ++column)
-                table->setItem(row, column, new QTableWidgetItem(cells[column]));
-        }
+    for (const QString &program : Programs + QStringList{QString()}) {
+        const Totals totals = stats.totals(program)[size_t(period)];
+        const int row = table->rowCount();
+        table->insertRow(row);
+        const QStringList cells{PeriodNames[period], ProgramName(program), timeText(totals.activeMs), QString::number(totals.strokes),
+                                figure(totals.kanaPerMinute()), figure(totals.accuracy(), u" %"_qs)};
+        for (int column = 0; column < cells.size(); ++column)
+            table->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     table->resizeColumnsToContents();
     table->resizeRowsToContents();
@@ -208,7 +221,8 @@ QWidget *ProgressWindow::keysPage(const PracticeStats &stats)
     layout->addWidget(new KeyHeatMap(stats.kana(), page));
     QStringList weakest{u"苦手なかな（5 回以上打ったもの）"_qs};
     for (const KanaTally &tally : stats.weakest())
-        weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）"_qs.arg(tally.kana).arg(tally.attempts).arg(tally.misses).arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0));
+        weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）、かかる時間 %5"_qs.arg(tally.kana).arg(tally.attempts).arg(tally.misses)
+                               .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_qs.arg(*tally.medianMs) : u"—"_qs));
     QStringList confusions{u"よくある打ち間違い"_qs};
     for (const Confusion &confusion : stats.confusions())
         confusions.append(u"　%1 を打つところで %2　%3 回"_qs.arg(confusion.expected, confusion.typed).arg(confusion.count));

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "practicestats.h"
+
 #include <QWidget>
 
 class QTabWidget;
 
 namespace kestova::record {
 
-class PracticeStats;
+
 
 // "練習の記録": how fast and how accurately the learner types, today, over the
 // last 7 days and all time, per trainer and all together; kana per minute
@@ -30,6 +32,7 @@ private:
     QWidget *thumbPage(const PracticeStats &stats);
 
     const QString path;
+    Period period = AllTime;
     QString readAt; // writtenAt() when last read
 };
 

@@ -1,6 +1,7 @@
 #include "practicestats.h"
 
 #include "keyboardmap.h"
+#include "recorddatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +14,35 @@ namespace kestova::record {
 namespace {
 
 constexpr qint64 DayMs = 86'400'000;
+constexpr int PeriodDays[PeriodCount] = {1, 7, 30, 0};
+// Strokes read for the kana's median times: the latest of the period.
+constexpr int PacedStrokesRead = 100'000;
+
+// The time a kana takes: the median of its gaps from the stroke before in
+// the same program, pauses left out, over the latest strokes since `since`.
+void addMedianTimes(QSqlQuery &query, qint64 since, QHash<QString, KanaTally> &byKana)
+{
+    query.prepare(u"SELECT expected, time, program FROM strokes WHERE time >= ? ORDER BY time DESC LIMIT ?"_qs);
+    query.addBindValue(since);
+    query.addBindValue(PacedStrokesRead);
+    if (!query.exec())
+        return;
+    struct Later { QString kana; qint64 time; };
+    QHash<QString, Later> laterIn; // per program, the stroke read just before, which came after
+    QHash<QString, QList<qint64>> gaps;
+    while (query.next()) {
+        const QString kana = query.value(0).toString(), program = query.value(2).toString();
+        const qint64 time = query.value(1).toLongLong();
+        if (const auto later = laterIn.constFind(program); later != laterIn.cend() && later->time - time < PauseMs)
+            gaps[later->kana].append(later->time - time);
+        laterIn[program] = {kana, time};
+    }
+    for (auto kana = gaps.begin(); kana != gaps.end(); ++kana) {
+        std::nth_element(kana->begin(), kana->begin() + kana->size() / 2, kana->end());
+        KanaTally &tally = byKana[kana.key()];
+        tally.kana = kana.key(), tally.medianMs = (*kana)[kana->size() / 2];
+    }
+}
 
 } // namespace
 
@@ -32,7 +62,7 @@ Totals &Totals::operator+=(const Totals &other)
     return *this;
 }
 
-PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
+PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now, Period shown)
 {
     // Days are local days, as the recorder counted them.
     const qint64 offset = qint64(now.offsetFromUtc()) * 1000;
@@ -50,18 +80,21 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
             const int day = query.value(0).toInt();
             const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong(), query.value(5).toLongLong()};
             auto &periods = perProgram[query.value(1).toString()];
-            periods[AllTime] += totals;
-            if (today - day < 7)
-                periods[LastSevenDays] += totals;
-            if (day == today)
-                periods[Today] += totals;
+            for (int period = 0; period < PeriodCount; ++period) {
+                if (!PeriodDays[period] || today - day < PeriodDays[period])
+                    periods[size_t(period)] += totals;
+            }
             const QDate date = QDate(1970, 1, 1).addDays(day);
             if (practiceDays.isEmpty() || practiceDays.last().day != date)
                 practiceDays.append({date, {}});
             practiceDays.last().totals += totals;
         }
     }
-    if (run(u"SELECT expected, typed, count FROM kana"_qs)) {
+    // Every period but all time is read from the strokes since its first day.
+    const qint64 since = (qint64(today - PeriodDays[shown] + 1) * DayMs) - offset;
+    const QString from = shown == AllTime ? QString() : u" WHERE time >= %1"_qs.arg(since);
+    if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_qs
+                             : u"SELECT expected, typed, count(*) FROM strokes%1 GROUP BY expected, typed"_qs.arg(from))) {
         while (query.next()) {
             const QString expected = query.value(0).toString(), typed = query.value(1).toString();
             const qint64 count = query.value(2).toLongLong();
@@ -72,7 +105,9 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
                 tally.misses += count, mistakes.append({expected, typed, count});
         }
     }
-    if (run(u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs)) {
+    if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs
+                             : u"SELECT thumb_ms - ((thumb_ms % 10) + 10) % 10 AS bin, chord, count(*), sum(thumb_ms), sum(thumb_ms * thumb_ms) FROM strokes%1"
+                               " AND thumb_ms IS NOT NULL AND (chord = 1 OR thumb_needed > 0) GROUP BY bin, chord"_qs.arg(from))) {
         double sum = 0, squares = 0;
         while (query.next()) {
             (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();
@@ -84,6 +119,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now)
             thumb.spread = std::sqrt(std::max(0.0, squares / thumb.count - thumb.mean * thumb.mean));
         }
     }
+    addMedianTimes(query, shown == AllTime ? 0 : since, byKana);
     for (const KeyFrame &key : KeyboardLayout) {
         for (const char16_t *shifted : {key.thumbShift.caption, key.otherThumb}) {
             if (!*shifted)

@@ -21,8 +21,8 @@ struct Totals {
     Totals &operator+=(const Totals &other);
 };
 
-enum Period { Today, LastSevenDays, AllTime };
-inline constexpr int PeriodCount = 3;
+enum Period { Today, LastSevenDays, LastThirtyDays, AllTime };
+inline constexpr int PeriodCount = 4;
 
 struct DayTotals {
     QDate day;
@@ -32,6 +32,9 @@ struct DayTotals {
 struct KanaTally {
     QString kana;
     qint64 attempts = 0, misses = 0;
+    // The median time from the stroke before, pauses left out, over the
+    // period's latest strokes.
+    std::optional<qint64> medianMs;
 };
 
 struct Confusion {
@@ -53,8 +56,9 @@ struct ThumbTiming {
 // What the progress window shows, read from the record's summaries.
 class PracticeStats {
 public:
-    // `now` decides what "today" is.
-    explicit PracticeStats(const QSqlDatabase &database, const QDateTime &now = QDateTime::currentDateTime());
+    // `now` decides what "today" is; the kana and the thumb are those of the
+    // period `shown`, the totals those of every period.
+    explicit PracticeStats(const QSqlDatabase &database, const QDateTime &now = QDateTime::currentDateTime(), Period shown = AllTime);
 
     QStringList programs() const { return perProgram.keys(); }
     // One program's, or all together (their sum) for "".

@@ -66,9 +66,12 @@ void record(const QString &path, const QString &strokes)
     }
 }
 
-// One figure of the statistics as text.
-QString describe(const PracticeStats &stats, const QString &what)
+// One figure of the statistics as text; "what@N" for period N's.
+QString describe(const QSqlDatabase &database, QString what)
 {
+    const qsizetype at = what.indexOf(u'@');
+    const PracticeStats stats(database, Now, at < 0 ? AllTime : Period(what.mid(at + 1).toInt()));
+    what = what.left(at);
     const auto totals = [&](const QString &program) {
         QStringList periods;
         for (const Totals &totals : stats.totals(program))
@@ -81,6 +84,11 @@ QString describe(const PracticeStats &stats, const QString &what)
     if (what == u"weakest")
         for (const KanaTally &tally : stats.weakest())
             parts.append(u"%1 %2/%3"_qs.arg(tally.kana).arg(tally.misses).arg(tally.attempts));
+    if (what == u"medians") {
+        for (const KanaTally &tally : stats.kana())
+            parts.append(u"%1 %2"_qs.arg(tally.kana).arg(tally.medianMs.value_or(-1)));
+        parts.sort();
+    }
     if (what == u"confusions")
         for (const Confusion &confusion : stats.confusions())
             parts.append(u"%1>%2 %3"_qs.arg(confusion.expected, confusion.typed).arg(confusion.count));
@@ -111,10 +119,13 @@ private slots:
     void figures_data()
     {
         AddRows<Figures>({{"pauses of 5 s and the stroke after them count in no speed", "30 F あ あ;29 F い い;28 F う う;8 F え え;7 F お お;2.1 F か か;-2.9 F き き",
-                               "totals Kestova100", u"7900/7/7/4 7900/7/7/4 7900/7/7/4"_qs},
-            {"gaps of 9 s and 11 s: no speed at all", "40 K あ あ;31 K あ あ;20 K あ あ;11 K あ あ", "totals KestovaB100", u"0/4/4/0 0/4/4/0 0/4/4/0"_qs},
-            {"today, the last 7 days, all time", "10 W あ あ;259200 W い い;864000 W う う", "totals KestovaC100", u"0/1/1/0 0/2/2/0 0/3/3/0"_qs},
-            {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1"_qs},
+                               "totals Kestova100", u"7900/7/7/4 7900/7/7/4 7900/7/7/4 7900/7/7/4"_qs},
+            {"gaps of 9 s and 11 s: no speed at all", "40 K あ あ;31 K あ あ;20 K あ あ;11 K あ あ", "totals KestovaB100", u"0/4/4/0 0/4/4/0 0/4/4/0 0/4/4/0"_qs},
+            {"today, the last 7 and 30 days, all time", "10 W あ あ;259200 W い い;864000 W う う;3456000 W え え", "totals KestovaC100",
+             u"0/1/1/0 0/2/2/0 0/3/3/0 0/4/4/0"_qs},
+            {"the kana of the last 7 days only", "10 W あ い;259200 W あ う;864000 W あ え", "confusions@1", u"あ>い 1, あ>う 1"_qs},
+            {"the time a kana takes: median, pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 800"_qs},
+            {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1 3000/4/3/1"_qs},
             {"practice days", "10 F あ あ;86400 F い い;86401 W う う", "days", u"1206:2, 1207:1"_qs},
             {"a session across midnight in Tokyo", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:1, 1207:1"_qs, "Asia/Tokyo"},
             {"the same session in UTC", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:2"_qs},
@@ -132,7 +143,7 @@ private slots:
         useZone(row.zone);
         record(path(), QString::fromUtf8(row.strokes));
         OpenedRecord opened = OpenRecord(u"figures"_qs, Use::Reading, path());
-        QCOMPARE(describe(PracticeStats(opened.database, Now), QString::fromLatin1(row.what)), row.shown);
+        QCOMPARE(describe(opened.database, QString::fromLatin1(row.what)), row.shown);
         opened.database.close();
         useZone("UTC");
     }
