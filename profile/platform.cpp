@@ -27,6 +27,7 @@ void showRealMessage(const MessageRequest &request)
         box->setWindowModality(Qt::NonModal);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setAttribute(Qt::WA_ShowWithoutActivating);
+        box->setAttribute(Qt::WA_QuitOnClose, false); // closing the program's window still ends it
         box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
         box->show();
         return;

@@ -90,11 +90,11 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
             practiceDays.last().totals += totals;
         }
     }
-    // Every period but all time is read from the strokes since its first day.
-    const qint64 since = (qint64(today - PeriodDays[shown] + 1) * DayMs) - offset;
-    const QString from = shown == AllTime ? QString() : u" WHERE time >= %1"_qs.arg(since);
+    // Every period but all time is read from the tallies of its days.
+    const int firstDay = today - PeriodDays[shown] + 1;
+    const qint64 since = qint64(firstDay) * DayMs - offset;
     if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_qs
-                             : u"SELECT expected, typed, count(*) FROM strokes%1 GROUP BY expected, typed"_qs.arg(from))) {
+                             : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day >= %1 GROUP BY expected, typed"_qs.arg(firstDay))) {
         while (query.next()) {
             const QString expected = query.value(0).toString(), typed = query.value(1).toString();
             const qint64 count = query.value(2).toLongLong();
@@ -106,8 +106,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
         }
     }
     if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs
-                             : u"SELECT thumb_ms - ((thumb_ms % 10) + 10) % 10 AS bin, chord, count(*), sum(thumb_ms), sum(thumb_ms * thumb_ms) FROM strokes%1"
-                               " AND thumb_ms IS NOT NULL AND (chord = 1 OR thumb_needed > 0) GROUP BY bin, chord"_qs.arg(from))) {
+                             : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day >= %1 GROUP BY bin, chord"_qs.arg(firstDay))) {
         double sum = 0, squares = 0;
         while (query.next()) {
             (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();

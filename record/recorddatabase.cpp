@@ -44,6 +44,11 @@ const char *const Schema[] = {
     // chords and as failures, with their sums for mean and spread.
     "CREATE TABLE IF NOT EXISTS thumb_bins (bin INTEGER NOT NULL, chord INTEGER NOT NULL, count INTEGER NOT NULL, total INTEGER NOT NULL,"
     " squares INTEGER NOT NULL, PRIMARY KEY (bin, chord)) WITHOUT ROWID",
+    // The same two per local day, for the figures of a period.
+    "CREATE TABLE IF NOT EXISTS kana_days (day INTEGER NOT NULL, expected TEXT NOT NULL, typed TEXT NOT NULL, count INTEGER NOT NULL,"
+    " PRIMARY KEY (day, expected, typed)) WITHOUT ROWID",
+    "CREATE TABLE IF NOT EXISTS thumb_days (day INTEGER NOT NULL, bin INTEGER NOT NULL, chord INTEGER NOT NULL, count INTEGER NOT NULL,"
+    " total INTEGER NOT NULL, squares INTEGER NOT NULL, PRIMARY KEY (day, bin, chord)) WITHOUT ROWID",
 };
 
 // From version 1, which had no version, after the tables new in 2: the
@@ -57,6 +62,11 @@ const char *const FromVersion1[] = {
     "ALTER TABLE days ADD COLUMN paced_hits INTEGER NOT NULL DEFAULT 0",
     "UPDATE days SET paced_hits = hits",
     "INSERT INTO thumb_bins SELECT bin, 1, count, total, squares FROM thumbs",
+    "INSERT INTO kana_days SELECT CAST(julianday(time / 1000.0, 'unixepoch', 'localtime') - 2440587.5 AS INTEGER) AS local_day,"
+    " expected, typed, count(*) FROM strokes GROUP BY local_day, expected, typed",
+    "INSERT INTO thumb_days SELECT CAST(julianday(time / 1000.0, 'unixepoch', 'localtime') - 2440587.5 AS INTEGER) AS local_day,"
+    " thumb_ms - ((thumb_ms % 10) + 10) % 10 AS bin, 1, count(*), sum(thumb_ms), sum(thumb_ms * thumb_ms) FROM strokes"
+    " WHERE thumb_ms IS NOT NULL GROUP BY local_day, bin",
 };
 
 QSqlError run(QSqlDatabase &database, const char *statement)

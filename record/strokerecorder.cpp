@@ -9,6 +9,7 @@
 
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace kestova::record {
 namespace {
@@ -230,6 +231,8 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     std::map<std::pair<qint64, QString>, Day> days;
     std::map<std::pair<QString, QString>, qint64> kana;
     std::map<std::pair<qint64, bool>, Thumb> thumbs;
+    std::map<std::tuple<qint64, QString, QString>, qint64> kanaDays;
+    std::map<std::tuple<qint64, qint64, bool>, Thumb> thumbDays;
     std::map<QString, qint64> previous{{program, lastStroke}};
     UtcOffsets offsets;
     std::vector<int> offsetOf;
@@ -237,7 +240,8 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
         const QString &by = stroke.program.isEmpty() ? program : stroke.program;
         offsetOf.push_back(offsets.at(stroke.time));
         const qint64 local = stroke.time + qint64(offsetOf.back()) * 1000;
-        Day &day = days[{local / DayMs - (local % DayMs < 0), by}];
+        const qint64 localDay = local / DayMs - (local % DayMs < 0);
+        Day &day = days[{localDay, by}];
         ++day.strokes, day.hits += stroke.hit;
         qint64 &before = previous[by];
         // A pause, and the stroke after it, count in no speed.
@@ -245,9 +249,11 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
             day.activeMs += stroke.time - before, day.pacedHits += stroke.hit;
         before = stroke.time;
         ++kana[{stroke.expected, stroke.typed}];
+        ++kanaDays[{localDay, stroke.expected, stroke.typed}];
         if (stroke.thumbMs && (stroke.chord || stroke.thumbNeeded)) { // a thumb near a plain kana asked for is no attempt at a chord
-            Thumb &bin = thumbs[{*stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10, stroke.chord}];
-            ++bin.count, bin.total += *stroke.thumbMs, bin.squares += *stroke.thumbMs * *stroke.thumbMs;
+            const qint64 bin = *stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10;
+            for (Thumb *tally : {&thumbs[{bin, stroke.chord}], &thumbDays[{localDay, bin, stroke.chord}]})
+                ++tally->count, tally->total += *stroke.thumbMs, tally->squares += *stroke.thumbMs * *stroke.thumbMs;
         }
     }
 
@@ -282,6 +288,17 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
                    return run(u"INSERT INTO thumb_bins VALUES (?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
                               " total = total + excluded.total, squares = squares + excluded.squares"_qs,
                               {bin.first.first, bin.first.second ? 1 : 0, bin.second.count, bin.second.total, bin.second.squares});
+               })
+            && std::all_of(kanaDays.begin(), kanaDays.end(), [&](const auto &tally) {
+                   const auto &[day, expected, typed] = tally.first;
+                   return run(u"INSERT INTO kana_days VALUES (?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_qs,
+                              {day, expected, typed, tally.second});
+               })
+            && std::all_of(thumbDays.begin(), thumbDays.end(), [&](const auto &tally) {
+                   const auto &[day, bin, chord] = tally.first;
+                   return run(u"INSERT INTO thumb_days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
+                              " total = total + excluded.total, squares = squares + excluded.squares"_qs,
+                              {day, bin, chord ? 1 : 0, tally.second.count, tally.second.total, tally.second.squares});
                })
             && query.exec(u"COMMIT"_qs);
     if (!ok) {

@@ -174,13 +174,25 @@ private slots:
             {"no database", "garbage", "record.sqlite.broken-", 3, 0, 1},
             {"damaged inside, both writers find it", "damaged", "record.sqlite.broken-", 3, 0, 1},
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
-            {"replaced under the writer", "replaced", "", 1, 0, 0}});
+            {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0}});
     }
     void recordFaults()
     {
         QFETCH(Fault, row);
         const QString fault = QString::fromLatin1(row.fault);
-        record(path(), u"9 F あ あ"_qs);
+        if (fault == u"older") { // the tables as the first version made them, no version number
+            OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"setup"_qs), {}, {}};
+            opened.database.setDatabaseName(path());
+            QSqlQuery query((opened.database.open(), opened.database));
+            for (const char *statement : {"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
+                     "CREATE TABLE days (day, program, strokes, hits, active_ms, PRIMARY KEY (day, program))", "CREATE TABLE kana (expected, typed, count, PRIMARY KEY (expected, typed))",
+                     "CREATE TABLE thumbs (bin PRIMARY KEY, count, total, squares)", "INSERT INTO strokes VALUES (1796000000000, 'Kestova100', 'を', 'を', 1, 20, 1)",
+                     "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"})
+                QVERIFY(query.exec(QString::fromLatin1(statement)));
+            opened.database.close();
+        } else {
+            record(path(), u"9 F あ あ"_qs);
+        }
         if (fault == u"garbage")
             WriteFile(path(), QByteArray(8192, 'x'));
         if (fault == u"newer" || fault == u"damaged") {
@@ -222,6 +234,7 @@ private slots:
         QCOMPARE(ReadFile(path() + u".pending"_qs).count('\n'), row.pending);
         QCOMPARE(QDir(program->path(u"."_qs)).entryList({u"record.sqlite.broken-*"_qs}).filter(QRegularExpression(u"\\d$"_qs)).size(), row.setAside);
         QCOMPARE(strokesIn(path()), row.inRecord);
+        QCOMPARE(QFile::exists(path() + u".before-v2"_qs), fault == u"older");
         if (row.pending && fault != u"newer") { // merged by the next writer, once
             StrokeRecorder next(u"Kestova100"_qs, path());
             next.add({Now.toMSecsSinceEpoch() + 2, u"お"_qs, u"お"_qs, true});
