@@ -9,12 +9,20 @@
 #include "thumbshift.h"
 
 #include <QBuffer>
+#include <QProcess>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabWidget>
+
+#include <csignal>
+#include <cstdio>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestova::record;
 
@@ -174,7 +182,9 @@ private slots:
             {"no database", "garbage", "record.sqlite.broken-", 3, 0, 1},
             {"damaged inside, both writers find it", "damaged", "record.sqlite.broken-", 3, 0, 1},
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
-            {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0}});
+            {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0},
+            {"read-only, for an ordinary user", "readonly", "書き込みが許されていません|.pending", 1, 3, 0},
+            {"a disk full", "full", "書き込めません|.pending", 1, 3, 0}});
     }
     void recordFaults()
     {
@@ -210,7 +220,13 @@ private slots:
         if (fault == u"locked")
             QVERIFY(QSqlQuery(other.database).exec(u"BEGIN IMMEDIATE"_qs));
         QStringList told;
-        {
+        if (fault == u"readonly" || fault == u"full") { // root may write anything: an ordinary user's writer in a child
+            ::chmod(QFile::encodeName(program->path(u"."_qs)), 0777), ::chmod(QFile::encodeName(path()), fault == u"full" ? 0666 : 0444);
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {u"write-as-nobody"_qs, path(), fault});
+            QVERIFY(child.waitForFinished(30000) && child.exitCode() == 0);
+            told = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n');
+        } else {
             StrokeRecorder first(u"Kestova100"_qs, path()), second(u"KestovaB100"_qs, path());
             for (StrokeRecorder *recorder : {&first, &second})
                 connect(recorder, &StrokeRecorder::problem, this, [&told](const QString &text) { told.append(text); });
@@ -257,5 +273,30 @@ private slots:
     }
 };
 
-QTEST_MAIN(RecordTest)
+// As an ordinary user: three strokes written to the record at PATH, with
+// files limited to a few bytes for "full"; prints what the learner is told.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (const QStringList args = app.arguments(); args.size() == 4 && args[1] == u"write-as-nobody") {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return 3;
+        const rlimit limit{args[3] == u"full" ? 2048 : RLIM_INFINITY, RLIM_INFINITY};
+        ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+        QStringList told;
+        {
+            StrokeRecorder recorder(u"Kestova100"_qs, args[2]);
+            QObject::connect(&recorder, &StrokeRecorder::problem, [&told](const QString &text) { told.append(text); });
+            for (int stroke = 0; stroke < 3; ++stroke)
+                recorder.add({Now.toMSecsSinceEpoch() + stroke, u"あ"_qs, u"あ"_qs, true});
+            recorder.writeNow(std::chrono::seconds(5));
+            QTest::qWait(100);
+            told.append(recorder.finish());
+        }
+        std::printf("%s\n", told.join(u'\n').toUtf8().constData());
+        return 0;
+    }
+    RecordTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_record.moc"

@@ -42,6 +42,15 @@ rows=$("$BIN/KestovaRecord" --csv - | grep ",KestovaB100," | tail -n +$((before 
 awk -F, 'NR == 1 && ($6 < 115 || $6 > 145 || $7 != 0 || $8 != "left") { exit 1 }
          NR == 2 && ($6 > -115 || $6 < -145 || $7 != 0 || $8 != "left") { exit 1 }' <<<"$rows" || fail "the late and early thumb were recorded as: $rows"
 
+# The export as a Unix tool: into a pipe as it is read, never replacing a
+# device or a pipe, a folder refused.
+mkfifo "$E2E_TMP/pipe"
+cat "$E2E_TMP/pipe" >"$E2E_TMP/piped.csv" &
+"$BIN/KestovaRecord" --csv "$E2E_TMP/pipe" && wait $! || fail "an export into a pipe failed"
+[ -p "$E2E_TMP/pipe" ] && [ "$(wc -l <"$E2E_TMP/piped.csv")" -gt 1 ] || fail "an export into a pipe replaced it or wrote nothing"
+"$BIN/KestovaRecord" --csv /dev/null && [ -c /dev/null ] || fail "an export to /dev/null failed or replaced it"
+! "$BIN/KestovaRecord" --csv "$E2E_TMP" 2>/dev/null || fail "an export into a folder did not fail"
+
 # Killed hard: what was written a second before is there.
 start_program "$E2E_TMP/Kestova100/Kestova100"
 focus_window
