@@ -140,23 +140,31 @@ bool open(QSqlDatabase &database, const QString &path)
     return database.open();
 }
 
-// Sets up an open connection for writing; the error where it fails.
+// Damage inside a table is found only when a read reaches it: the error
+// where the record is damaged or cannot be read.
+QSqlError check(QSqlDatabase &database)
+{
+    QSqlQuery check(database);
+    if (!check.exec(u"PRAGMA quick_check"_qs) || !check.next())
+        return check.lastError();
+    return check.value(0).toString() == u"ok" ? QSqlError() : QSqlError(check.value(0).toString(), {}, QSqlError::StatementError, u"11"_qs);
+}
+
+// Sets up an open connection for writing; the error where it fails. A
+// record of a newer version is not touched at all, not even its journal.
 QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
 {
-    QSqlError error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
-    // Damage inside a table is found only when a read reaches it.
-    QSqlQuery check(record.database);
-    if (!error.isValid() && !(check.exec(u"PRAGMA quick_check"_qs) && check.next()))
-        error = check.lastError();
-    else if (!error.isValid() && check.value(0).toString() != u"ok")
-        return QSqlError(check.value(0).toString(), {}, QSqlError::StatementError, u"11"_qs);
-    const int version = error.isValid() ? -1 : versionOf(record.database, error);
-    if (version > RecordVersion)
-        return {};
+    QSqlError error;
+    const int version = versionOf(record.database, error);
+    if (error.isValid() || version > RecordVersion)
+        return error;
+    error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
+    if (!error.isValid())
+        error = check(record.database);
+    if (error.isValid())
+        return error;
     record.writable = true;
-    if (version >= 0 && version < RecordVersion)
-        error = bringUpToDate(record.database, path, version);
-    return error;
+    return version < RecordVersion ? bringUpToDate(record.database, path, version) : QSqlError();
 }
 
 QString cannotOpen(const QString &path, const QSqlError &error)
