@@ -1,13 +1,19 @@
 #include "strokerecorder.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
 
+#include <cerrno>
 #include <map>
+
+#include <signal.h>
 #include <optional>
 #include <tuple>
 
@@ -43,33 +49,55 @@ QString pendingPath(const QString &path)
     return path + u".pending"_qs;
 }
 
+// Strokes merged from a pending file in one transaction, between looks at
+// whether the program is ending.
+constexpr size_t MergedAtOnce = 20'000;
+
 // A stroke as a line of the pending file, its texts percent-encoded.
 QByteArray pendingLine(const Stroke &stroke, const QString &program)
 {
+    const int offset = stroke.utcOffset.value_or(QDateTime::fromMSecsSinceEpoch(stroke.time).offsetFromUtc());
     return QByteArray::number(stroke.time) + '\t' + QUrl::toPercentEncoding(stroke.program.isEmpty() ? program : stroke.program) + '\t'
             + QUrl::toPercentEncoding(stroke.expected) + '\t' + QUrl::toPercentEncoding(stroke.typed) + '\t' + (stroke.hit ? "1" : "0") + '\t'
             + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\t'
-            + QByteArray::number(stroke.thumbHand) + '\t' + QByteArray::number(stroke.thumbNeeded) + '\n';
+            + QByteArray::number(stroke.thumbHand) + '\t' + QByteArray::number(stroke.thumbNeeded) + '\t' + QByteArray::number(offset) + '\n';
 }
 
-std::optional<Stroke> strokeOf(const QByteArray &line)
+// A line of the pending file as pendingLine() writes it, or nothing: the
+// file is the user's, and may hold anything.
+std::optional<Stroke> strokeOf(QByteArray line)
 {
-    const QList<QByteArray> field = line.trimmed().split('\t');
-    bool ok = field.size() == 9;
-    Stroke stroke;
-    if (ok) {
-        stroke.time = field[0].toLongLong(&ok);
-        stroke.program = QUrl::fromPercentEncoding(field[1]);
-        stroke.expected = QUrl::fromPercentEncoding(field[2]);
-        stroke.typed = QUrl::fromPercentEncoding(field[3]);
-        stroke.hit = field[4] == "1";
-        if (!field[5].isEmpty())
-            stroke.thumbMs = field[5].toLongLong();
-        stroke.chord = field[6] == "1";
-        stroke.thumbHand = field[7].toInt();
-        stroke.thumbNeeded = field[8].toInt();
-    }
-    return ok ? std::optional(stroke) : std::nullopt;
+    if (line.endsWith('\n'))
+        line.chop(1);
+    const QList<QByteArray> field = line.split('\t');
+    if (field.size() != 10)
+        return std::nullopt;
+    const auto number = [&](int at, qint64 lowest, qint64 highest) -> std::optional<qint64> {
+        bool ok = false;
+        const qint64 value = field[at].toLongLong(&ok);
+        return ok && value >= lowest && value <= highest ? std::optional(value) : std::nullopt;
+    };
+    const auto text = [&](int at, qsizetype longest) -> std::optional<QString> {
+        const QString decoded = QUrl::fromPercentEncoding(field[at]);
+        return !decoded.isEmpty() && decoded.size() <= longest ? std::optional(decoded) : std::nullopt;
+    };
+    const auto time = number(0, 946'684'800'000, 7'258'118'400'000); // 2000 to 2200
+    const auto program = text(1, 64), expected = text(2, 8), typed = text(3, 8);
+    const auto hit = number(4, 0, 1), chord = number(6, 0, 1), hand = number(7, 0, 2), needed = number(8, 0, 2);
+    const auto offset = number(9, -18 * 3600, 18 * 3600);
+    const auto thumb = field[5].isEmpty() ? std::optional<qint64>() : number(5, -10'000, 10'000);
+    if (!time || !program || !expected || !typed || !hit || !chord || !hand || !needed || !offset || (!field[5].isEmpty() && !thumb))
+        return std::nullopt;
+    Stroke stroke{*time, *expected, *typed, *hit == 1, thumb, *chord == 1, int(*hand), int(*needed), *program, int(*offset)};
+    return stroke;
+}
+
+// The process that claimed a pending file, from its name, if it has ended.
+bool claimerEnded(const QString &claimed)
+{
+    bool ok = false;
+    const qint64 pid = claimed.section(u'.', -1).toLongLong(&ok);
+    return ok && pid > 0 && pid < (1 << 22) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 } // namespace
@@ -200,23 +228,49 @@ bool StrokeRecorder::keepPending(const std::vector<Stroke> &batch)
     return file.write(lines) == lines.size() && file.flush();
 }
 
-// Claimed by renaming it, so that two programs never merge it both; put
-// back where it cannot be written.
+// Claimed by renaming it to a name with this process's number, so that two
+// programs never merge it both; a claim whose process ended before it was
+// done (killed) is claimed again.
 void StrokeRecorder::mergePending(OpenedRecord &record)
 {
-    const QString claimed = pendingPath(path) + u".%1"_qs.arg(quintptr(this));
-    if (!QFile::rename(pendingPath(path), claimed))
-        return;
-    QFile file(claimed);
-    std::vector<Stroke> merged;
-    if (file.open(QIODevice::ReadOnly)) {
-        while (!file.atEnd()) {
-            if (const std::optional<Stroke> stroke = strokeOf(file.readLine()))
-                merged.push_back(*stroke);
-        }
+    const QFileInfo pending(pendingPath(path));
+    const QString claimed = pending.filePath() + u".%1"_qs.arg(QCoreApplication::applicationPid());
+    for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*"_qs}, QDir::Files)) {
+        if (claimerEnded(left.filePath()) && QFile::rename(left.filePath(), claimed) && !mergeClaimed(record, claimed))
+            return;
     }
-    if (writeBatch(record.database, merged) || keepPending(merged))
-        QFile::remove(claimed);
+    if (QFile::rename(pending.filePath(), claimed))
+        mergeClaimed(record, claimed);
+}
+
+// In parts, so that a program ending meanwhile puts back what is left after
+// the part it is writing and ends soon; what cannot be written goes back
+// too. Whether it was all merged.
+bool StrokeRecorder::mergeClaimed(OpenedRecord &record, const QString &claimed)
+{
+    QFile file(claimed);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    std::vector<Stroke> part;
+    bool merging = true, first = true;
+    while (!file.atEnd() || !part.empty()) {
+        if (!file.atEnd()) {
+            if (const std::optional<Stroke> stroke = strokeOf(file.readLine()))
+                part.push_back(*stroke);
+            if (part.size() < MergedAtOnce && !file.atEnd())
+                continue;
+        }
+        if (!std::exchange(first, false)) {
+            const std::lock_guard lock(mutex);
+            merging = merging && !stopping;
+        }
+        if (!(merging && (merging = writeBatch(record.database, part))) && !keepPending(part))
+            return false; // left where it is, claimed again once this program has ended
+        part.clear();
+    }
+    file.close();
+    QFile::remove(claimed);
+    return merging;
 }
 
 // The strokes and what they add to the summaries, in one transaction.
@@ -238,7 +292,7 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     std::vector<int> offsetOf;
     for (const Stroke &stroke : batch) {
         const QString &by = stroke.program.isEmpty() ? program : stroke.program;
-        offsetOf.push_back(offsets.at(stroke.time));
+        offsetOf.push_back(stroke.utcOffset.value_or(offsets.at(stroke.time)));
         const qint64 local = stroke.time + qint64(offsetOf.back()) * 1000;
         const qint64 localDay = local / DayMs - (local % DayMs < 0);
         Day &day = days[{localDay, by}];

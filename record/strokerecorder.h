@@ -29,6 +29,7 @@ struct Stroke {
     int thumbHand = 0;   // that thumb's hand: 0 none, 1 left, 2 right
     int thumbNeeded = 0; // the thumb the kana asked for takes, as above
     QString program; // another program's, when merged from a pending file
+    std::optional<int> utcOffset; // as kept in a pending file; else the zone's at `time`
 };
 
 // Keeps every judged keystroke of one program in the practice record. The
@@ -61,6 +62,7 @@ private:
     void run();
     bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch);
     void mergePending(OpenedRecord &record);
+    bool mergeClaimed(OpenedRecord &record, const QString &claimed);
     bool keepPending(const std::vector<Stroke> &batch);
     void tell(const QString &text);
 

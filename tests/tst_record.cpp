@@ -184,7 +184,8 @@ private slots:
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
             {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0},
             {"read-only, for an ordinary user", "readonly", "書き込みが許されていません|.pending", 1, 3, 0},
-            {"a disk full", "full", "ディスク|.pending", 1, 3, 0}});
+            {"a disk full", "full", "ディスク|.pending", 1, 3, 0},
+            {"a pending file left claimed by a killed program, with lines that are no strokes", "claimed", "", 6, 0, 0}});
     }
     void recordFaults()
     {
@@ -205,6 +206,11 @@ private slots:
         }
         if (fault == u"garbage")
             WriteFile(path(), QByteArray(8192, 'x'));
+        if (fault == u"claimed") // two strokes, then no time, a time in 2400, a huge thumb, binary
+            WriteFile(path() + u".pending.4194303"_qs, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n"
+                      "1796000000500\tKestova100\t%E3%82%92\t%E3%81%86\t0\t130\t0\t1\t1\t32400\n"
+                      "\tKestova100\tx\tx\t1\t\t0\t0\t0\t0\n13569465600000\tKestova100\tx\tx\t1\t\t0\t0\t0\t0\n"
+                      "1796000000000\tKestova100\tx\tx\t1\t99999999\t0\t0\t0\t0\n\x01\x02\xff\n");
         if (fault == u"newer" || fault == u"damaged") {
             OpenedRecord opened = OpenRecord(u"setup"_qs, Use::Writing, path());
             QSqlQuery query(opened.database);
