@@ -1,5 +1,7 @@
 #include "csvexport.h"
 
+#include "recorddatabase.h"
+
 #include <QDateTime>
 #include <QIODevice>
 #include <QSqlDriver>
@@ -69,7 +71,7 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     sqlite3_stmt *rows = nullptr;
     if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
-        return QString::fromUtf8(sqlite3_errmsg(connection));
+        return CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection))));
     const auto text = [&](int column) {
         return QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(rows, column)), sqlite3_column_bytes(rows, column));
     };
@@ -108,7 +110,7 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
         }
     }
     if (problem.isEmpty() && step != SQLITE_DONE)
-        problem = QString::fromUtf8(sqlite3_errmsg(connection));
+        problem = CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection))));
     sqlite3_finalize(rows);
     if (problem.isEmpty() && out.write(buffer) != buffer.size())
         problem = out.errorString();

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -31,8 +32,11 @@ int exportCsv(int &argc, char **argv, const QString &target)
     };
     struct stat status {};
     const bool exists = target != u"-" && ::stat(QFile::encodeName(target).constData(), &status) == 0;
-    const bool stream = target == u"-" || (exists && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)))
-            || target.startsWith(u"/dev/"_qs) || target.startsWith(u"/proc/"_qs); // /dev/stdout may lead to a file of the shell's
+    // /dev/stdout and /dev/fd/N lead through /proc to what the shell opened,
+    // which may be a file: written where it stands, never replaced.
+    const bool descriptor = target.startsWith(u"/proc/"_qs) || target.startsWith(u"/dev/fd/"_qs)
+            || QFileInfo(target).symLinkTarget().startsWith(u"/proc/"_qs);
+    const bool stream = target == u"-" || descriptor || (exists && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)));
     if (exists && !stream && !S_ISREG(status.st_mode))
         return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_qs : u"ふつうのファイルではありません"_qs);
     kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);

@@ -167,7 +167,7 @@ void ProgressWindow::reload()
         tabs = new QTabWidget(this);
         const QString problem = !record.problem.isEmpty() ? record.problem : stats.problem;
         if (!problem.isEmpty())
-            layout()->addWidget(new QLabel(u"記録を読めません：%1"_qs.arg(problem), this));
+            layout()->addWidget(new QLabel(record.problem.isEmpty() ? u"練習の記録 %1 を読めません（%2）。"_qs.arg(path, problem) : problem, this));
         if (stats.programs().isEmpty() && problem.isEmpty()) {
             layout()->addWidget(new QLabel(u"まだ練習の記録がありません。練習するとここに速さと正確さ、苦手なかな、親指のタイミングが出ます。"_qs, this));
         } else {

@@ -71,7 +71,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
     query.setForwardOnly(true);
     const auto run = [&](const QString &sql) {
         if (!query.exec(sql) && problem.isEmpty())
-            problem = query.lastError().text();
+            problem = CauseOf(query.lastError());
         return query.isActive();
     };
 
