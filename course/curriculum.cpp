@@ -1,0 +1,57 @@
+#include "curriculum.h"
+
+#include <algorithm>
+
+namespace kestova::course {
+namespace {
+
+const QString Punctuation = u"、。，・"_qs;
+
+// The group a unit comes in with, first to last.
+int groupOf(const Unit &unit)
+{
+    if (Punctuation.contains(unit.kana))
+        return 7;
+    if (unit.plane == Plane::OtherThumb)
+        return 6;
+    const int row = unit.row == KeyRow::Home ? 0 : unit.row == KeyRow::Top ? 1 : 2;
+    return row * 2 + (unit.plane == Plane::OwnThumb ? 1 : 0);
+}
+
+} // namespace
+
+QHash<QString, qint64> KanaFrequency(const QStringList &words)
+{
+    QHash<QString, qint64> frequency;
+    for (const QString &word : words) {
+        for (QChar kana : word)
+            ++frequency[QString(kana)];
+    }
+    return frequency;
+}
+
+QList<Unit> Curriculum(const QHash<QString, qint64> &frequency)
+{
+    QList<Unit> units;
+    for (const KeyFrame &key : KeyboardLayout) {
+        for (const auto &[caption, plane] : {std::pair{key.plain.caption, Plane::Plain}, {key.thumbShift.caption, Plane::OwnThumb},
+                 {key.otherThumb, Plane::OtherThumb}}) {
+            const QString kana = QString::fromUtf16(caption);
+            if (!kana.isEmpty())
+                units.append({kana, key.keyCode, key.row, plane, ThumbShiftEngine::thumbNeededFor(kana)});
+        }
+    }
+    std::stable_sort(units.begin(), units.end(), [&](const Unit &a, const Unit &b) {
+        const int groupA = groupOf(a), groupB = groupOf(b);
+        return groupA != groupB ? groupA < groupB : frequency.value(a.kana) > frequency.value(b.kana);
+    });
+    // A kana on two keys (。) is learnt once, where it comes first.
+    QList<Unit> once;
+    for (const Unit &unit : std::as_const(units)) {
+        if (std::none_of(once.cbegin(), once.cend(), [&](const Unit &known) { return known.kana == unit.kana; }))
+            once.append(unit);
+    }
+    return once;
+}
+
+} // namespace kestova::course

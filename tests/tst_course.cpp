@@ -1,0 +1,122 @@
+// The course's engine: the order units come in, how well each is known,
+// when the next joins and which one is worked on.
+#include "confidence.h"
+#include "curriculum.h"
+#include "harness.h"
+
+#include <QRegularExpression>
+
+using namespace kestova::course;
+
+namespace {
+
+struct Known { const char *name; const char *attempts; bool takesThumb; const char *skill; };
+struct Play { const char *name; const char *skills; int inPlay, focus; };
+
+// "1000h 400mc p h": the time since the stroke before (p: after a pause),
+// h hit or m miss, c struck as a chord; the first token may repeat: "20*1000h".
+QList<Attempt> attemptsOf(const QString &text)
+{
+    QList<Attempt> attempts;
+    for (const QString &token : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList repeated = token.split(u'*');
+        const QString one = repeated.last();
+        const QRegularExpressionMatch part = QRegularExpression(u"^(\\d+|p)([hm])(c?)$"_qs).match(one);
+        for (int i = 0; i < (repeated.size() > 1 ? repeated[0].toInt() : 1); ++i)
+            attempts.append({part.captured(1) == u"p" ? std::nullopt : std::optional(part.captured(1).toLongLong()), part.captured(2) == u"h", !part.captured(3).isEmpty()});
+    }
+    return attempts;
+}
+
+} // namespace
+
+class CourseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Skills as "attempts smoothed accuracy chords confidence", at a target
+    // of 60 kana a minute (1000 ms each).
+    void skill_data()
+    {
+        AddRows<Known>({{"at the target speed", "20*1000h", false, "20 1000 1 - 1"},
+            {"twice as fast: accuracy limits it", "20*500h", false, "20 500 1 - 1.053"},
+            {"smoothed: a slow start counts a tenth a step", "2000h 1000h", false, "2 1900 1 - 0.5263"},
+            {"after a pause the time is left out", "1000h ph ph", false, "3 1000 1 - 1"},
+            {"no time yet: no confidence", "ph", false, "1 - 1 - 0"},
+            {"accuracy below 95 % limits it", "18*500h 2*500m", false, "20 500 0.9 - 0.9474"},
+            {"only the last 20 count for accuracy", "5*500m 20*500h", false, "25 500 1 - 1.053"},
+            {"a thumb unit struck as chords", "20*500hc", true, "20 500 1 1 1.053"},
+            {"a thumb unit with too few chords", "17*500hc 3*500h", true, "20 500 1 0.85 0.9444"},
+            {"a thumb unit hit without a chord (an input method)", "20*500h", true, "20 500 1 0 0"},
+            {"a thumb unit typed plain: misses", "20*500m", true, "20 500 0 0 0"}});
+    }
+    void skill()
+    {
+        QFETCH(Known, row);
+        const Skill skill = SkillOf(attemptsOf(QString::fromLatin1(row.attempts)), row.takesThumb, TargetMs(60));
+        const auto number = [](std::optional<double> value) { return value ? QString::number(*value, 'g', 4) : u"-"_qs; };
+        QCOMPARE(u"%1 %2 %3 %4 %5"_qs.arg(skill.attempts).arg(number(skill.smoothedMs), number(skill.accuracy), number(skill.chordShare), number(skill.confidence)),
+                 QString::fromLatin1(row.skill));
+    }
+
+    // The strokes of the course into each kana's attempts: the time from
+    // the stroke before, whichever kana it was, unless 5 s or more passed.
+    void attemptsFromStrokes()
+    {
+        const QHash<QString, QList<Attempt>> attempts = AttemptsOf({{1000, u"う"_qs, true}, {1400, u"し"_qs, false}, {1900, u"う"_qs, true, true},
+                                                                    {6900, u"し"_qs, true}, {11899, u"う"_qs, true}});
+        QCOMPARE(attempts[u"う"_qs].size(), 3);
+        QVERIFY(!attempts[u"う"_qs][0].sincePreviousMs && attempts[u"う"_qs][1].sincePreviousMs == 500 && attempts[u"う"_qs][1].chord);
+        QVERIFY(attempts[u"し"_qs][0].sincePreviousMs == 400 && !attempts[u"し"_qs][1].sincePreviousMs);
+        QCOMPARE(attempts[u"う"_qs][2].sincePreviousMs, std::optional<qint64>(4999));
+    }
+
+    // "attempts/confidence" of each unit in play, oldest first.
+    void unlockingAndFocus_data()
+    {
+        AddRows<Play>({{"every unit learnt: the next joins", "20/1 25/1.2 30/1.5", 4, 0},
+            {"one unit short of 20 attempts", "20/1 19/1.2 30/1.5", 3, 0},
+            {"one unit not confident", "20/0.99 25/1.2 30/1.5", 3, 0},
+            {"the weakest is the focus", "20/1.3 25/0.4 30/1.5", 3, 1},
+            {"among equals, the one that came last", "20/0.5 25/0.5 30/0.7", 3, 1},
+            {"all units in play: none more", "20/1 20/1 20/1 20/1", 4, 3}});
+    }
+    void unlockingAndFocus()
+    {
+        QFETCH(Play, row);
+        QList<Skill> skills;
+        for (const QString &unit : QString::fromLatin1(row.skills).split(u' ')) {
+            Skill skill;
+            skill.attempts = unit.section(u'/', 0, 0).toInt(), skill.confidence = unit.section(u'/', 1).toDouble();
+            skills.append(skill);
+        }
+        QCOMPARE(UnitsInPlay(skills, 4), row.inPlay);
+        QCOMPARE(FocusOf(skills), row.focus);
+    }
+
+    // Every kana the layout types comes once, home row first, groups in
+    // order, the more frequent first within a group.
+    void curriculumOrder()
+    {
+        const QHash<QString, qint64> frequency = KanaFrequency({u"しかし"_qs, u"かて"_qs, u"ぎんが"_qs});
+        const QList<Unit> units = Curriculum(frequency);
+        QSet<QString> kana, typed;
+        for (const Unit &unit : units)
+            kana.insert(unit.kana);
+        for (const kestova::KeyFrame &key : kestova::KeyboardLayout) {
+            for (const char16_t *caption : {key.plain.caption, key.thumbShift.caption, key.otherThumb})
+                if (*caption)
+                    typed.insert(QString::fromUtf16(caption));
+        }
+        QVERIFY(kana.size() == units.size() && kana == typed);
+        QCOMPARE(units.first().kana, u"し"_qs); // the home row's most frequent plain kana
+        for (int i = 0; i < FirstUnits; ++i)
+            QVERIFY(units[i].row == kestova::KeyRow::Home && units[i].plane == Plane::Plain);
+        const auto rank = [&](const QString &k) { return std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana == k; }) - units.cbegin(); };
+        QVERIFY(rank(u"て"_qs) < rank(u"う"_qs) && rank(u"か"_qs) < rank(u"た"_qs)); // by frequency within the home and the top row
+        QVERIFY(rank(u"を"_qs) < rank(u"か"_qs) && rank(u"か"_qs) < rank(u"ぎ"_qs) && rank(u"ぎ"_qs) < rank(u"、"_qs));
+    }
+};
+
+QTEST_MAIN(CourseTest)
+#include "tst_course.moc"
