@@ -3,6 +3,7 @@
 #include "confidence.h"
 #include "curriculum.h"
 #include "harness.h"
+#include "lessons.h"
 
 #include <QRegularExpression>
 
@@ -118,5 +119,59 @@ private slots:
     }
 };
 
-QTEST_MAIN(CourseTest)
+// The shipped words, most common first.
+QStringList shippedWords()
+{
+    QStringList words;
+    for (const QString &line : QString::fromUtf8(ReadFile(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"))).split(u'\n'))
+        if (!line.isEmpty() && !line.startsWith(u'#'))
+            words.append(line);
+    return words;
+}
+
+class LessonTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Lessons as the course grows, the newest unit the focus: 15 words, none
+    // twice, each with the focus and only kana in play; made-up ones, of 2
+    // to 6 kana, only where too few real words fit.
+    void lessonsFromTheWords_data()
+    {
+        QTest::addColumn<int>("inPlay");
+        for (int units : {FirstUnits, 8, 12, 20, 40, 70})
+            QTest::newRow(qPrintable(u"%1 units"_qs.arg(units))) << units;
+    }
+    void lessonsFromTheWords()
+    {
+        QFETCH(int, inPlay);
+        static const QStringList words = shippedWords();
+        static const WordSource source(words);
+        const QList<Unit> units = Curriculum(KanaFrequency(words));
+        QSet<QChar> kana;
+        for (int unit = 0; unit < inPlay; ++unit)
+            kana.insert(units[unit].kana[0]);
+        const QChar focus = units[inPlay - 1].kana[0];
+        const auto fits = [&](const QString &word) { return word.contains(focus) && std::all_of(word.cbegin(), word.cend(), [&](QChar k) { return kana.contains(k); }); };
+        const qsizetype realOnes = std::count_if(words.cbegin(), words.cend(), fits);
+        QRandomGenerator random{quint32(inPlay)};
+        const QList<LessonWord> lesson = source.lesson(kana, focus, random);
+        QSet<QString> seen;
+        for (const LessonWord &word : lesson) {
+            QVERIFY2(fits(word.word) && !seen.contains(word.word), qPrintable(word.word));
+            QCOMPARE(words.contains(word.word), !word.madeUp);
+            QVERIFY(!word.madeUp || (word.word.size() >= 2 && word.word.size() <= 6 && realOnes < LessonLength));
+            seen.insert(word.word);
+        }
+        QCOMPARE(lesson.size(), LessonLength);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    CourseTest course;
+    LessonTest lessons;
+    return QTest::qExec(&course, argc, argv) | QTest::qExec(&lessons, argc, argv);
+}
 #include "tst_course.moc"
