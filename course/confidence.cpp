@@ -35,7 +35,7 @@ Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs)
     if (takesThumb)
         skill.chordShare = share([](const Attempt &a) { return a.hit && a.chord; });
     skill.confidence = skill.smoothedMs ? targetMs / qMax(1.0, *skill.smoothedMs) : 0;
-    skill.confidence = std::min(skill.confidence, skill.accuracy / WantedAccuracy);
+    skill.confidence = std::min({skill.confidence, skill.accuracy / WantedAccuracy, double(skill.attempts) / RecentAttempts});
     if (skill.chordShare)
         skill.confidence = std::min(skill.confidence, *skill.chordShare / WantedChords);
     return skill;

@@ -31,8 +31,8 @@ QHash<QString, QList<Attempt>> AttemptsOf(const QList<CourseStroke> &strokes);
 // attempt smoothed over the attempts (those after a pause left out), the
 // accuracy over the last 20, and for a unit that takes a thumb the share of
 // those that came out right as a chord. Confidence is the smallest of
-// target time ÷ smoothed time, accuracy ÷ 95 % and chord share ÷ 90 %:
-// 1 or more means learnt.
+// target time ÷ smoothed time, accuracy ÷ 95 %, chord share ÷ 90 % and
+// attempts ÷ 20 (too few attempts prove nothing yet): 1 or more means learnt.
 struct Skill {
     int attempts = 0;
     std::optional<double> smoothedMs;

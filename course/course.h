@@ -1,0 +1,35 @@
+#pragma once
+
+#include "confidence.h"
+#include "curriculum.h"
+#include "lessons.h"
+
+#include <QList>
+
+namespace kestova::course {
+
+// The 練習コース as a plain object: the units in curriculum order, how many
+// are in play, and from the course's strokes so far, each unit's skill,
+// the units that join, the focus and the next lesson's words.
+class Course {
+public:
+    Course(QList<Unit> curriculum, int inPlay = FirstUnits, int targetKanaPerMinute = 60);
+
+    const QList<Unit> &units() const { return curriculum; }
+    int inPlay() const { return unitsInPlay; }
+    // The skills of the units in play, after the strokes given (all of the
+    // course's, oldest first); units join while every unit in play is learnt.
+    const QList<Skill> &weigh(const QList<CourseStroke> &strokes);
+    const QList<Skill> &skills() const { return known; }
+    // The unit in play with the lowest confidence.
+    int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }
+    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random) const;
+
+private:
+    QList<Unit> curriculum;
+    int unitsInPlay;
+    double targetMs;
+    QList<Skill> known;
+};
+
+} // namespace kestova::course
