@@ -147,7 +147,9 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     } else if (settings.continuousShift && !thumbsHeld.isEmpty() && !thumb) {
         if (character)
             decideCharacter(out, false);
-        out.append(stroke(press, thumbsHeld.last(), true));
+        ThumbStroke held = stroke(press, thumbsHeld.last(), true);
+        held.thumbOffsetMs.reset(); // shifted by a thumb held from before, not struck with it
+        out.append(held);
     } else if (character && thumb) {
         // Three keys: the thumb goes with the press nearer to its own.
         const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;

@@ -229,8 +229,9 @@ void TypedInput::takePreedit(const QInputMethodEvent *event)
         typeAside(QStringView(kana).mid(countedPreedit.size()));
     } else if (!preeditKnown) { // after the focus came back: a preedit begun afresh
         typeAside(kana);
-    } else if (kana.size() == countedPreedit.size() && kana.chopped(1) == countedPreedit.chopped(1)) {
-        typeAside(QStringView(kana).last(1)); // its last kana made another (か with ゛: が)
+    } else if (kana.size() == countedPreedit.size() && kana.chopped(1) == countedPreedit.chopped(1)
+               && kana.back().decomposition().startsWith(countedPreedit.back())) {
+        typeAside(QStringView(kana).last(1)); // its last kana made voiced (か with ゛: が)
     }
     // Otherwise kana were taken back or converted: nothing new was typed.
     countedPreedit = kana;

@@ -34,8 +34,10 @@ int exportCsv(int &argc, char **argv, const QString &target)
     const bool exists = target != u"-" && ::stat(QFile::encodeName(target).constData(), &status) == 0;
     // /dev/stdout and /dev/fd/N lead through /proc to what the shell opened,
     // which may be a file: written where it stands, never replaced.
-    const bool descriptor = target.startsWith(u"/proc/"_qs) || target.startsWith(u"/dev/fd/"_qs)
-            || QFileInfo(target).symLinkTarget().startsWith(u"/proc/"_qs);
+    bool descriptor = false;
+    QString step = target;
+    for (int links = 0; links < 40 && !descriptor && !step.isEmpty(); ++links, step = QFileInfo(step).symLinkTarget())
+        descriptor = step.startsWith(u"/proc/"_qs) || step.startsWith(u"/dev/fd/"_qs);
     const bool stream = target == u"-" || descriptor || (exists && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)));
     if (exists && !stream && !S_ISREG(status.st_mode))
         return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_qs : u"ふつうのファイルではありません"_qs);

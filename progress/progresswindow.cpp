@@ -155,11 +155,14 @@ void ProgressWindow::reload()
         period = Period(chosen);
         QTimer::singleShot(0, this, &ProgressWindow::reload); // not while the box is still in use
     });
-    auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"期間："_qs, this));
+    auto *bar = new QWidget(this);
+    auto *top = new QHBoxLayout(bar);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(new QLabel(u"期間："_qs, bar));
+    choice->setParent(bar);
     top->addWidget(choice);
     top->addStretch();
-    static_cast<QVBoxLayout *>(layout())->addLayout(top);
+    layout()->addWidget(bar);
     const QString connection = u"progress-%1"_qs.arg(quintptr(this));
     {
         OpenedRecord record = OpenRecord(connection, Use::Reading, path);

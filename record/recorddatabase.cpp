@@ -44,6 +44,8 @@ const char *const Schema[] = {
     // chords and as failures, with their sums for mean and spread.
     "CREATE TABLE IF NOT EXISTS thumb_bins (bin INTEGER NOT NULL, chord INTEGER NOT NULL, count INTEGER NOT NULL, total INTEGER NOT NULL,"
     " squares INTEGER NOT NULL, PRIMARY KEY (bin, chord)) WITHOUT ROWID",
+    // How far each claimed pending file is merged, by the mark of its claim.
+    "CREATE TABLE IF NOT EXISTS pending_merges (mark TEXT PRIMARY KEY, lines INTEGER NOT NULL) WITHOUT ROWID",
     // The same two per local day, for the figures of a period.
     "CREATE TABLE IF NOT EXISTS kana_days (day INTEGER NOT NULL, expected TEXT NOT NULL, typed TEXT NOT NULL, count INTEGER NOT NULL,"
     " PRIMARY KEY (day, expected, typed)) WITHOUT ROWID",

@@ -92,11 +92,11 @@ std::optional<Stroke> strokeOf(QByteArray line)
     return stroke;
 }
 
-// The process that claimed a pending file, from its name, if it has ended.
+// Whether the process that claimed a pending file, named in it, has ended.
 bool claimerEnded(const QString &claimed)
 {
     bool ok = false;
-    const qint64 pid = claimed.section(u'.', -1).toLongLong(&ok);
+    const qint64 pid = claimed.section(u'.', -2, -2).toLongLong(&ok);
     return ok && pid > 0 && pid < (1 << 22) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
@@ -228,53 +228,67 @@ bool StrokeRecorder::keepPending(const std::vector<Stroke> &batch)
     return file.write(lines) == lines.size() && file.flush();
 }
 
-// Claimed by renaming it to a name with this process's number, so that two
-// programs never merge it both; a claim whose process ended before it was
-// done (killed) is claimed again.
+// Claimed by renaming it to "pending.<this process>.<a mark of the claim>",
+// so that two programs never merge it both. A claim whose process ended
+// before it was done (killed, or ending) is claimed again under its mark,
+// and merged on from where the record says it got to.
 void StrokeRecorder::mergePending(OpenedRecord &record)
 {
     const QFileInfo pending(pendingPath(path));
-    const QString claimed = pending.filePath() + u".%1"_qs.arg(QCoreApplication::applicationPid());
-    for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*"_qs}, QDir::Files)) {
-        if (claimerEnded(left.filePath()) && QFile::rename(left.filePath(), claimed) && !mergeClaimed(record, claimed))
+    const auto claimFor = [&](const QString &mark) { return u"%1.%2.%3"_qs.arg(pending.filePath()).arg(QCoreApplication::applicationPid()).arg(mark); };
+    for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*.*"_qs}, QDir::Files)) {
+        const QString mark = left.fileName().section(u'.', -1);
+        if (claimerEnded(left.filePath()) && QFile::rename(left.filePath(), claimFor(mark)) && !mergeClaimed(record, claimFor(mark), mark))
             return;
     }
-    if (QFile::rename(pending.filePath(), claimed))
-        mergeClaimed(record, claimed);
+    const QString mark = QString::number(QDateTime::currentMSecsSinceEpoch());
+    if (QFile::rename(pending.filePath(), claimFor(mark)))
+        mergeClaimed(record, claimFor(mark), mark);
 }
 
-// In parts, so that a program ending meanwhile puts back what is left after
-// the part it is writing and ends soon; what cannot be written goes back
-// too. Whether it was all merged.
-bool StrokeRecorder::mergeClaimed(OpenedRecord &record, const QString &claimed)
+// In parts, each in one transaction with how many lines of the file are
+// merged, so that none is merged twice and a program ending meanwhile
+// stops after the part it is writing. Whether it was all merged.
+bool StrokeRecorder::mergeClaimed(OpenedRecord &record, const QString &claimed, const QString &mark)
 {
     QFile file(claimed);
+    QSqlQuery done(record.database);
+    done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_qs);
+    done.addBindValue(mark);
+    qint64 merged = done.exec() && done.next() ? done.value(0).toLongLong() : 0, read = 0;
+    done.finish();
     if (!file.open(QIODevice::ReadOnly))
         return false;
     std::vector<Stroke> part;
-    bool merging = true, first = true;
-    while (!file.atEnd() || !part.empty()) {
-        if (!file.atEnd()) {
-            if (const std::optional<Stroke> stroke = strokeOf(file.readLine()))
-                part.push_back(*stroke);
-            if (part.size() < MergedAtOnce && !file.atEnd())
+    for (bool first = true; !file.atEnd(); first = false) {
+        for (; !file.atEnd() && part.size() < MergedAtOnce; ++read) {
+            const QByteArray line = file.readLine();
+            if (read < merged)
                 continue;
+            if (const std::optional<Stroke> stroke = strokeOf(line))
+                part.push_back(*stroke);
         }
-        if (!std::exchange(first, false)) {
+        {
             const std::lock_guard lock(mutex);
-            merging = merging && !stopping;
+            if (stopping && !first)
+                return false; // claimed again once this program has ended
         }
-        if (!(merging && (merging = writeBatch(record.database, part))) && !keepPending(part))
-            return false; // left where it is, claimed again once this program has ended
+        const auto progress = [&](QSqlQuery &query) {
+            query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_qs);
+            query.addBindValue(mark);
+            query.addBindValue(read);
+            return query.exec();
+        };
+        if (!writeBatch(record.database, part, progress))
+            return false;
         part.clear();
     }
     file.close();
-    QFile::remove(claimed);
-    return merging;
+    return QFile::remove(claimed);
 }
 
 // The strokes and what they add to the summaries, in one transaction.
-bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch)
+bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch, const std::function<bool(QSqlQuery &)> &alsoDo)
 {
     struct Day {
         qint64 strokes = 0, hits = 0, activeMs = 0, pacedHits = 0;
@@ -354,6 +368,7 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
                               " total = total + excluded.total, squares = squares + excluded.squares"_qs,
                               {day, bin, chord ? 1 : 0, tally.second.count, tally.second.total, tally.second.squares});
                })
+            && (!alsoDo || alsoDo(query))
             && query.exec(u"COMMIT"_qs);
     if (!ok) {
         lastError = query.lastError();

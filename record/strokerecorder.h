@@ -4,10 +4,12 @@
 
 #include <QObject>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -49,7 +51,8 @@ public:
     ~StrokeRecorder() override; // finish()
 
     void add(Stroke stroke);
-    // Has what is kept now written, waiting `longest` at most; whether it was.
+    // Has what is kept now written, waiting `longest` at most; whether the
+    // writer got to it in time (written, or kept to try again).
     bool writeNow(std::chrono::milliseconds longest = std::chrono::milliseconds(100));
     // Writes what is left, or keeps it in the pending file, within about
     // two seconds; what the learner should be told then, if anything.
@@ -60,9 +63,10 @@ signals:
 
 private:
     void run();
-    bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch);
+    // `alsoDo` goes into the same transaction.
+    bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch, const std::function<bool(QSqlQuery &)> &alsoDo = {});
     void mergePending(OpenedRecord &record);
-    bool mergeClaimed(OpenedRecord &record, const QString &claimed);
+    bool mergeClaimed(OpenedRecord &record, const QString &claimed, const QString &mark);
     bool keepPending(const std::vector<Stroke> &batch);
     void tell(const QString &text);
 

@@ -133,10 +133,10 @@ private slots:
             {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_qs}, {"focus lost with a character", "a+0 ~10", u"う@10"_qs},
             {"window of 30 ms", "a+0 L+40", u"う@30"_qs, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_qs, 300},
             {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_qs},
-            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ<-100>@100 て@220"_qs, 100, true},
-            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の<-300>@300"_qs, 100, true},
-            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 あ<-100>@100"_qs, 100, true},
-            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を<-700>@700"_qs, 100, true},
+            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ@100 て@220"_qs, 100, true},
+            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の@300"_qs, 100, true},
+            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 あ@100"_qs, 100, true},
+            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を@700"_qs, 100, true},
             {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
             {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
     }
@@ -181,7 +181,7 @@ private slots:
             {"a kana taken back and typed again", "?うし ?う ?うて", u"うして"_qs, u"て"_qs},
             {"converted: nothing new", "?か ?かん !漢", u"かん"_qs, u"ん"_qs},
             {"converted in part, the rest kept", "?かんじを ?漢字を !漢字?を !を", u"かんじを"_qs, u"を"_qs},
-            {"a kana made voiced in the preedit", "?か ?が", u"かが"_qs, u"が"_qs},
+            {"a kana made voiced in the preedit", "?か ?が", u"かが"_qs, u"が"_qs}, {"a kana converted in place", "?め ?目 ?め", u"め"_qs, u"め"_qs},
             {"a commit, then a new kana, in one event", "!か?き", u"かき"_qs, u"き"_qs},
             {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_qs, u"く"_qs},
             {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_qs, u"く"_qs},
