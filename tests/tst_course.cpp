@@ -2,10 +2,13 @@
 // when the next joins and which one is worked on.
 #include "confidence.h"
 #include "course.h"
+#include "coursestate.h"
+#include "strokerecorder.h"
 #include "curriculum.h"
 #include "harness.h"
 #include "lessons.h"
 
+#include <QApplication>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -93,6 +96,30 @@ private slots:
             skills.append({unit.section(u'/', 0, 0).toInt(), {}, 0, {}, unit.section(u'/', 1).toDouble()});
         QCOMPARE(UnitsInPlay(skills, 4), row.inPlay);
         QCOMPARE(FocusOf(skills), row.focus);
+    }
+
+    // The state in the practice record beside the course's strokes, which
+    // starting over keeps; the target speed within its bounds.
+    void stateInTheRecord()
+    {
+        TestProgram program(u"KestovaCourse"_qs);
+        const QString path = program.path(u"record.sqlite"_qs);
+        for (const auto &[by, kana] : {std::pair{CourseProgram, u"う"_qs}, {u"KestovaB100"_qs, u"し"_qs}})
+            kestova::record::StrokeRecorder(by, path).add({1000, kana, kana, true, 30, true});
+        {
+            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_qs, kestova::record::Use::Writing, path);
+            QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
+            QVERIFY(SaveCourseState(record.database, {9, 4}));
+            QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4);
+            QVERIFY(StartOver(record.database) && LoadCourseState(record.database).lessons == 0);
+            const QList<CourseStroke> strokes = CourseStrokes(record.database);
+            QVERIFY(strokes.size() == 1 && strokes[0].expected == u"う" && strokes[0].chord);
+        }
+        QSqlDatabase::removeDatabase(u"course"_qs);
+        for (const auto &[saved, loaded] : {std::pair{90, 90}, {20, 30}, {400, 300}}) {
+            SaveTargetSpeed(saved);
+            QCOMPARE(LoadTargetSpeed(), loaded);
+        }
     }
 
     // Every kana the layout types comes once, home row first, groups in
@@ -208,7 +235,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     CourseTest course;
     LessonTest lessons;
     return QTest::qExec(&course, argc, argv) | QTest::qExec(&lessons, argc, argv);
