@@ -76,6 +76,9 @@ echo
 QT_QPA_PLATFORM=offscreen "$BIN/record_bench"
 
 echo
+QT_QPA_PLATFORM=offscreen "$BIN/course_bench"
+
+echo
 echo "== INI parser fuzzing, 2 minutes =="
 mkdir -p "$WORK/corpus"
 "$BIN/../fuzz/fuzz_inidocument" -max_total_time=120 -rss_limit_mb=2048 -max_len=4096 \

@@ -1,0 +1,86 @@
+// The course's figures: a lesson generated with the full word list (budget
+// 5 ms), and its state rebuilt from a record of a million course strokes
+// (budget 200 ms), read and weighed.
+#include "course.h"
+#include "coursestate.h"
+#include "recorddatabase.h"
+#include "strokerecorder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace kestova;
+
+namespace {
+
+bool report(const char *what, double ms, double budget)
+{
+    std::printf("%-46s %9.2f ms (budget %.0f ms): %s\n", what, ms, budget, ms <= budget ? "ok" : "OVER BUDGET");
+    return ms <= budget;
+}
+
+QStringList shippedWords()
+{
+    QFile file(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"));
+    QStringList words;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (!line.isEmpty() && !line.startsWith('#'))
+                words.append(QString::fromUtf8(line));
+    }
+    return words;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::printf("== the course ==\n");
+    const QStringList words = shippedWords();
+    const course::WordSource source(words);
+    const QList<course::Unit> units = course::Curriculum(course::KanaFrequency(words));
+    std::vector<double> lessons;
+    QRandomGenerator random(1);
+    for (int inPlay = course::FirstUnits; inPlay <= units.size(); ++inPlay) {
+        course::Course state(units, inPlay);
+        QElapsedTimer timer;
+        timer.start();
+        state.nextLesson(source, random);
+        lessons.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(lessons.begin(), lessons.end());
+    const bool lessonOk = report("a lesson, slowest over every size of the course", lessons.back(), 5);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"record.sqlite"_qs);
+    {
+        record::StrokeRecorder recorder(course::CourseProgram, path);
+        qint64 time = 1'790'000'000'000;
+        for (int i = 0; i < 1'000'000; ++i) {
+            recorder.add({time += 400, units[i % 40].kana, i % 17 ? units[i % 40].kana : u"x"_qs, i % 17 != 0});
+            if (i % 100'000 == 99'999) // never more in memory than the recorder keeps
+                recorder.writeNow(std::chrono::minutes(2));
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype read = 0;
+    {
+        record::OpenedRecord opened = record::OpenRecord(u"course"_qs, record::Use::Reading, path);
+        course::Course state(units, course::LoadCourseState(opened.database).unitsInPlay);
+        const QList<course::CourseStroke> strokes = course::CourseStrokes(opened.database);
+        read = strokes.size();
+        state.weigh(strokes);
+    }
+    std::printf("(%lld strokes read)\n", qlonglong(read));
+    QSqlDatabase::removeDatabase(u"course"_qs);
+    const bool stateOk = report("the course's state from 1 M strokes", timer.nsecsElapsed() / 1e6, 200);
+    return lessonOk && stateOk ? 0 : 1;
+}
