@@ -58,7 +58,8 @@ void PracticeRecording::pass()
     if (!held)
         return;
     const JudgedStroke stroke = *std::exchange(held, std::nullopt);
-    record::Stroke kept{heldSince, stroke.asked, stroke.typed, stroke.hit};
+    record::Stroke kept;
+    kept.time = heldSince, kept.expected = stroke.asked, kept.typed = stroke.typed, kept.hit = stroke.hit;
     kept.thumbNeeded = handNumber(ThumbShiftEngine::thumbNeededFor(stroke.asked));
     if (const std::optional<ThumbStroke> &struck = stroke.thumb; struck && struck->thumbOffsetMs) {
         kept.thumbMs = struck->thumbOffsetMs, kept.chord = struck->chord, kept.thumbHand = handNumber(struck->thumbHand);
