@@ -6,32 +6,37 @@
 
 namespace kestova::course {
 
-QHash<QString, QList<Attempt>> AttemptsOf(const QList<CourseStroke> &strokes)
+void CourseAttempts::add(qint64 time, QChar expected, bool hit, bool chord)
 {
-    QHash<QString, QList<Attempt>> attempts;
-    std::optional<qint64> previous;
-    for (const CourseStroke &stroke : strokes) {
-        const bool paced = previous && stroke.time >= *previous && stroke.time - *previous < record::PauseMs;
-        attempts[stroke.expected].append({paced ? std::optional(stroke.time - *previous) : std::nullopt, stroke.hit, stroke.chord});
-        previous = stroke.time;
-    }
-    return attempts;
+    const bool paced = previous && time >= *previous && time - *previous < record::PauseMs;
+    tallies[expected].add({paced ? std::optional(time - *previous) : std::nullopt, hit, chord});
+    previous = time;
 }
 
-Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs)
+void SkillTally::add(const Attempt &attempt)
+{
+    if (attempt.sincePreviousMs)
+        smoothedMs = smoothedMs ? *smoothedMs + Smoothing * (double(*attempt.sincePreviousMs) - *smoothedMs) : double(*attempt.sincePreviousMs);
+    recent[attempts++ % RecentAttempts] = attempt;
+}
+
+Skill SkillTally::skill(bool takesThumb, double targetMs) const
 {
     Skill skill;
-    skill.attempts = int(attempts.size());
-    for (const Attempt &attempt : attempts) {
-        if (attempt.sincePreviousMs)
-            skill.smoothedMs = skill.smoothedMs ? *skill.smoothedMs + Smoothing * (double(*attempt.sincePreviousMs) - *skill.smoothedMs)
-                                                : double(*attempt.sincePreviousMs);
-    }
-    const QList<Attempt> recent = attempts.mid(qMax(qsizetype(0), attempts.size() - RecentAttempts));
-    if (recent.isEmpty())
+    skill.attempts = attempts, skill.smoothedMs = smoothedMs;
+    const int counted = qMin(attempts, RecentAttempts);
+    if (counted == 0)
         return skill;
-    const auto share = [&](auto counts) { return double(std::count_if(recent.cbegin(), recent.cend(), counts)) / double(recent.size()); };
+    const auto share = [&](auto counts) { return double(std::count_if(recent.cbegin(), recent.cbegin() + counted, counts)) / counted; };
     skill.accuracy = share([](const Attempt &a) { return a.hit; });
+    QList<qint64> times;
+    for (int i = 0; i < counted; ++i)
+        if (recent[i].sincePreviousMs)
+            times.append(*recent[i].sincePreviousMs);
+    if (!times.isEmpty()) {
+        std::sort(times.begin(), times.end());
+        skill.medianMs = times.size() % 2 ? double(times[times.size() / 2]) : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2.0;
+    }
     if (takesThumb)
         skill.chordShare = share([](const Attempt &a) { return a.hit && a.chord; });
     skill.confidence = skill.smoothedMs ? targetMs / qMax(1.0, *skill.smoothedMs) : 0;
@@ -39,6 +44,14 @@ Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs)
     if (skill.chordShare)
         skill.confidence = std::min(skill.confidence, *skill.chordShare / WantedChords);
     return skill;
+}
+
+Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs)
+{
+    SkillTally tally;
+    for (const Attempt &attempt : attempts)
+        tally.add(attempt);
+    return tally.skill(takesThumb, targetMs);
 }
 
 int UnitsInPlay(const QList<Skill> &inPlay, int unitCount)

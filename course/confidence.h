@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace kestova::course {
@@ -14,18 +15,6 @@ struct Attempt {
     bool hit = false;
     bool chord = false; // shifted by a thumb as it was struck
 };
-
-// A stroke of the course as the practice record keeps it.
-struct CourseStroke {
-    qint64 time = 0;
-    QString expected;
-    bool hit = false;
-    bool chord = false;
-};
-
-// Each kana's attempts, oldest first, from the course's strokes oldest first:
-// the time since the stroke before, unless that was a pause.
-QHash<QString, QList<Attempt>> AttemptsOf(const QList<CourseStroke> &strokes);
 
 // How well a unit is known, from its attempts oldest first: the time per
 // attempt smoothed over the attempts (those after a pause left out), the
@@ -39,12 +28,39 @@ struct Skill {
     double accuracy = 0;
     std::optional<double> chordShare;
     double confidence = 0;
+    std::optional<double> medianMs; // of the last 20 attempts' times
 };
 Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs);
 
 inline constexpr int RecentAttempts = 20;
 inline constexpr double Smoothing = 0.1;
 inline constexpr double WantedAccuracy = 0.95, WantedChords = 0.90;
+
+// What a unit's skill needs of its attempts, taken one at a time oldest
+// first: a course of a million strokes is weighed without keeping them.
+class SkillTally {
+public:
+    void add(const Attempt &attempt);
+    Skill skill(bool takesThumb, double targetMs) const;
+
+private:
+    int attempts = 0;
+    std::optional<double> smoothedMs;
+    std::array<Attempt, RecentAttempts> recent; // a ring, the oldest at attempts % 20
+};
+
+// The course's strokes, oldest first, as each kana's attempts: the time of
+// one is from the stroke before, whichever kana that was, unless it came
+// after a pause.
+class CourseAttempts {
+public:
+    void add(qint64 time, QChar expected, bool hit, bool chord);
+    SkillTally of(QChar kana) const { return tallies.value(kana); }
+
+private:
+    QHash<QChar, SkillTally> tallies;
+    std::optional<qint64> previous;
+};
 
 // The target time per kana from a speed in kana per minute.
 inline double TargetMs(int kanaPerMinute)

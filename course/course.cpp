@@ -10,13 +10,12 @@ Course::Course(QList<Unit> units, int inPlay, int targetKanaPerMinute)
 
 // One unit joins at a time, and only after every unit in play is learnt,
 // so a unit that joins has no attempts yet and the next waits for it.
-const QList<Skill> &Course::weigh(const QList<CourseStroke> &strokes)
+const QList<Skill> &Course::weigh(const CourseAttempts &attempts)
 {
-    const QHash<QString, QList<Attempt>> attempts = AttemptsOf(strokes);
     for (;;) {
         known.clear();
         for (int unit = 0; unit < unitsInPlay; ++unit)
-            known.append(SkillOf(attempts.value(curriculum[unit].kana), curriculum[unit].thumb != ThumbHand::None, targetMs));
+            known.append(attempts.of(curriculum[unit].kana[0]).skill(curriculum[unit].thumb != ThumbHand::None, targetMs));
         const int joined = UnitsInPlay(known, int(curriculum.size()));
         if (joined == unitsInPlay)
             return known;

@@ -17,9 +17,9 @@ public:
 
     const QList<Unit> &units() const { return curriculum; }
     int inPlay() const { return unitsInPlay; }
-    // The skills of the units in play, after the strokes given (all of the
-    // course's, oldest first); units join while every unit in play is learnt.
-    const QList<Skill> &weigh(const QList<CourseStroke> &strokes);
+    // The skills of the units in play, after the course's attempts so far;
+    // units join while every unit in play is learnt.
+    const QList<Skill> &weigh(const CourseAttempts &attempts);
     const QList<Skill> &skills() const { return known; }
     // The unit in play with the lowest confidence.
     int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }

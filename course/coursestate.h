@@ -11,21 +11,28 @@ namespace kestova::course {
 inline const QString CourseProgram = QStringLiteral("KestovaCourse");
 
 // What the course keeps of its own in the practice record: the units in
-// play and the lessons taken. Everything else comes from its strokes.
+// play, the lessons taken, and since when its strokes count. Everything
+// else comes from its strokes.
 struct CourseState {
     int unitsInPlay = FirstUnits;
     int lessons = 0;
+    qint64 since = 0; // ms since the epoch
 };
 
 // Each reads or writes the record behind an open connection; a record
 // without the course's table holds a course not yet begun.
+// The course's table and index made where missing, on a connection for
+// writing: the course's strokes then read fast however many others there are.
+bool PrepareCourse(const QSqlDatabase &database);
 CourseState LoadCourseState(const QSqlDatabase &database);
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);
-// "最初から": the state forgotten, the strokes kept.
-bool StartOver(const QSqlDatabase &database);
+// "最初から": the state forgotten; the strokes are kept, and only those
+// typed from now on count for the course.
+bool StartOver(const QSqlDatabase &database, qint64 now);
 
-// The course's strokes, oldest first.
-QList<CourseStroke> CourseStrokes(const QSqlDatabase &database);
+// The course's strokes since the time given, as each kana's attempts;
+// none if the record cannot be read.
+std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since);
 
 // The target speed in kana per minute, a setting of the course in
 // Kestova.conf ([Course] targetSpeed, 30 to 300, 60 unless set).

@@ -71,11 +71,12 @@ private slots:
     // the stroke before, whichever kana it was, unless 5 s or more passed.
     void attemptsFromStrokes()
     {
-        const QHash<QString, QList<Attempt>> attempts = AttemptsOf({{1000, u"う"_qs, true}, {1400, u"し"_qs, false}, {1900, u"う"_qs, true, true},
-                                                                    {6900, u"し"_qs, true}, {11899, u"う"_qs, true}});
-        const QList<Attempt> u = attempts[u"う"_qs], shi = attempts[u"し"_qs];
-        QVERIFY(u.size() == 3 && !u[0].sincePreviousMs && u[1].sincePreviousMs == 500 && u[1].chord && u[2].sincePreviousMs == 4999);
-        QVERIFY(shi[0].sincePreviousMs == 400 && !shi[1].sincePreviousMs);
+        CourseAttempts attempts;
+        for (const auto &[time, kana, hit] : {std::tuple{1000, u'う', true}, {1400, u'し', false}, {1900, u'う', true}, {6900, u'し', true}, {11899, u'う', true}})
+            attempts.add(time, kana, hit, false);
+        const Skill u = attempts.of(u'う').skill(false, 1000), shi = attempts.of(u'し').skill(false, 1000);
+        QVERIFY(u.attempts == 3 && qFuzzyCompare(*u.smoothedMs, 500 + 0.1 * 4499));
+        QVERIFY(shi.attempts == 2 && shi.smoothedMs == 400 && shi.accuracy == 0.5);
     }
 
     // "attempts/confidence" of each unit in play, oldest first.
@@ -99,21 +100,22 @@ private slots:
     }
 
     // The state in the practice record beside the course's strokes, which
-    // starting over keeps; the target speed within its bounds.
+    // starting over keeps but no longer counts; the target speed within its bounds.
     void stateInTheRecord()
     {
         TestProgram program(u"KestovaCourse"_qs);
         const QString path = program.path(u"record.sqlite"_qs);
-        for (const auto &[by, kana] : {std::pair{CourseProgram, u"う"_qs}, {u"KestovaB100"_qs, u"し"_qs}})
-            kestova::record::StrokeRecorder(by, path).add({1000, kana, kana, true, 30, true});
+        for (const auto &[by, time, kana] : {std::tuple{CourseProgram, 1000, u"う"_qs}, {u"KestovaB100"_qs, 2000, u"し"_qs}, {CourseProgram, 3000, u"し"_qs}})
+            kestova::record::StrokeRecorder(by, path).add({time, kana, kana, true, 30, true});
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_qs, kestova::record::Use::Writing, path);
             QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
-            QVERIFY(SaveCourseState(record.database, {9, 4}));
+            QVERIFY(PrepareCourse(record.database) && SaveCourseState(record.database, {9, 4}));
             QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4);
-            QVERIFY(StartOver(record.database) && LoadCourseState(record.database).lessons == 0);
-            const QList<CourseStroke> strokes = CourseStrokes(record.database);
-            QVERIFY(strokes.size() == 1 && strokes[0].expected == u"う" && strokes[0].chord);
+            const auto attemptsAt = [&](QChar kana) { return ReadCourseAttempts(record.database, LoadCourseState(record.database).since)->of(kana).skill(false, 1000).attempts; };
+            QVERIFY(attemptsAt(u'う') == 1 && attemptsAt(u'し') == 1);
+            QVERIFY(StartOver(record.database, 2000) && LoadCourseState(record.database).lessons == 0 && LoadCourseState(record.database).unitsInPlay == FirstUnits);
+            QVERIFY(attemptsAt(u'う') == 0 && attemptsAt(u'し') == 1);
         }
         QSqlDatabase::removeDatabase(u"course"_qs);
         for (const auto &[saved, loaded] : {std::pair{90, 90}, {20, 30}, {400, 300}}) {
@@ -205,11 +207,11 @@ private slots:
         Course course(Curriculum(KanaFrequency(words)));
         QRandomGenerator random(7);
         QHash<QString, int> practised;
-        QList<CourseStroke> strokes;
+        CourseAttempts attempts;
         qint64 now = 0;
         for (int lesson = 0; lesson < 400; ++lesson) {
             const int before = course.inPlay();
-            const QList<Skill> &skills = course.weigh(strokes);
+            const QList<Skill> &skills = course.weigh(attempts);
             QVERIFY(course.inPlay() >= before);
             for (int unit = 0; unit < before && course.inPlay() > before; ++unit) // joined only when all were learnt
                 QVERIFY(skills[unit].confidence >= 1);
@@ -223,7 +225,7 @@ private slots:
                         const int n = practised[QString(kana)]++;
                         now += 300 + qint64(1000 * std::exp(-n / 15.0));
                         hit = random.generateDouble() > 0.01 + 0.25 * std::exp(-n / 12.0);
-                        strokes.append({now, QString(kana), hit, hit});
+                        attempts.add(now, kana, hit, hit);
                     }
                 }
                 now += 600;
