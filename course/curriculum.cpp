@@ -33,14 +33,8 @@ QHash<QString, qint64> KanaFrequency(const QStringList &words)
 QList<Unit> Curriculum(const QHash<QString, qint64> &frequency)
 {
     QList<Unit> units;
-    for (const KeyFrame &key : KeyboardLayout) {
-        for (const auto &[caption, plane] : {std::pair{key.plain.caption, Plane::Plain}, {key.thumbShift.caption, Plane::OwnThumb},
-                 {key.otherThumb, Plane::OtherThumb}}) {
-            const QString kana = QString::fromUtf16(caption);
-            if (!kana.isEmpty())
-                units.append({kana, key.keyCode, key.row, plane, ThumbShiftEngine::thumbNeededFor(kana)});
-        }
-    }
+    for (const KanaPlace &at : KanaPlaces(1, 0))
+        units.append({at.kana, at.key->keyCode, at.key->row, at.plane, ThumbShiftEngine::thumbNeededFor(at.kana)});
     std::stable_sort(units.begin(), units.end(), [&](const Unit &a, const Unit &b) {
         const int groupA = groupOf(a), groupB = groupOf(b);
         return groupA != groupB ? groupA < groupB : frequency.value(a.kana) > frequency.value(b.kana);

@@ -10,8 +10,7 @@
 
 namespace kestova::course {
 
-// How a kana is typed on its key.
-enum class Plane { Plain, OwnThumb, OtherThumb };
+using Plane = KeyPlane;
 
 // One kana of the thumb-shift layout with how it is typed: the course's
 // unit of learning.

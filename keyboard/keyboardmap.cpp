@@ -64,6 +64,28 @@ QLabel *makeKeyLabel(QFrame *frame, const KeyLabel &key, bool thumbShift)
 
 } // namespace
 
+QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin)
+{
+    QList<KanaPlace> places;
+    for (const KeyFrame &key : KeyboardLayout) {
+        const QRectF frame(margin + key.left * pixelsPerTwip, margin + key.top * pixelsPerTwip, 360 * pixelsPerTwip, 360 * pixelsPerTwip);
+        const double half = frame.height() / 2;
+        for (const auto &[caption, place, plane] : {std::tuple{key.thumbShift.caption, frame.adjusted(0, 0, -frame.width() / 2, -half), KeyPlane::OwnThumb},
+                 {key.otherThumb, frame.adjusted(frame.width() / 2, 0, 0, -half), KeyPlane::OtherThumb},
+                 {key.plain.caption, frame.adjusted(0, half, 0, 0), KeyPlane::Plain}}) {
+            if (*caption)
+                places.append({place, QString::fromUtf16(caption), plane, &key});
+        }
+    }
+    return places;
+}
+
+QSize KanaMapSize(double pixelsPerTwip, double margin)
+{
+    const QSize twips(3600 + KeyFrameSizeTwips.width(), 720 + KeyFrameSizeTwips.height());
+    return QSize(int(twips.width() * pixelsPerTwip + 2 * margin), int(twips.height() * pixelsPerTwip + 2 * margin));
+}
+
 KeyboardMap BuildKeyboardMap(QWidget *window, QPoint originTwips)
 {
     KeyboardMap map;

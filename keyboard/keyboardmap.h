@@ -3,7 +3,9 @@
 #include "twips.h"
 
 #include <QColor>
+#include <QList>
 #include <QPoint>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -65,6 +67,22 @@ struct KeyboardMap {
     std::array<QFrame *, FrameCount> Frame1{};
     std::array<QLabel *, LabelCount> Label1{};
 };
+
+// How a kana is typed on its key: alone, with the thumb key of the key's
+// own hand, or with the other hand's.
+enum class KeyPlane { Plain, OwnThumb, OtherThumb };
+
+// Where a kana stands on a map that draws every kana a key types: with its
+// own hand's thumb top left, with the other hand's top right, alone below.
+struct KanaPlace {
+    QRectF place; // in pixels
+    QString kana;
+    KeyPlane plane;
+    const KeyFrame *key;
+};
+QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin);
+// That map's size, margins included.
+QSize KanaMapSize(double pixelsPerTwip, double margin);
 
 // Creates Frame1(0..30) and Label1(0..59) in `window` with the map's top-left
 // corner at `originTwips`: every frame shown, every kana label hidden.

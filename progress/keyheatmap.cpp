@@ -12,7 +12,6 @@ namespace {
 // Twips to pixels at two and a half times the trainers' map, so that three
 // kana to a key read easily.
 constexpr double Scale = 2.5 / 15;
-const QSize MapTwips{3600 + 375, 720 + 435};
 constexpr int Margin = 8;
 
 // Misses below 5 %, below 10 %, below 20 %, and more.
@@ -30,25 +29,19 @@ QColor heatOf(const KanaTally &tally)
 
 KeyHeatMap::KeyHeatMap(const QHash<QString, KanaTally> &kana, QWidget *parent) : QWidget(parent)
 {
-    for (const KeyFrame &key : KeyboardLayout) {
-        const QRectF frame(Margin + key.left * Scale, Margin + key.top * Scale, 360 * Scale, 360 * Scale);
-        const double half = frame.height() / 2;
-        for (const auto &[caption, place, text] : {std::tuple{key.thumbShift.caption, frame.adjusted(0, 0, -frame.width() / 2, -half), QColor(255, 0, 0)},
-                 {key.otherThumb, frame.adjusted(frame.width() / 2, 0, 0, -half), QColor(0, 70, 200)},
-                 {key.plain.caption, frame.adjusted(0, half, 0, 0), palette().color(QPalette::WindowText)}}) {
-            if (!*caption)
-                continue;
-            KanaTally tally = kana.value(QString::fromUtf16(caption));
-            tally.kana = QString::fromUtf16(caption);
-            cells.append({place, tally, text, QColor::fromRgb(key.finger)});
-        }
+    const QColor plainText = palette().color(QPalette::WindowText);
+    for (const KanaPlace &at : KanaPlaces(Scale, Margin)) {
+        KanaTally tally = kana.value(at.kana);
+        tally.kana = at.kana;
+        const QColor text = at.plane == KeyPlane::OwnThumb ? QColor(255, 0, 0) : at.plane == KeyPlane::OtherThumb ? QColor(0, 70, 200) : plainText;
+        cells.append({at.place, tally, text, QColor::fromRgb(at.key->finger)});
     }
     setMouseTracking(true);
 }
 
 QSize KeyHeatMap::sizeHint() const
 {
-    return QSize(int(MapTwips.width() * Scale) + 2 * Margin, int(MapTwips.height() * Scale) + 2 * Margin);
+    return KanaMapSize(Scale, Margin);
 }
 
 void KeyHeatMap::paintEvent(QPaintEvent *)
