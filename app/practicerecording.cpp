@@ -70,6 +70,7 @@ void PracticeRecording::pass()
                 kept.thumbMs = offset, kept.thumbHand = handNumber(thumb.hand);
         }
     }
+    emit this->kept(kept);
     recorder.add(std::move(kept));
 }
 

@@ -31,6 +31,10 @@ public:
     // could not be saved.
     void finish();
 
+signals:
+    // A stroke as it goes to the record, its thumb found.
+    void kept(const kestova::record::Stroke &stroke);
+
 private:
     struct ThumbPress {
         qint64 time;

@@ -17,7 +17,9 @@ namespace kestova {
 // display size (made anew at a smaller size if the window would not fit the
 // screen, before anything is loaded), the window's load step, its judged
 // keystrokes kept in the practice record, ends asked for from outside, the
-// right-click menu with the progress window; what could not be saved is
+// right-click menu with the progress window and what the window adds to it
+// (addToMenu), the recorded strokes for a window that follows them
+// (followRecording); what could not be saved is
 // told at the end.
 template <typename Window>
 int RunTrainer(int &argc, char **argv, const QString &name, const QString &title,
@@ -33,6 +35,8 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
             continue;
 
         PracticeRecording recording(name, window.judgements, &window);
+        if constexpr (requires { window.followRecording(recording); })
+            window.followRecording(recording);
         if (load)
             load(window);
         CloseOnEndRequests(&window, [&window, &save, &recording] {
@@ -41,6 +45,8 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
             recording.writeNow();
         });
         AddTrainerMenu(&window, [&recording, &window](QMenu *menu) {
+            if constexpr (requires { window.addToMenu(menu); })
+                window.addToMenu(menu);
             menu->addAction(u"練習の記録…"_qs, &window, [&recording] {
                 recording.writeNow(); // this session's strokes too
                 OpenProgressWindow();

@@ -28,7 +28,7 @@ bool run(const QSqlDatabase &database, const QString &sql, const QVariantList &v
 // strokes, in time order, so that weighing a long course reads nothing else.
 bool makeTables(const QSqlDatabase &database)
 {
-    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0)"_qs)
+    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '')"_qs)
             && run(database, u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, chord) WHERE program = '%1'"_qs.arg(CourseProgram));
 }
 
@@ -38,8 +38,11 @@ CourseState LoadCourseState(const QSqlDatabase &database)
 {
     CourseState state;
     QSqlQuery query(database);
-    if (query.exec(u"SELECT units_in_play, lessons, since FROM course WHERE id = 1"_qs) && query.next())
-        state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong()};
+    if (query.exec(u"SELECT units_in_play, lessons, since, joined FROM course WHERE id = 1"_qs) && query.next()) {
+        state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong(), {}};
+        for (const QString &lesson : query.value(3).toString().split(u' ', Qt::SkipEmptyParts))
+            state.joinedAt.append(lesson.toInt());
+    }
     return state;
 }
 
@@ -50,13 +53,17 @@ bool PrepareCourse(const QSqlDatabase &database)
 
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state)
 {
+    QStringList lessons;
+    for (int lesson : state.joinedAt)
+        lessons.append(QString::number(lesson));
+    const QString joined = lessons.join(u' ');
     return makeTables(database)
-            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?)"_qs, {state.unitsInPlay, state.lessons, state.since});
+            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?)"_qs, {state.unitsInPlay, state.lessons, state.since, joined});
 }
 
 bool StartOver(const QSqlDatabase &database, qint64 now)
 {
-    return SaveCourseState(database, {FirstUnits, 0, now});
+    return SaveCourseState(database, {FirstUnits, 0, now, {}});
 }
 
 std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since)

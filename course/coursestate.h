@@ -17,6 +17,12 @@ struct CourseState {
     int unitsInPlay = FirstUnits;
     int lessons = 0;
     qint64 since = 0; // ms since the epoch
+    // The lesson each unit after the first ones came into play in.
+    QList<int> joinedAt;
+
+    int joinedIn(int unit) const { return unit < FirstUnits ? 0 : joinedAt.value(unit - FirstUnits, 0); }
+    // Units that came into play in the last two lessons are new.
+    bool isNew(int unit) const { return lessons - joinedIn(unit) < 2; }
 };
 
 // Each reads or writes the record behind an open connection; a record

@@ -61,7 +61,8 @@ QList<LessonWord> WordSource::lesson(const QSet<QChar> &inPlay, QChar focus, QRa
 
 // Of 2 to 6 kana with the focus at a place drawn first; the others each
 // drawn after the two before it as the words have them, among the kana in
-// play, or after one or none where the words hold nothing better.
+// play, or after one or none where the words hold nothing better, or
+// any kana in play where the words hold none.
 QString WordSource::madeUpWord(const QSet<QChar> &inPlay, QChar focus, QRandomGenerator &random) const
 {
     const int length = int(random.bounded(ShortestMadeUp, LongestMadeUp + 1));
@@ -79,8 +80,10 @@ QString WordSource::madeUpWord(const QSet<QChar> &inPlay, QChar focus, QRandomGe
                         next.append({option.key(), option.value()}), total += option.value();
                 }
             }
-            if (total == 0) // no kana in play is in the words at all
-                return {};
+            if (total == 0) { // no kana in play is in the words at all: any of them
+                for (QChar k : inPlay)
+                    next.append({k, 1}), ++total;
+            }
             int drawn = int(random.bounded(total));
             auto chosen = next.cbegin();
             while ((drawn -= chosen->second) >= 0)

@@ -110,8 +110,8 @@ private slots:
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_qs, kestova::record::Use::Writing, path);
             QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
-            QVERIFY(PrepareCourse(record.database) && SaveCourseState(record.database, {9, 4}));
-            QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4);
+            QVERIFY(PrepareCourse(record.database) && SaveCourseState(record.database, {9, 4, 0, {2, 3, 4}}));
+            QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4 && LoadCourseState(record.database).joinedAt == QList<int>({2, 3, 4}));
             const auto attemptsAt = [&](QChar kana) { return ReadCourseAttempts(record.database, LoadCourseState(record.database).since)->of(kana).skill(false, 1000).attempts; };
             QVERIFY(attemptsAt(u'う') == 1 && attemptsAt(u'し') == 1);
             QVERIFY(StartOver(record.database, 2000) && LoadCourseState(record.database).lessons == 0 && LoadCourseState(record.database).unitsInPlay == FirstUnits);

@@ -1,0 +1,102 @@
+#include "thumbdiagnosis.h"
+
+#include "thumbshift.h"
+
+#include <QtMath>
+
+#include <algorithm>
+
+namespace kestova::course {
+namespace {
+
+// A window longer than this by more than this is not what a late or early
+// thumb needs: it needs practice.
+constexpr qint64 NearMissMs = 100;
+
+bool timing(ThumbFault fault)
+{
+    return fault == ThumbFault::Late || fault == ThumbFault::Early;
+}
+
+} // namespace
+
+std::optional<ThumbFault> ThumbFaultOf(const record::Stroke &stroke, int windowMs)
+{
+    if (stroke.hit)
+        return std::nullopt;
+    if (stroke.thumbNeeded == 0)
+        return stroke.chord ? std::optional(ThumbFault::NotWanted) : std::nullopt;
+    if (!stroke.thumbMs)
+        return ThumbFault::NoThumb;
+    if (stroke.thumbHand != stroke.thumbNeeded)
+        return ThumbFault::OtherThumb;
+    if (stroke.chord)
+        return std::nullopt;
+    if (qAbs(*stroke.thumbMs) <= windowMs)
+        return ThumbFault::ThinOverlap;
+    return *stroke.thumbMs > 0 ? ThumbFault::Late : ThumbFault::Early;
+}
+
+ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
+{
+    ThumbDiagnosis diagnosis;
+    QList<qint64> offsets; // of every thumb the kana asked for, struck or not
+    qint64 commonestOffsets = 0, nearMisses = 0;
+    for (const record::Stroke &stroke : lesson) {
+        if (stroke.thumbMs && stroke.thumbNeeded != 0 && stroke.thumbHand == stroke.thumbNeeded)
+            offsets.append(qAbs(*stroke.thumbMs));
+        if (const std::optional<ThumbFault> fault = ThumbFaultOf(stroke, windowMs)) {
+            ++diagnosis.counts[int(*fault)];
+            if (timing(*fault) && qAbs(*stroke.thumbMs) - windowMs < NearMissMs)
+                ++nearMisses;
+        }
+    }
+    const auto most = std::max_element(diagnosis.counts.cbegin(), diagnosis.counts.cend());
+    if (*most == 0)
+        return diagnosis;
+    diagnosis.commonest = ThumbFault(most - diagnosis.counts.cbegin());
+    for (const record::Stroke &stroke : lesson) {
+        if (ThumbFaultOf(stroke, windowMs) == diagnosis.commonest && timing(*diagnosis.commonest))
+            commonestOffsets += *stroke.thumbMs;
+    }
+    const int mean = timing(*diagnosis.commonest) ? int(qRound(double(commonestOffsets) / *most)) : 0;
+    switch (*diagnosis.commonest) {
+    case ThumbFault::Late:
+        diagnosis.advice = u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_qs.arg(mean);
+        break;
+    case ThumbFault::Early:
+        diagnosis.advice = u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_qs.arg(mean);
+        break;
+    case ThumbFault::OtherThumb:
+        diagnosis.advice = u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_qs;
+        break;
+    case ThumbFault::NoThumb:
+        diagnosis.advice = u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_qs;
+        break;
+    case ThumbFault::ThinOverlap:
+        diagnosis.advice = u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_qs;
+        break;
+    case ThumbFault::NotWanted:
+        diagnosis.advice = u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_qs;
+        break;
+    }
+    int allFaults = 0;
+    for (int count : diagnosis.counts)
+        allFaults += count;
+    if (2 * nearMisses > allFaults && !offsets.isEmpty()) {
+        std::sort(offsets.begin(), offsets.end());
+        const qint64 p95 = offsets[qMin(offsets.size() - 1, qsizetype(qCeil(0.95 * offsets.size())) - 1)];
+        const int suggested = int(qBound<qint64>(qint64(ThumbShiftSettings::ShortestWindowMs), (p95 + 9) / 10 * 10, qint64(ThumbShiftSettings::LongestWindowMs)));
+        if (suggested > windowMs)
+            diagnosis.suggestedWindowMs = suggested;
+    }
+    return diagnosis;
+}
+
+QString ThumbFaultName(ThumbFault fault)
+{
+    static const QString names[ThumbFaultCount] = {u"親指が遅い"_qs, u"親指が早い"_qs, u"反対の親指"_qs, u"親指なし"_qs, u"重なりが短い"_qs, u"要らない親指"_qs};
+    return names[int(fault)];
+}
+
+} // namespace kestova::course

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "coursestate.h"
+#include "lessons.h"
+#include "recorddatabase.h"
+
+#include <QObject>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+
+namespace kestova::course {
+
+// Everything the course has from the start: the words, the units in the
+// order they are learnt, its state and the attempts since it began, and
+// what went wrong reading them.
+struct CourseStart {
+    std::shared_ptr<const WordSource> words;
+    QList<Unit> units;
+    CourseState state;
+    CourseAttempts attempts;
+    QString problem;
+};
+
+// The course's files, away from the window's thread, so that neither a
+// long word list nor a long record nor a locked one ever holds up the
+// window: read once at the start, the state written after each lesson.
+// Answers come back as calls on the window's thread.
+class CourseStore : public QObject {
+    Q_OBJECT
+
+public:
+    CourseStore(QString wordsPath, QString recordPath);
+    // Waits for what is being written.
+    ~CourseStore() override;
+
+    void load(QObject *receiver, std::function<void(const CourseStart &)> done);
+    void save(const CourseState &state);
+
+signals:
+    void problem(const QString &text);
+
+private:
+    void inThread(std::function<void()> work);
+    // In the thread: the record open for writing, opened again if it was not.
+    record::OpenedRecord &record();
+
+    const QString wordsPath, recordPath;
+    std::optional<record::OpenedRecord> opened;
+    QThread thread;
+    QObject worker;
+};
+
+// The shipped word list: beside the program where it was built, else
+// where it is installed.
+QString WordListPath();
+
+// The words of a word list, most common first: lines of 2 to 8 kana the
+// layout types; lines starting with # and others are passed over.
+QStringList ReadWordList(const QString &path, QString *problem);
+
+} // namespace kestova::course

@@ -1,0 +1,343 @@
+#include "coursewindow.h"
+
+#include "codepage.h"
+#include "coursemap.h"
+#include "platform.h"
+#include "practicerecording.h"
+#include "thumbdiagnosis.h"
+#include "typingbox.h"
+#include "usersettings.h"
+
+#include <QBoxLayout>
+#include <QDateTime>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedLayout>
+
+namespace kestova::course {
+namespace {
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QLabel *label(const QString &name, QWidget *parent, int pointSize = 0)
+{
+    auto *made = new QLabel(parent);
+    made->setObjectName(name);
+    if (pointSize) {
+        QFont font = made->font();
+        font.setPointSize(pointSize);
+        made->setFont(font);
+    }
+    return made;
+}
+
+QString percent(double share)
+{
+    return QString::number(qRound(100 * share));
+}
+
+} // namespace
+
+CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) : store(wordsPath, recordPath)
+{
+    setObjectName(u"CourseWindow"_qs);
+    setWindowTitle(u"練習コース"_qs);
+
+    auto *practice = new QWidget(this);
+    lessonWords = label(u"lessonWords"_qs, practice);
+    lessonWords->setWordWrap(true);
+    lessonWords->setTextFormat(Qt::RichText);
+    currentWord = label(u"currentWord"_qs, practice, 28);
+    currentWord->setAlignment(Qt::AlignCenter);
+    currentWord->setText(u"準備中…"_qs);
+    typingBox = new TypingBox([this](qint16 &KeyAscii) { typingBox_KeyPress(KeyAscii); }, practice, &judgements);
+    typingBox->setObjectName(u"typingBox"_qs);
+    typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
+    focusKana = label(u"focusKana"_qs, practice);
+    liveStats = label(u"liveStats"_qs, practice);
+    auto *typingRow = new QHBoxLayout;
+    typingRow->addWidget(typingBox);
+    typingRow->addWidget(focusKana);
+    typingRow->addStretch();
+    typingRow->addWidget(liveStats);
+    auto *practiceLayout = new QVBoxLayout(practice);
+    practiceLayout->setContentsMargins({});
+    practiceLayout->addWidget(lessonWords);
+    practiceLayout->addWidget(currentWord, 1);
+    practiceLayout->addLayout(typingRow);
+
+    auto *result = new QWidget(this);
+    lessonResult = label(u"lessonResult"_qs, result);
+    lessonResult->setWordWrap(true);
+    lessonResult->setTextFormat(Qt::RichText);
+    lessonResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    takeWindow = new QPushButton(result);
+    takeWindow->setObjectName(u"takeWindow"_qs);
+    nextLesson = new QPushButton(u"次のレッスン"_qs, result);
+    nextLesson->setObjectName(u"nextLesson"_qs);
+    nextLesson->setAutoDefault(true); // Return on it starts the next lesson
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(takeWindow);
+    buttons->addStretch();
+    buttons->addWidget(nextLesson);
+    auto *resultLayout = new QVBoxLayout(result);
+    resultLayout->setContentsMargins({});
+    resultLayout->addWidget(lessonResult, 1);
+    resultLayout->addLayout(buttons);
+
+    auto *pages = new QStackedLayout;
+    pages->addWidget(practice);
+    pages->addWidget(result);
+    map = new CourseMap(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addLayout(pages, 1);
+    layout->addWidget(map);
+    practice->setMinimumHeight(currentWord->sizeHint().height() * 4);
+
+    connect(&judgements, &Judgements::judged, this, &CourseWindow::strokeJudged);
+    connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::StartLesson);
+    connect(takeWindow, &QPushButton::clicked, this, [this] {
+        ThumbShiftSettings settings = LoadThumbShiftSettings();
+        settings.windowMs = *suggestedWindowMs;
+        SaveThumbShiftSettings(settings);
+        takeWindow->hide();
+        nextLesson->setFocus();
+    });
+    connect(&store, &CourseStore::problem, this, &ShowNotice);
+    hesitation.setSingleShot(true);
+    connect(&hesitation, &QTimer::timeout, this, [this] {
+        hesitated = true;
+        ShowHint();
+    });
+    takeWindow->hide();
+    store.load(this, [this](const CourseStart &start) { started(start); });
+}
+
+void CourseWindow::followRecording(PracticeRecording &followed)
+{
+    recording = &followed;
+    connect(recording, &PracticeRecording::kept, this, [this](const record::Stroke &stroke) { kept.append(stroke); });
+}
+
+void CourseWindow::started(const CourseStart &start)
+{
+    source = start.words;
+    saved = start.state;
+    attempts = start.attempts;
+    course.emplace(start.units, saved.unitsInPlay, LoadTargetSpeed());
+    if (!start.problem.isEmpty())
+        ShowNotice(start.problem);
+    StartLesson();
+}
+
+int CourseWindow::unitOf(QChar kana) const
+{
+    const QList<Unit> &units = course->units();
+    for (int unit = 0; unit < units.size(); ++unit) {
+        if (units[unit].kana[0] == kana)
+            return unit;
+    }
+    return -1;
+}
+
+void CourseWindow::StartLesson()
+{
+    const int before = course->inPlay();
+    const QList<Skill> &skills = course->weigh(attempts);
+    for (int unit = before; unit < course->inPlay(); ++unit) // joined after a change of target speed
+        saved.joinedAt.append(saved.lessons);
+    saved.unitsInPlay = course->inPlay();
+    focus = course->focus();
+    focusBefore = skills[focus].confidence;
+    inPlayBefore = course->inPlay();
+    words = course->nextLesson(*source, random);
+    wordIndex = 0, strokes = 0, hits = 0, firstStroke = 0, lastStroke = 0;
+    kept.clear();
+    static_cast<QStackedLayout *>(static_cast<QBoxLayout *>(layout())->itemAt(0)->layout())->setCurrentIndex(0);
+    typingBox->setFocus();
+    ShowWord();
+}
+
+void CourseWindow::ShowWord()
+{
+    rest = words[wordIndex].word;
+    QStringList shown;
+    for (int i = 0; i < words.size(); ++i) {
+        // Made-up words in italics; those done grey; the current one bold.
+        QString word = words[i].word.toHtmlEscaped();
+        if (words[i].madeUp)
+            word = u"<i>%1</i>"_qs.arg(word);
+        shown.append(i < wordIndex ? u"<span style=\"color:gray\">%1</span>"_qs.arg(word) : i == wordIndex ? u"<b><u>%1</u></b>"_qs.arg(word) : word);
+    }
+    lessonWords->setText(shown.join(u"　"_qs));
+    QFont font = currentWord->font();
+    font.setItalic(words[wordIndex].madeUp);
+    currentWord->setFont(font);
+    currentWord->setToolTip(words[wordIndex].madeUp ? u"作った語（辞書にない語）"_qs : QString());
+    currentWord->setText(rest);
+    missed = false;
+    ShowLive();
+    ShowHint();
+}
+
+void CourseWindow::ShowLive()
+{
+    const Unit &focused = course->units()[focus];
+    focusKana->setText(u"練習する字「%1」"_qs.arg(focused.kana));
+    const qint64 spent = lastStroke - firstStroke;
+    liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_qs
+                               .arg(spent > 0 ? QString::number(qRound(hits * 60'000.0 / spent)) : u"－"_qs,
+                                    strokes ? percent(double(hits) / strokes) : u"－"_qs)
+                               .arg(course->inPlay())
+                               .arg(course->units().size()));
+}
+
+// The next kana's key and thumb, for a new kana at once, else only after a
+// miss or when the learner waits more than twice their median time for it.
+void CourseWindow::ShowHint()
+{
+    const int unit = rest.isEmpty() ? -1 : unitOf(rest[0]);
+    if (unit < 0) {
+        map->clearHint();
+        return;
+    }
+    const Unit &next = course->units()[unit];
+    if (saved.isNew(unit) || missed || hesitated) {
+        hesitation.stop();
+        map->hint(next.kana, next.thumb);
+        return;
+    }
+    map->clearHint();
+    const Skill skill = unit < course->skills().size() ? course->skills()[unit] : Skill{};
+    hesitation.start(int(2 * skill.medianMs.value_or(TargetMs(LoadTargetSpeed()))));
+}
+
+void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
+{
+    const QString typed = CharacterFromKeyAscii(KeyAscii);
+    typingBox->setText(QString());
+    if (!ready() || rest.isEmpty() || typed.isEmpty() || typed[0] < u' ')
+        return;
+    judgements.judge(rest.left(1), typed, typed == rest.left(1));
+}
+
+void CourseWindow::strokeJudged(const JudgedStroke &stroke)
+{
+    const qint64 time = now();
+    attempts.add(time, stroke.asked[0], stroke.hit, stroke.thumb && stroke.thumb->chord);
+    if (strokes++ == 0)
+        firstStroke = time;
+    lastStroke = time;
+    hesitated = false;
+    if (!stroke.hit) {
+        missed = true;
+        ShowLive();
+        ShowHint();
+        return;
+    }
+    ++hits;
+    rest.remove(0, 1);
+    missed = false;
+    currentWord->setText(rest);
+    if (!rest.isEmpty()) {
+        ShowLive();
+        ShowHint();
+    } else if (++wordIndex < words.size()) {
+        ShowWord();
+    } else {
+        EndLesson();
+    }
+}
+
+// The result: speed, accuracy, the focus kana before and after, the kana
+// that came into play, and what went wrong with the thumb.
+void CourseWindow::EndLesson()
+{
+    hesitation.stop();
+    if (recording)
+        recording->writeNow(); // the last stroke kept too, for the diagnosis
+    const Unit focused = course->units()[focus];
+    const double focusAfter = course->weigh(attempts)[focus].confidence;
+    ++saved.lessons;
+    for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
+        saved.joinedAt.append(saved.lessons);
+    saved.unitsInPlay = course->inPlay();
+    store.save(saved);
+
+    QStringList lines{u"<b>レッスン %1 の結果</b>"_qs.arg(saved.lessons)};
+    const qint64 spent = lastStroke - firstStroke;
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_qs.arg(spent > 0 ? qRound(hits * 60'000.0 / spent) : 0).arg(percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"「%1」の習熟度 %2 % → %3 %"_qs.arg(focused.kana, percent(focusBefore), percent(focusAfter)));
+    QStringList joined;
+    for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
+        joined.append(u"「%1」"_qs.arg(course->units()[unit].kana));
+    if (!joined.isEmpty())
+        lines.append(u"新しく使える字：%1"_qs.arg(joined.join(QString())));
+    const int windowMs = LoadThumbShiftSettings().windowMs;
+    const ThumbDiagnosis diagnosis = DiagnoseThumbs(kept, windowMs);
+    if (diagnosis.commonest) {
+        QStringList counts;
+        for (int fault = 0; fault < ThumbFaultCount; ++fault) {
+            if (diagnosis.counts[fault])
+                counts.append(u"%1 %2 回"_qs.arg(ThumbFaultName(ThumbFault(fault))).arg(diagnosis.counts[fault]));
+        }
+        lines.append(u"親指の打ち間違い：%1"_qs.arg(counts.join(u"、"_qs)));
+        lines.append(diagnosis.advice);
+    } else {
+        lines.append(u"親指の打ち間違いはありませんでした。"_qs);
+    }
+    suggestedWindowMs = diagnosis.suggestedWindowMs;
+    takeWindow->setVisible(suggestedWindowMs.has_value());
+    if (suggestedWindowMs)
+        takeWindow->setText(u"同時打鍵の判定時間を %1 ms から %2 ms にする"_qs.arg(windowMs).arg(*suggestedWindowMs));
+    lessonResult->setText(lines.join(u"<br>"_qs));
+
+    QHash<QString, double> known;
+    for (int unit = 0; unit < course->inPlay(); ++unit)
+        known.insert(course->units()[unit].kana, course->skills()[unit].confidence);
+    map->showConfidence(known);
+    static_cast<QStackedLayout *>(static_cast<QBoxLayout *>(layout())->itemAt(0)->layout())->setCurrentIndex(1);
+    nextLesson->setFocus();
+}
+
+void CourseWindow::addToMenu(QMenu *menu)
+{
+    menu->addAction(u"目標の速さ…"_qs, this, &CourseWindow::SetTargetSpeed)->setEnabled(ready());
+    menu->addAction(u"最初から…"_qs, this, &CourseWindow::StartOver)->setEnabled(ready());
+    menu->addSeparator();
+}
+
+void CourseWindow::SetTargetSpeed()
+{
+    bool ok = false;
+    const int speed = QInputDialog::getInt(this, u"目標の速さ"_qs, u"1 分間に打つ字の数（%1〜%2）"_qs.arg(SlowestTarget).arg(FastestTarget), LoadTargetSpeed(),
+                                           SlowestTarget, FastestTarget, 10, &ok);
+    if (!ok)
+        return;
+    SaveTargetSpeed(speed);
+    // The lesson in hand goes on; the next is chosen at the new speed.
+    course.emplace(course->units(), course->inPlay(), speed);
+    course->weigh(attempts);
+}
+
+// The units in play and the lessons forgotten; the strokes stay in the
+// record, and only those typed from now on count.
+void CourseWindow::StartOver()
+{
+    if (QMessageBox::question(this, u"練習コース"_qs, u"練習コースを最初からやり直しますか？\n打った記録は残ります。"_qs) != QMessageBox::Yes)
+        return;
+    saved = {FirstUnits, 0, now(), {}};
+    store.save(saved);
+    attempts = {};
+    course.emplace(course->units(), FirstUnits, LoadTargetSpeed());
+    StartLesson();
+}
+
+} // namespace kestova::course

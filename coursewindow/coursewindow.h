@@ -1,0 +1,93 @@
+#pragma once
+
+#include "course.h"
+#include "coursestore.h"
+#include "judgements.h"
+#include "recorddatabase.h"
+#include "strokerecorder.h"
+
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace kestova {
+class PracticeRecording;
+class TypingBox;
+} // namespace kestova
+
+namespace kestova::course {
+
+class CourseMap;
+
+// 練習コース: lessons of 15 words that bring the kana in one at a time and
+// work on the least known one. Typed kana are struck off the front of the
+// current word; a wrong one leaves it as it is. The map hints only for a
+// new kana, after a miss, or when the learner waits longer than twice their
+// usual time for it. After the 15th word, the lesson's result with what
+// went wrong with the thumb.
+class CourseWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CourseWindow(const QString &recordPath = record::RecordPath(), const QString &wordsPath = WordListPath());
+
+    // Each typed kana as the window judged it, for the practice record.
+    Judgements judgements;
+    // The strokes as they go to the record, for the lesson's thumb diagnosis.
+    void followRecording(PracticeRecording &recording);
+    // 目標の速さ and 最初から in the right-click menu.
+    void addToMenu(QMenu *menu);
+
+    // Ready once the words and the record are read.
+    bool ready() const { return course.has_value(); }
+    const Course &state() const { return *course; }
+    const QList<LessonWord> &lesson() const { return words; }
+
+    QLabel *lessonWords, *currentWord, *focusKana, *liveStats, *lessonResult;
+    TypingBox *typingBox;
+    CourseMap *map;
+    QPushButton *nextLesson, *takeWindow;
+
+private:
+    void started(const CourseStart &start);
+    void StartLesson();
+    void typingBox_KeyPress(qint16 &KeyAscii);
+    void strokeJudged(const JudgedStroke &stroke);
+    void ShowWord();
+    void ShowLive();
+    void ShowHint();
+    void EndLesson();
+    void SetTargetSpeed();
+    void StartOver();
+    int unitOf(QChar kana) const;
+
+    CourseStore store;
+    std::optional<Course> course;
+    std::shared_ptr<const WordSource> source;
+    CourseState saved;
+    CourseAttempts attempts;
+    QRandomGenerator random{QRandomGenerator::securelySeeded()};
+    PracticeRecording *recording = nullptr;
+
+    // The lesson in hand.
+    QList<LessonWord> words;
+    int wordIndex = 0;
+    QString rest; // of the current word
+    int strokes = 0, hits = 0;
+    qint64 firstStroke = 0, lastStroke = 0;
+    int focus = 0;
+    double focusBefore = 0;
+    int inPlayBefore = 0;
+    QList<record::Stroke> kept;
+    bool missed = false, hesitated = false;
+    QTimer hesitation;
+    std::optional<int> suggestedWindowMs;
+};
+
+} // namespace kestova::course
