@@ -13,7 +13,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -163,6 +166,56 @@ inline QStringList RecordedOfControlKeysAndAMiss(const TestProgram &program, kes
     }
     QSqlDatabase::removeDatabase(u"recorded"_qs);
     return strokes;
+}
+
+// A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout,
+// #38 a key by its code.
+inline int KeyCode(QStringView name)
+{
+    if (name.startsWith(u'#'))
+        return name.mid(1).toInt();
+    const QMap<QString, int> thumbs{{u"L"_qs, 102}, {u"R"_qs, 100}, {u"?"_qs, 99}};
+    for (const auto &[row, first] : {std::pair{u"qwertyuiop["_qs, 24}, {u"asdfghjkl;"_qs, 38}, {u"zxcvbnm,./"_qs, 52}}) {
+        if (name.size() == 1 && row.contains(name[0]))
+            return first + int(row.indexOf(name[0]));
+    }
+    return thumbs.value(name.toString());
+}
+
+// Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
+// stamps: * auto-repeat, ^ with Ctrl, 1 a key outside the layout, ~ focus
+// lost and back; and "=か" a key's text alone, "!か" an input method's
+// commit, "?か" its preedit, "!か?き" both in one event.
+inline void SendKeys(QWidget *receiver, const QString &keys)
+{
+    for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
+        if (event.startsWith(u'=')) {
+            QTest::sendKeyEvent(QTest::Click, receiver, Qt::Key_unknown, event.mid(1), Qt::NoModifier);
+            continue;
+        }
+        if (event.startsWith(u'!') || event.startsWith(u'?')) {
+            const qsizetype preedit = event.indexOf(u'?');
+            QInputMethodEvent input(preedit >= 0 ? event.mid(preedit + 1) : QString(), {});
+            input.setCommitString(event.startsWith(u'!') ? event.mid(1, preedit < 0 ? -1 : preedit - 1) : QString());
+            QCoreApplication::sendEvent(receiver, &input);
+            continue;
+        }
+        const bool control = event.startsWith(u'^');
+        event.remove(u'^');
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*~]"_qs));
+        const QString name = event.left(at);
+        if (event[at] == u'~') { // the focus lost and back
+            QFocusEvent focusOut(QEvent::FocusOut), focusIn(QEvent::FocusIn);
+            QCoreApplication::sendEvent(receiver, &focusOut);
+            QCoreApplication::sendEvent(receiver, &focusIn);
+            continue;
+        }
+        const int code = name == u"1" ? 10 : KeyCode(name);
+        QKeyEvent key(event[at] == u'-' ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
+                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), event[at] == u'*');
+        key.setTimestamp(event.mid(at + 1).toULong());
+        QCoreApplication::sendEvent(receiver, &key);
+    }
 }
 
 // The indices of the labels whose own Visible flag is set.

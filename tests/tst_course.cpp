@@ -6,9 +6,14 @@
 #include "strokerecorder.h"
 #include "curriculum.h"
 #include "harness.h"
+#include "coursemap.h"
+#include "coursewindow.h"
 #include "lessons.h"
+#include "typingbox.h"
+#include "usersettings.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -235,11 +240,135 @@ private slots:
     }
 };
 
+struct HintRow { const char *name; int medianMs; const char *action; bool hinted; };
+struct FaultRow { const char *name; bool thumbKana; const char *keys; const char *shown; bool everyTime = false; };
+
+// The course window over a record of the test's own, with `state` and ten
+// strokes of each first unit `gapMs` apart; its strokes followed to the
+// record; typed at with key codes and times.
+class CourseUnderTest {
+public:
+    CourseUnderTest(const CourseState &state, qint64 gapMs = 0)
+    {
+        {
+            kestova::record::StrokeRecorder history(CourseProgram, path);
+            for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
+                history.add({QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs, u"しいうとんき"_qs.mid(i % FirstUnits, 1), u"しいうとんき"_qs.mid(i % FirstUnits, 1), true});
+        }
+        {
+            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_qs, kestova::record::Use::Writing, path);
+            SaveCourseState(record.database, state);
+        }
+        QSqlDatabase::removeDatabase(u"set"_qs);
+        window.emplace(path);
+        recording.emplace(CourseProgram, window->judgements, &*window, path);
+        window->followRecording(*recording);
+        window->show();
+    }
+    QChar asked() const { return window->currentWord->text().at(0); }
+    Unit unit() const
+    {
+        const QList<Unit> &units = window->state().units();
+        return *std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana[0] == asked(); });
+    }
+    // "K+0 H+20 K-80 H-90" for the asked kana's key K, the thumb it takes H
+    // (the left for a plain kana) and the other thumb O, from now on.
+    void type(const QString &keys)
+    {
+        const bool right = unit().thumb == kestova::ThumbHand::Right;
+        QStringList events;
+        for (const QString &event : keys.split(u' ')) {
+            const qsizetype sign = event.indexOf(QRegularExpression(u"[-+]"_qs));
+            QString key = event.left(sign); // K the kana's key, H its thumb, O the other thumb
+            if (key == u"K" || key == u"H" || key == u"O")
+                key = key == u"K" ? u"#%1"_qs.arg(unit().keyCode) : QString((key == u"H") == right ? u'R' : u'L');
+            events.append(key + event[sign] + QString::number(at + event.mid(sign + 1).toLongLong()));
+        }
+        SendKeys(window->typingBox, events.join(u' '));
+        at += 1000;
+    }
+    void typeRight() { type(unit().thumb == kestova::ThumbHand::None ? u"K+0 K-30"_qs : u"K+0 H+20 K-80 H-90"_qs); }
+
+    TestProgram program{u"KestovaCourse"_qs};
+    const QString path = program.path(u"record.sqlite"_qs);
+    std::optional<CourseWindow> window;
+    std::optional<kestova::PracticeRecording> recording;
+    qint64 at = 100'000;
+};
+
+class CourseWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The map lights the next kana's key for a kana new in the last two
+    // lessons, after a miss, and after a wait of more than twice the
+    // learner's median time for it; not otherwise.
+    void hints_data()
+    {
+        AddRows<HintRow>({{"a new kana: at once", 0, "new", true},
+            {"a known kana: not at once", 100, "", false},
+            {"after a miss", 100, "miss", true},
+            {"after twice the median time", 100, "wait", true},
+            {"not before it", 2000, "wait", false}});
+    }
+    void hints()
+    {
+        QFETCH(HintRow, row);
+        const QString action = QString::fromLatin1(row.action);
+        CourseUnderTest course({FirstUnits, action == u"new" ? 1 : 5, 0, {}}, row.medianMs);
+        QTRY_VERIFY(course.window->ready());
+        if (action == u"miss")
+            course.type(course.unit().keyCode == 38 ? u"s+0 s-30"_qs : u"a+0 a-30"_qs);
+        if (action == u"wait")
+            QTest::qWait(300);
+        QCOMPARE(course.window->map->hintedKana(), row.hinted ? QString(course.asked()) : QString());
+        QCOMPARE(course.window->map->hintedThumb(), course.unit().thumb);
+    }
+
+    // One stroke of each timing in a lesson of every kana: the lesson result
+    // names what went wrong with the thumb, and where the thumb came only a
+    // little late, offers the window that would have taken it.
+    void thumbDiagnosis_data()
+    {
+        AddRows<FaultRow>({{"thumb too late", true, "K+0 K-60 H+200 H-260", "親指が遅い 1 回<br>親指が平均 +200 ms 遅れています"},
+            {"thumb too early", true, "H+0 H-40 K+200 K-260", "親指が早い 1 回<br>親指が平均 -200 ms 早すぎます"},
+            {"the other thumb", true, "K+0 O+20 K-80 O-90", "反対の親指 1 回"},
+            {"no thumb", true, "K+0 K-60", "親指なし 1 回"},
+            {"a thin overlap", true, "K+0 H+90 K-110 H-200", "重なりが短い 1 回"},
+            {"a thumb not wanted", false, "K+0 H+20 K-80 H-90", "要らない親指 1 回"},
+            {"often a little late: a wider window", true, "K+0 K-60 H+140 H-200", "140 ms", true}});
+    }
+    void thumbDiagnosis()
+    {
+        QFETCH(FaultRow, row);
+        CourseUnderTest course({1000, 5, 0, {}});
+        QTRY_VERIFY(course.window->ready());
+        int misses = 0;
+        for (bool missed = false; course.window->currentWord->isVisible();) { // a miss leaves the kana to type again
+            const int key = course.unit().keyCode; // a kana on a key that types another with either thumb
+            const auto other = [key](kestova::ThumbHand hand) { return kestova::ThumbShiftEngine().characterOf(key, hand) != kestova::ThumbShiftEngine().characterOf(key, kestova::ThumbHand::None); };
+            const bool fits = other(kestova::ThumbHand::Left) && other(kestova::ThumbHand::Right);
+            missed = !missed && fits && (misses == 0 || row.everyTime) && (course.unit().thumb != kestova::ThumbHand::None) == row.thumbKana;
+            missed ? course.type(QString::fromUtf8(row.keys)) : course.typeRight();
+            misses += missed;
+        }
+        QVERIFY(misses > 0);
+        const QString shown = course.window->lessonResult->text() + course.window->takeWindow->text();
+        QVERIFY2(shown.contains(QString::fromUtf8(row.shown)), qPrintable(shown));
+        QCOMPARE(course.window->takeWindow->isVisible(), QString::fromUtf8(row.shown) == u"140 ms");
+        if (course.window->takeWindow->isVisible()) {
+            course.window->takeWindow->click();
+            QCOMPARE(kestova::LoadThumbShiftSettings().windowMs, 140);
+        }
+    }
+};
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     CourseTest course;
     LessonTest lessons;
-    return QTest::qExec(&course, argc, argv) | QTest::qExec(&lessons, argc, argv);
+    CourseWindowTest window;
+    return QTest::qExec(&course, argc, argv) | QTest::qExec(&lessons, argc, argv) | QTest::qExec(&window, argc, argv);
 }
 #include "tst_course.moc"

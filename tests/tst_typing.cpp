@@ -33,16 +33,6 @@ struct Keys { const char *name; const char *keys; QString pressed, inBox; bool e
 struct ThumbKey { const char *name; int code; Qt::Key key; QString rightKeys; bool refused; };
 struct SavedKeys { const char *name; const char *lines; const char *loaded; };
 
-// A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout.
-int keyCode(QStringView name)
-{
-    const QMap<QString, int> thumbs{{u"L"_qs, 102}, {u"R"_qs, 100}, {u"?"_qs, 99}};
-    for (const auto &[row, first] : {std::pair{u"qwertyuiop["_qs, 24}, {u"asdfghjkl;"_qs, 38}, {u"zxcvbnm,./"_qs, 52}}) {
-        if (name.size() == 1 && row.contains(name[0]))
-            return first + int(row.indexOf(name[0]));
-    }
-    return thumbs.value(name.toString());
-}
 
 // Plays "a+0 L+30 a-90 ~120" (down, up, all released at a time in ms) and
 // writes each character decided as "を<30>@60": chord with the thumb 30 ms
@@ -63,46 +53,10 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
         const qint64 time = event.mid(at + 1).toLongLong();
         runUntil(time);
         const QChar kind = event[at];
-        note(kind == u'~' ? engine.releaseAll(time) : kind == u'+' ? engine.keyDown(keyCode(event.left(at)), time) : engine.keyUp(keyCode(event.left(at)), time), time);
+        note(kind == u'~' ? engine.releaseAll(time) : kind == u'+' ? engine.keyDown(KeyCode(event.left(at)), time) : engine.keyUp(KeyCode(event.left(at)), time), time);
     }
     runUntil(1'000'000);
     return typed.join(u' ');
-}
-
-// Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
-// stamps: * auto-repeat, ^ with Ctrl, 1 a key outside the layout, ~ focus
-// lost and back; and "=か" a key's text alone, "!か" an input method's
-// commit, "?か" its preedit, "!か?き" both in one event.
-void sendKeys(QWidget *receiver, const QString &keys)
-{
-    for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
-        if (event.startsWith(u'=')) {
-            QTest::sendKeyEvent(QTest::Click, receiver, Qt::Key_unknown, event.mid(1), Qt::NoModifier);
-            continue;
-        }
-        if (event.startsWith(u'!') || event.startsWith(u'?')) {
-            const qsizetype preedit = event.indexOf(u'?');
-            QInputMethodEvent input(preedit >= 0 ? event.mid(preedit + 1) : QString(), {});
-            input.setCommitString(event.startsWith(u'!') ? event.mid(1, preedit < 0 ? -1 : preedit - 1) : QString());
-            QCoreApplication::sendEvent(receiver, &input);
-            continue;
-        }
-        const bool control = event.startsWith(u'^');
-        event.remove(u'^');
-        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*~]"_qs));
-        const QString name = event.left(at);
-        if (event[at] == u'~') { // the focus lost and back
-            QFocusEvent focusOut(QEvent::FocusOut), focusIn(QEvent::FocusIn);
-            QCoreApplication::sendEvent(receiver, &focusOut);
-            QCoreApplication::sendEvent(receiver, &focusIn);
-            continue;
-        }
-        const int code = name == u"1" ? 10 : keyCode(name);
-        QKeyEvent key(event[at] == u'-' ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
-                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), event[at] == u'*');
-        key.setTimestamp(event.mid(at + 1).toULong());
-        QCoreApplication::sendEvent(receiver, &key);
-    }
 }
 
 } // namespace
@@ -159,7 +113,7 @@ private slots:
         const ThumbShiftEngine engine;
         QStringList shown, typed;
         for (const KeyFrame &key : KeyboardLayout) {
-            const int code = keyCode(u"zxcvbnm,./asdfghjkl;qwertyuiop["_qs.mid(key.index, 1));
+            const int code = KeyCode(u"zxcvbnm,./asdfghjkl;qwertyuiop["_qs.mid(key.index, 1));
             const auto own = key.index % 10 < 5 && key.index != 30 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
             for (const auto &[label, hand] : {std::pair{key.thumbShift, own}, {key.plain, ThumbShiftEngine::Hand::None}})
                 if (label.index >= 0)
@@ -201,7 +155,7 @@ private slots:
         ThumbShiftSettings settings;
         settings.enabled = row.enabled;
         box->useThumbShiftSettings(settings);
-        sendKeys(box.get(), QString::fromUtf8(row.keys));
+        SendKeys(box.get(), QString::fromUtf8(row.keys));
         QCOMPARE(pressed, row.pressed);
         QCOMPARE(box->text(), row.inBox);
     }
@@ -217,11 +171,11 @@ private slots:
             auto *dialog = qobject_cast<ThumbShiftDialog *>(QApplication::activeModalWidget());
             QCOMPARE(dialog->leftKeys->text(), u"無変換、左Alt"_qs);
             dialog->setRight->click();
-            sendKeys(dialog, u"L+0"_qs); // Muhenkan becomes the right thumb, and only that
+            SendKeys(dialog, u"L+0"_qs); // Muhenkan becomes the right thumb, and only that
             dialog->windowMs->setValue(250);
-            sendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
+            SendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
-            dialog->setLeft->click(), sendKeys(dialog, u"L+0"_qs); // the other hand's only thumb key: refused
+            dialog->setLeft->click(), SendKeys(dialog, u"L+0"_qs); // the other hand's only thumb key: refused
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
             dialog->accept();
         });
@@ -231,7 +185,7 @@ private slots:
         QVERIFY(TrainerMenu(&window)->actions().value(1)->menu()->actions().value(2)->isChecked());
         menu->actions().value(0)->trigger();
         QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
-        sendKeys(&box, u"L+0 s+200 s-210"_qs);
+        SendKeys(&box, u"L+0 s+200 s-210"_qs);
         QCOMPARE(box.text(), u"じ"_qs);
     }
 
@@ -298,7 +252,7 @@ private slots:
         qint64 at = 0;
         const auto typed = [&box, &at] {
             box.clear();
-            sendKeys(&box, u"L+%1 s+%2 s-%3 L-%4"_qs.arg(at += 1000).arg(at + 200).arg(at + 210).arg(at + 220));
+            SendKeys(&box, u"L+%1 s+%2 s-%3 L-%4"_qs.arg(at += 1000).arg(at + 200).arg(at + 210).arg(at + 220));
             return box.text();
         };
         QCOMPARE(typed(), u"し"_qs);
