@@ -9,8 +9,8 @@ set(KESTOVA_METAINFO io.github.kestova.kestova.metainfo.xml)
 # The programs and, in the same order, their desktop entries and icons. The
 # 48 px icons are made once from the SVGs and kept in the repository:
 #   rsvg-convert -w 48 -h 48 NAME.svg -o NAME.png   (librsvg2-bin)
-set(programs Kestova100 KestovaC100 KestovaB100 KestovaRecord)
-set(entries kestova-fingerdrill kestova-wordtype kestova-keydrill kestova-record)
+set(programs Kestova100 KestovaC100 KestovaB100 KestovaRecord KestovaCourse)
+set(entries kestova-fingerdrill kestova-wordtype kestova-keydrill kestova-record kestova-course)
 set(launchables "")
 set(binaries "")
 foreach(program entry IN ZIP_LISTS programs entries)
@@ -34,6 +34,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${KESTOVA_METAINFO} DESTINATION ${CMAK
 # The shipped files, which an installed trainer copies into the user's data
 # folder, since it cannot write next to itself.
 install(FILES fingerdrill/Mirelo.ini wordtype/text.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/kestova)
+# The course's words, read where they are installed.
+if(TARGET KestovaCourse)
+  install(FILES data/kana-words.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/kestova)
+endif()
 
 file(GLOB pictures ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.png)
 install(FILES docs/guide.md ${pictures} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestova)

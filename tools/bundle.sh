@@ -19,6 +19,7 @@ TRAINERS=(
     "KestovaC100|kestova-wordtype|wordtype/text.ini"
     "KestovaB100|kestova-keydrill|"
     "KestovaRecord|kestova-record|"
+    "KestovaCourse|kestova-course|"
 )
 
 # A path as the Exec key of a desktop entry takes it: quoted, with the
@@ -64,6 +65,8 @@ install_bundle() {
         done <"$source/data/$icon.desktop" >"$APPLICATIONS/$icon.desktop.new"
         mv -f "$APPLICATIONS/$icon.desktop.new" "$APPLICATIONS/$icon.desktop"
     done
+    # The course's words, ours rather than the user's: always the latest.
+    replace_file "$source/data/kana-words.txt" "$dir/kana-words.txt"
     refresh_menus
     echo "kestova: installed into $dir"
 }
@@ -87,6 +90,7 @@ uninstall_bundle() {
             rm -f "$APPLICATIONS/$icon.desktop" "$ICONS/$icon.svg"
         fi
     done
+    rm -f "$dir/kana-words.txt"
     refresh_menus
     # The folder goes only when nothing of the user's is left in it.
     rmdir "$dir" 2>/dev/null || echo "kestova: kept your files in $dir"
