@@ -13,12 +13,15 @@ XVFB=$!
 for _ in $(seq 500); do [ -s "$WORK/display" ] && break; sleep 0.01; done
 export DISPLAY=":$(head -n1 "$WORK/display")"
 unset QT_QPA_PLATFORM
+# Nothing of the user's: the course opens the practice record at its start.
+export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
 
 # copy_program PROGRAM FOLDER: a scratch copy with the shipped data, if any.
 copy_program() {
     mkdir -p "$WORK/$2"
     cp "$BIN/$1" "$WORK/$2/"
     [ "$1" = Kestova100 ] && cp "$BIN/Mirelo.ini" "$WORK/$2/"
+    [ "$1" = KestovaCourse ] && cp "$BIN/kana-words.txt" "$WORK/$2/"
     programs+=("$WORK/$2/$1")
 }
 
@@ -37,6 +40,7 @@ word_list() {
 
 programs=("$BIN/barewindow" "$BIN/barewindow:label")
 copy_program KestovaB100 keydrill
+copy_program KestovaCourse course
 copy_program Kestova100 fingerdrill
 copy_program KestovaC100 words-2
 word_list 2 >"$WORK/words-2/text.ini"
@@ -65,6 +69,8 @@ for trainer in keydrill/KestovaB100 fingerdrill/Kestova100 words-2/KestovaC100; 
     peak $trainer bin/barewindow:label 2
 done
 compare words-32766/KestovaC100 words-2/KestovaC100 1.20
+# The course reads its words and the record after its window is up.
+compare course/KestovaCourse keydrill/KestovaB100 1.10
 
 echo
 "$BIN/inifile_bench"

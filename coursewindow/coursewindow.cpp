@@ -9,6 +9,8 @@
 #include "usersettings.h"
 
 #include <QBoxLayout>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QInputDialog>
 #include <QLabel>
@@ -19,6 +21,8 @@
 
 namespace kestova::course {
 namespace {
+
+constexpr qint16 CtrlC = 3;
 
 qint64 now()
 {
@@ -223,6 +227,12 @@ void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
 {
     const QString typed = CharacterFromKeyAscii(KeyAscii);
     typingBox->setText(QString());
+    if (KeyAscii == CtrlC && ready()) { // the lesson's words, one a line, to look up or keep
+        QStringList lines;
+        for (const LessonWord &word : std::as_const(words))
+            lines.append(word.word);
+        QGuiApplication::clipboard()->setText(lines.join(u'\n'));
+    }
     if (!ready() || rest.isEmpty() || typed.isEmpty() || typed[0] < u' ')
         return;
     judgements.judge(rest.left(1), typed, typed == rest.left(1));

@@ -30,7 +30,7 @@ class CourseMap;
 // current word; a wrong one leaves it as it is. The map hints only for a
 // new kana, after a miss, or when the learner waits longer than twice their
 // usual time for it. After the 15th word, the lesson's result with what
-// went wrong with the thumb.
+// went wrong with the thumb. Ctrl+C copies the lesson's words.
 class CourseWindow : public QWidget {
     Q_OBJECT
 
