@@ -121,7 +121,9 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
         ShowHint();
     });
     takeWindow->hide();
-    store.load(this, [this](const CourseStart &start) { started(start); });
+    // Once the window is up: the words and the record take their time
+    // beside it, not before it.
+    QTimer::singleShot(0, this, [this] { store.load(this, [this](const CourseStart &start) { started(start); }); });
 }
 
 void CourseWindow::followRecording(PracticeRecording &followed)

@@ -11,7 +11,7 @@ mkdir -p "$OUT"
 # shoot SCALE PROGRAM WIDTH HEIGHT PICTURE [DATA...]: runs the program from a
 # scratch folder with a fresh copy of its shipped data files at the given
 # scale, checks the size of its window, focuses it (the key drill then shows
-# its first kana) and saves a picture.
+# its first kana), runs $BEFORE_SHOT if set and saves a picture.
 shoot() {
     local scale=$1 program=$2 size="$(($3 * $1))x$(($4 * $1))" picture=$5 data
     shift 5
@@ -24,6 +24,7 @@ shoot() {
     start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
     [ "$(window_size)" = "$size" ] || fail "$program: size is $(window_size), not $size"
     focus_window
+    [ -z "${BEFORE_SHOT:-}" ] || eval "$BEFORE_SHOT"
     import -window "$wid" "PNG24:$OUT/$picture" || fail "$program: cannot grab the window"
     close_window
     echo "$OUT/$picture"
@@ -37,3 +38,9 @@ for scale in 1 2; do
     shoot "$scale" KestovaC100 312 342 "wordtype$suffix.png" wordtype/text.ini
     shoot "$scale" KestovaB100 279 122 "keydrill$suffix.png"
 done
+# The course at its start, with its first lesson's words read in, and after
+# a lesson typed through.
+declare -A tries=()
+lessons=0 keystrokes=0
+BEFORE_SHOT=read_lesson shoot 1 KestovaCourse 700 441 course.png data/kana-words.txt
+BEFORE_SHOT="read_lesson; type_lesson; sleep 0.5" shoot 1 KestovaCourse 700 441 course-result.png data/kana-words.txt

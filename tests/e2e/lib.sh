@@ -125,3 +125,50 @@ strokes() { "$BIN/KestovaRecord" --csv - | grep -c ",$1,"; }
 # typed_since PROGRAM N: what PROGRAM took after its first N strokes, as the
 # record holds it.
 typed_since() { "$BIN/KestovaRecord" --csv - | grep ",$1," | tail -n +$(($2 + 1)) | cut -d, -f4 | tr -d '\n'; }
+
+# The course, typed at as a learner would, reading each lesson off the clipboard.
+# The home row alone, where the course begins.
+declare -A key=([う]=38 [し]=39 [て]=40 [け]=41 [せ]=42 [は]=43 [と]=44 [き]=45 [い]=46 [ん]=47)
+
+# course_state: the units in play and the lessons taken, as the record keeps them.
+course_state() {
+    python3 -c 'import sqlite3, sys
+print(*sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True).execute("SELECT units_in_play, lessons FROM course").fetchone())' \
+        "$XDG_DATA_HOME/Kestova/record.sqlite" 2>/dev/null
+}
+# read_lesson: sets words to the lesson's 15 words, one a line, and focus to
+# the kana every one of them holds.
+read_lesson() {
+    printf '' | xclip -selection clipboard
+    for _ in $(seq 100); do
+        xtool keys "d37 w10 d54 w10 u54 u37"
+        words=$(xclip -selection clipboard -o 2>/dev/null)
+        [ "$(grep -c . <<<"$words")" -eq 15 ] && break
+        sleep 0.1
+    done
+    [ "$(grep -c . <<<"$words")" -eq 15 ] || fail "no lesson of 15 words on the clipboard: $words"
+    focus=$(python3 -c 'import sys; print("".join(set.intersection(*map(set, sys.stdin.read().split()))))' <<<"$words")
+}
+# type_lesson [MISS]: types the lesson, each kana 60 ms, and counts the
+# keystrokes, the lessons and each kana's tries; MISS, where given, is missed
+# 19 times at its last place before it is typed right.
+type_lesson() {
+    local text=${words//$'\n'/} miss=${1:-} last=-1 i k
+    [ -n "$miss" ] && { last=${text%"$miss"*}; last=${#last}; }
+    for ((i = 0; i < ${#text}; i++)); do
+        k=${key[${text:i:1}]:-} || true
+        [ -n "$k" ] || fail "a kana off the home row in a first lesson: ${text:i:1}"
+        keys=""
+        if [ "$i" -eq "$last" ]; then
+            for _ in $(seq 19); do keys+="d$([ "$miss" = う ] && echo 39 || echo 38) w20 u$([ "$miss" = う ] && echo 39 || echo 38) w30 "; done
+            keystrokes=$((keystrokes + 19))
+        fi
+        xtool keys "${keys}d$k w20 u$k w40"
+        tries[${text:i:1}]=$((${tries[${text:i:1}]:-0} + 1)) keystrokes=$((keystrokes + 1))
+    done
+    lessons=$((lessons + 1))
+    for _ in $(seq 100); do [ "$(course_state | cut -d' ' -f2)" = "$lessons" ] && break; sleep 0.05; done
+}
+# Return on the lesson result: the next lesson.
+next_lesson() { xtool keys "d36 w20 u36"; }
+
