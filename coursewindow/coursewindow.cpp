@@ -103,7 +103,10 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(pages, 1);
     layout->addWidget(map);
-    practice->setMinimumHeight(currentWord->sizeHint().height() * 4);
+    // Room for three lines of words and eight of the result from the start,
+    // so that the window keeps its size whatever it shows.
+    lessonWords->setFixedHeight(lessonWords->fontMetrics().lineSpacing() * 3);
+    lessonResult->setMinimumHeight(lessonResult->fontMetrics().lineSpacing() * 8);
 
     connect(&judgements, &Judgements::judged, this, &CourseWindow::strokeJudged);
     connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::StartLesson);

@@ -98,11 +98,16 @@ qint64 TypedInput::now() const
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
     if (forThumbShift(event)) {
+        // A repeat Qt marks is of a key still held. On Wayland Qt repeats by
+        // itself, stamped with the first press's time: the engine would take
+        // its release for one back then, and its clock would jump back.
+        if (event->isAutoRepeat())
+            return KeyUse::ThumbShift;
         const int code = int(event->nativeScanCode());
         const qint64 time = timeOf(event);
-        if (const ThumbHand hand = engine.thumbHand(code); hand != ThumbHand::None && judgements && !event->isAutoRepeat())
+        if (const ThumbHand hand = engine.thumbHand(code); hand != ThumbHand::None && judgements)
             judgements->thumbDown(time, hand);
-        // Auto-repeat as the engine tells it: X marks only some repeats.
+        // The repeats X leaves unmarked the engine tells by their time.
         typeStrokes(engine.keyDown(code, time));
         decideWhenDue();
         return KeyUse::ThumbShift;
@@ -120,7 +125,7 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 // Releases count whatever the modifiers now, so that no key stays down for the engine.
 void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 {
-    if (settings.enabled && engine.handles(int(event->nativeScanCode()))) {
+    if (settings.enabled && !event->isAutoRepeat() && engine.handles(int(event->nativeScanCode()))) {
         typeStrokes(engine.keyUp(int(event->nativeScanCode()), timeOf(event)));
         decideWhenDue();
     }

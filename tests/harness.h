@@ -183,9 +183,9 @@ inline int KeyCode(QStringView name)
 }
 
 // Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
-// stamps: * auto-repeat, ^ with Ctrl, 1 a key outside the layout, ~ focus
-// lost and back; and "=か" a key's text alone, "!か" an input method's
-// commit, "?か" its preedit, "!か?き" both in one event.
+// stamps: * auto-repeat (/ its release), ^ with Ctrl, 1 a key outside the
+// layout, ~ focus lost and back; and "=か" a key's text alone, "!か" an
+// input method's commit, "?か" its preedit, "!か?き" both in one event.
 inline void SendKeys(QWidget *receiver, const QString &keys)
 {
     for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
@@ -202,7 +202,7 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
         }
         const bool control = event.startsWith(u'^');
         event.remove(u'^');
-        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*~]"_qs));
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*/~]"_qs));
         const QString name = event.left(at);
         if (event[at] == u'~') { // the focus lost and back
             QFocusEvent focusOut(QEvent::FocusOut), focusIn(QEvent::FocusIn);
@@ -211,8 +211,8 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
             continue;
         }
         const int code = name == u"1" ? 10 : KeyCode(name);
-        QKeyEvent key(event[at] == u'-' ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
-                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), event[at] == u'*');
+        QKeyEvent key(u"-/"_qs.contains(event[at]) ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
+                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_qs.contains(event[at]));
         key.setTimestamp(event.mid(at + 1).toULong());
         QCoreApplication::sendEvent(receiver, &key);
     }

@@ -142,6 +142,7 @@ private slots:
             {"outside the code page", "=😀", u"?"_qs, u"😀"_qs},
             {"a chord", "L+0 a+10 a-30 L-40", u"を"_qs, u"を"_qs}, {"a key let go", "a+0 a-20", u"う"_qs, u"う"_qs},
             {"held down", "a+0 a*30 a*60 a-400", u"う"_qs, u"う"_qs}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_qs, u"1"_qs},
+            {"Qt's repeat on Wayland, stamped with the first press, in a chord", "a+0 L+80 a/0 a*0 a-200", u"を"_qs, u"を"_qs},
             {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_qs, u"う"_qs},
             {"switched off: the key's own text", "a+0 a-20", u"a"_qs, u"a"_qs, false}});
     }
