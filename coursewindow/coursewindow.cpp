@@ -312,6 +312,7 @@ void CourseWindow::EndLesson()
     takeWindow->setVisible(suggestedWindowMs.has_value());
     if (suggestedWindowMs)
         takeWindow->setText(u"同時打鍵の判定時間を %1 ms から %2 ms にする"_qs.arg(windowMs).arg(*suggestedWindowMs));
+    lines.append(u"<span style=\"color:gray\">下の図：どれだけ覚えたか。緑は覚えた字、黄・橙・赤はまだの字、灰色はまだ使わない字</span>"_qs);
     lessonResult->setText(lines.join(u"<br>"_qs));
 
     QHash<QString, double> known;

@@ -42,5 +42,5 @@ done
 # a lesson typed through.
 declare -A tries=()
 lessons=0 keystrokes=0
-BEFORE_SHOT=read_lesson shoot 1 KestovaCourse 700 441 course.png data/kana-words.txt
-BEFORE_SHOT="read_lesson; type_lesson; sleep 0.5" shoot 1 KestovaCourse 700 441 course-result.png data/kana-words.txt
+BEFORE_SHOT=read_lesson shoot 1 KestovaCourse 700 412 course.png data/kana-words.txt
+BEFORE_SHOT="read_lesson; type_lesson; sleep 0.5" shoot 1 KestovaCourse 700 412 course-result.png data/kana-words.txt
