@@ -1,0 +1,1 @@
+// Compiled only for the precompiled Qt headers the rooms reuse.
