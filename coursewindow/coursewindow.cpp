@@ -140,10 +140,16 @@ void CourseWindow::started(const CourseStart &start)
     source = start.words;
     saved = start.state;
     attempts = start.attempts;
-    course.emplace(start.units, saved.unitsInPlay, LoadTargetSpeed());
+    targetSpeed = LoadTargetSpeed();
+    course.emplace(start.units, saved.unitsInPlay, targetSpeed);
     if (!start.problem.isEmpty())
         ShowNotice(start.problem);
     StartLesson();
+}
+
+int CourseWindow::kanaPerMinute() const
+{
+    return spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0;
 }
 
 int CourseWindow::unitOf(QChar kana) const
@@ -161,13 +167,13 @@ void CourseWindow::StartLesson()
     const int before = course->inPlay();
     const QList<Skill> &skills = course->weigh(attempts);
     for (int unit = before; unit < course->inPlay(); ++unit) // joined after a change of target speed
-        saved.joinedAt.append(saved.lessons);
+        saved.join(unit, saved.lessons);
     saved.unitsInPlay = course->inPlay();
     focus = course->focus();
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
     words = course->nextLesson(*source, random);
-    wordIndex = 0, strokes = 0, hits = 0, firstStroke = 0, lastStroke = 0;
+    wordIndex = 0, strokes = 0, hits = 0, pacedHits = 0, lastStroke = 0, spentMs = 0;
     kept.clear();
     static_cast<QStackedLayout *>(static_cast<QBoxLayout *>(layout())->itemAt(0)->layout())->setCurrentIndex(0);
     typingBox->setFocus();
@@ -200,10 +206,8 @@ void CourseWindow::ShowLive()
 {
     const Unit &focused = course->units()[focus];
     focusKana->setText(u"練習する字「%1」"_qs.arg(focused.kana));
-    const qint64 spent = lastStroke - firstStroke;
     liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_qs
-                               .arg(spent > 0 ? QString::number(qRound(hits * 60'000.0 / spent)) : u"－"_qs,
-                                    strokes ? percent(double(hits) / strokes) : u"－"_qs)
+                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_qs, strokes ? percent(double(hits) / strokes) : u"－"_qs)
                                .arg(course->inPlay())
                                .arg(course->units().size()));
 }
@@ -225,7 +229,7 @@ void CourseWindow::ShowHint()
     }
     map->clearHint();
     const Skill skill = unit < course->skills().size() ? course->skills()[unit] : Skill{};
-    hesitation.start(int(2 * skill.medianMs.value_or(TargetMs(LoadTargetSpeed()))));
+    hesitation.start(int(2 * skill.medianMs.value_or(TargetMs(targetSpeed))));
 }
 
 void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
@@ -247,8 +251,11 @@ void CourseWindow::strokeJudged(const JudgedStroke &stroke)
 {
     const qint64 time = now();
     attempts.add(time, stroke.asked[0], stroke.hit, stroke.thumb && stroke.thumb->chord);
-    if (strokes++ == 0)
-        firstStroke = time;
+    // As the practice record counts speed: a pause of 5 s or more is no
+    // practice, and the kana after it is not counted.
+    const bool paced = strokes++ > 0 && time >= lastStroke && time - lastStroke < record::PauseMs;
+    if (paced)
+        spentMs += time - lastStroke;
     lastStroke = time;
     hesitated = false;
     if (!stroke.hit) {
@@ -258,6 +265,7 @@ void CourseWindow::strokeJudged(const JudgedStroke &stroke)
         return;
     }
     ++hits;
+    pacedHits += paced;
     rest.remove(0, 1);
     missed = false;
     currentWord->setText(rest);
@@ -282,13 +290,12 @@ void CourseWindow::EndLesson()
     const double focusAfter = course->weigh(attempts)[focus].confidence;
     ++saved.lessons;
     for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
-        saved.joinedAt.append(saved.lessons);
+        saved.join(unit, saved.lessons);
     saved.unitsInPlay = course->inPlay();
     store.save(saved);
 
     QStringList lines{u"<b>レッスン %1 の結果</b>"_qs.arg(saved.lessons)};
-    const qint64 spent = lastStroke - firstStroke;
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_qs.arg(spent > 0 ? qRound(hits * 60'000.0 / spent) : 0).arg(percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_qs.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
     lines.append(u"「%1」の習熟度 %2 % → %3 %"_qs.arg(focused.kana, percent(focusBefore), percent(focusAfter)));
     QStringList joined;
     for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
@@ -338,6 +345,7 @@ void CourseWindow::SetTargetSpeed()
     if (!ok)
         return;
     SaveTargetSpeed(speed);
+    targetSpeed = speed;
     // The lesson in hand goes on; the next is chosen at the new speed.
     course.emplace(course->units(), course->inPlay(), speed);
     course->weigh(attempts);
@@ -352,7 +360,7 @@ void CourseWindow::StartOver()
     saved = {FirstUnits, 0, now(), {}};
     store.save(saved);
     attempts = {};
-    course.emplace(course->units(), FirstUnits, LoadTargetSpeed());
+    course.emplace(course->units(), FirstUnits, targetSpeed);
     StartLesson();
 }
 

@@ -66,6 +66,7 @@ private:
     void SetTargetSpeed();
     void StartOver();
     int unitOf(QChar kana) const;
+    int kanaPerMinute() const;
 
     CourseStore store;
     std::optional<Course> course;
@@ -74,13 +75,15 @@ private:
     CourseAttempts attempts;
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     PracticeRecording *recording = nullptr;
+    int targetSpeed = DefaultTarget;
 
     // The lesson in hand.
     QList<LessonWord> words;
     int wordIndex = 0;
     QString rest; // of the current word
     int strokes = 0, hits = 0;
-    qint64 firstStroke = 0, lastStroke = 0;
+    int pacedHits = 0;
+    qint64 lastStroke = 0, spentMs = 0;
     int focus = 0;
     double focusBefore = 0;
     int inPlayBefore = 0;
