@@ -2,13 +2,13 @@
 // 5 ms), and its state rebuilt from a record of a million course strokes
 // (budget 200 ms), read and weighed.
 #include "course.h"
+#include "coursestore.h"
 #include "coursestate.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -25,26 +25,18 @@ bool report(const char *what, double ms, double budget)
     return ms <= budget;
 }
 
-QStringList shippedWords()
-{
-    QFile file(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"));
-    QStringList words;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : file.readAll().split('\n'))
-            if (!line.isEmpty() && !line.startsWith('#'))
-                words.append(QString::fromUtf8(line));
-    }
-    return words;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     std::printf("== the course ==\n");
-    const QStringList words = shippedWords();
+    QElapsedTimer loading;
+    loading.start();
+    QString problem;
+    const QStringList words = course::ReadWordList(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"), &problem);
     const course::WordSource source(words);
+    std::printf("(%lld words read and their model made, away from the window's thread: %.0f ms)\n", qlonglong(words.size()), loading.nsecsElapsed() / 1e6);
     const QList<course::Unit> units = course::Curriculum(course::KanaFrequency(words));
     std::vector<double> lessons;
     QRandomGenerator random(1);
