@@ -64,6 +64,7 @@ void PracticeRecording::pass()
     if (const std::optional<ThumbStroke> &struck = stroke.thumb; struck && struck->thumbOffsetMs) {
         kept.thumbMs = struck->thumbOffsetMs, kept.chord = struck->chord, kept.thumbHand = handNumber(struck->thumbHand);
     } else if (struck) {
+        kept.chord = struck->chord; // continuous shift: a thumb held from before
         for (const ThumbPress &thumb : std::as_const(thumbs)) {
             const qint64 offset = thumb.time - struck->pressedAt;
             if (qAbs(offset) <= NearestThumbMs && (!kept.thumbMs || qAbs(offset) < qAbs(*kept.thumbMs)))

@@ -6,7 +6,7 @@
 
 namespace kestova::course {
 
-void CourseAttempts::add(qint64 time, QChar expected, bool hit, bool chord)
+void CourseAttempts::add(qint64 time, QChar expected, bool hit, std::optional<bool> chord)
 {
     const bool paced = previous && time >= *previous && time - *previous < record::PauseMs;
     tallies[expected].add({paced ? std::optional(time - *previous) : std::nullopt, hit, chord});
@@ -37,8 +37,9 @@ Skill SkillTally::skill(bool takesThumb, double targetMs) const
         std::sort(times.begin(), times.end());
         skill.medianMs = times.size() % 2 ? double(times[times.size() / 2]) : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2.0;
     }
-    if (takesThumb)
-        skill.chordShare = share([](const Attempt &a) { return a.hit && a.chord; });
+    const qsizetype known = std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Attempt &a) { return a.chord.has_value(); });
+    if (takesThumb && known > 0)
+        skill.chordShare = double(std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Attempt &a) { return a.hit && a.chord == true; })) / known;
     skill.confidence = skill.smoothedMs ? targetMs / qMax(1.0, *skill.smoothedMs) : 0;
     skill.confidence = std::min({skill.confidence, skill.accuracy / WantedAccuracy, double(skill.attempts) / RecentAttempts});
     if (skill.chordShare)

@@ -13,13 +13,15 @@ namespace kestova::course {
 struct Attempt {
     std::optional<qint64> sincePreviousMs; // none after a pause, or for the first stroke
     bool hit = false;
-    bool chord = false; // shifted by a thumb as it was struck
+    // Shifted by a thumb as it was struck; not known for a kana that came
+    // from an input method, which tells no thumbs.
+    std::optional<bool> chord;
 };
 
 // How well a unit is known, from its attempts oldest first: the time per
 // attempt smoothed over the attempts (those after a pause left out), the
 // accuracy over the last 20, and for a unit that takes a thumb the share of
-// those that came out right as a chord. Confidence is the smallest of
+// those whose chord is known that came out right as a chord. Confidence is the smallest of
 // target time ÷ smoothed time, accuracy ÷ 95 %, chord share ÷ 90 % and
 // attempts ÷ 20 (too few attempts prove nothing yet): 1 or more means learnt.
 struct Skill {
@@ -54,7 +56,7 @@ private:
 // after a pause.
 class CourseAttempts {
 public:
-    void add(qint64 time, QChar expected, bool hit, bool chord);
+    void add(qint64 time, QChar expected, bool hit, std::optional<bool> chord);
     SkillTally of(QChar kana) const { return tallies.value(kana); }
 
 private:

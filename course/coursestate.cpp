@@ -28,7 +28,7 @@ bool run(const QSqlDatabase &database, const QString &sql, const QVariantList &v
 // strokes, in time order, so that weighing a long course reads nothing else.
 bool makeTables(const QSqlDatabase &database)
 {
-    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '')"_qs)
+    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '', kana TEXT NOT NULL DEFAULT '')"_qs)
             && run(database, u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, chord) WHERE program = '%1'"_qs.arg(CourseProgram));
 }
 
@@ -38,8 +38,8 @@ CourseState LoadCourseState(const QSqlDatabase &database)
 {
     CourseState state;
     QSqlQuery query(database);
-    if (query.exec(u"SELECT units_in_play, lessons, since, joined FROM course WHERE id = 1"_qs) && query.next()) {
-        state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong(), {}};
+    if (query.exec(u"SELECT units_in_play, lessons, since, joined, kana FROM course WHERE id = 1"_qs) && query.next()) {
+        state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong(), {}, query.value(4).toString()};
         for (const QString &lesson : query.value(3).toString().split(u' ', Qt::SkipEmptyParts))
             state.joinedAt.append(lesson.toInt());
     }
@@ -58,12 +58,12 @@ bool SaveCourseState(const QSqlDatabase &database, const CourseState &state)
         lessons.append(QString::number(lesson));
     const QString joined = lessons.join(u' ');
     return makeTables(database)
-            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?)"_qs, {state.unitsInPlay, state.lessons, state.since, joined});
+            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_qs, {state.unitsInPlay, state.lessons, state.since, joined, state.kana});
 }
 
 bool StartOver(const QSqlDatabase &database, qint64 now)
 {
-    return SaveCourseState(database, {FirstUnits, 0, now, {}});
+    return SaveCourseState(database, {FirstUnits, 0, now, {}, {}});
 }
 
 std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since)
@@ -89,7 +89,8 @@ std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, q
         const QChar kana = sqlite3_column_bytes(rows, 1) == 3 && (bytes[0] & 0xF0) == 0xE0
                 ? QChar(char16_t((bytes[0] & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F)))
                 : QChar();
-        attempts.add(sqlite3_column_int64(rows, 0), kana, sqlite3_column_int(rows, 2) != 0, sqlite3_column_int(rows, 3) != 0);
+        const std::optional<bool> chord = sqlite3_column_type(rows, 3) == SQLITE_NULL ? std::nullopt : std::optional(sqlite3_column_int(rows, 3) != 0);
+        attempts.add(sqlite3_column_int64(rows, 0), kana, sqlite3_column_int(rows, 2) != 0, chord);
     }
     sqlite3_finalize(rows);
     return step == SQLITE_DONE ? std::optional(std::move(attempts)) : std::nullopt;

@@ -19,6 +19,9 @@ struct CourseState {
     qint64 since = 0; // ms since the epoch
     // The lesson each unit after the first ones came into play in.
     QList<int> joinedAt;
+    // The kana in play, in the order they came: the same ones stay in play
+    // whatever the word list now makes of the order.
+    QString kana;
 
     int joinedIn(int unit) const { return unit < FirstUnits ? 0 : joinedAt.value(unit - FirstUnits, 0); }
     void join(int unit, int lesson)

@@ -31,6 +31,10 @@ QHash<QString, qint64> KanaFrequency(const QStringList &words);
 // the punctuation. Within a group, the kana more frequent in the words first.
 QList<Unit> Curriculum(const QHash<QString, qint64> &frequency);
 
+// The units with the kana given first, in that order, the others after
+// them as they were.
+QList<Unit> InPlayFirst(QList<Unit> units, const QString &kana);
+
 // The course starts with this many units in play.
 inline constexpr int FirstUnits = 6;
 

@@ -13,6 +13,7 @@ namespace {
 
 const QString Connection = u"course"_qs;
 constexpr qsizetype ShortestWord = 2, LongestWord = 8;
+constexpr int BusyTries = 20; // five seconds
 
 } // namespace
 
@@ -27,20 +28,23 @@ QStringList ReadWordList(const QString &path, QString *problem)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem = u"単語の一覧 %1 を読めません（%2）。作った語だけで練習します。"_qs.arg(path, file.errorString());
+        *problem = u"単語の一覧 %1 を読めません。作った語だけで練習します。"_qs.arg(path);
         return {};
     }
     QSet<QChar> typed;
     for (const KanaPlace &at : KanaPlaces(1, 0))
         typed.insert(at.kana[0]);
     QStringList words;
-    for (const QByteArray &line : file.readAll().split('\n')) {
+    QByteArray text = file.readAll();
+    if (text.startsWith("\xEF\xBB\xBF")) // a byte order mark an editor put in
+        text.remove(0, 3);
+    for (const QByteArray &line : text.split('\n')) {
         const QString word = QString::fromUtf8(line).trimmed();
         if (word.size() >= ShortestWord && word.size() <= LongestWord && std::all_of(word.cbegin(), word.cend(), [&](QChar k) { return typed.contains(k); }))
             words.append(word);
     }
     if (words.isEmpty())
-        *problem = u"単語の一覧 %1 に使える語がありません。作った語だけで練習します。"_qs.arg(path);
+        *problem = u"単語の一覧 %1 に使える語がありません（UTF-8 で一行に一語、ひらがな 2〜8 字）。作った語だけで練習します。"_qs.arg(path);
     return words;
 }
 
@@ -84,13 +88,23 @@ void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &
         const QStringList words = ReadWordList(wordsPath, &start->problem);
         start->units = Curriculum(KanaFrequency(words));
         start->words = std::make_shared<const WordSource>(words);
-        // What is wrong with the record itself the practice recording tells.
-        const record::OpenedRecord &opened = record();
-        start->state = LoadCourseState(opened.database);
-        if (const std::optional<CourseAttempts> attempts = ReadCourseAttempts(opened.database, start->state.since))
+        // A record locked by another program a while is waited for here,
+        // away from the window; one that cannot be read leaves the state
+        // it holds as it is.
+        const record::OpenedRecord *opened = &record();
+        for (int tries = 0; !opened->writable && record::Busy(opened->error) && tries < BusyTries; ++tries) {
+            QThread::msleep(250);
+            opened = &record();
+        }
+        start->state = LoadCourseState(opened->database);
+        if (const std::optional<CourseAttempts> attempts = ReadCourseAttempts(opened->database, start->state.since)) {
             start->attempts = *attempts;
-        else if (opened.writable)
-            start->problem = u"練習の記録からコースの打鍵を読めません。今までの練習は数えずに始めます。"_qs;
+            loaded = true;
+        }
+        if (!opened->problem.isEmpty() || !loaded) {
+            start->problem += (start->problem.isEmpty() ? QString() : u"\n"_qs) + opened->problem
+                    + (loaded ? QString() : u"\nコースは今までの練習を数えずに始め、その進み具合は記録しません。"_qs);
+        }
         QMetaObject::invokeMethod(receiver, [start, done] { done(*start); });
     });
 }
@@ -98,9 +112,14 @@ void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &
 void CourseStore::save(const CourseState &state)
 {
     inThread([this, state] {
+        if (!loaded) // never over what could not be read
+            return;
         const record::OpenedRecord &opened = record();
-        if (!opened.writable || !SaveCourseState(opened.database, state))
-            emit problem(u"コースの進み具合を練習の記録に書けません。打った記録は残ります。"_qs);
+        if ((!opened.writable || !SaveCourseState(opened.database, state)) && !told) {
+            told = true;
+            const QString cause = opened.problem.isEmpty() ? record::CauseOf(opened.database.lastError()) : opened.problem;
+            emit problem(u"コースの進み具合を練習の記録に書けません（%1）。打った記録は残ります。"_qs.arg(cause));
+        }
     });
 }
 

@@ -48,6 +48,7 @@ private:
 
     const QString wordsPath, recordPath;
     std::optional<record::OpenedRecord> opened;
+    bool loaded = false, told = false; // in the thread
     QThread thread;
     QObject worker;
 };

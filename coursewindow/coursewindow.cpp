@@ -132,7 +132,14 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
 void CourseWindow::followRecording(PracticeRecording &followed)
 {
     recording = &followed;
-    connect(recording, &PracticeRecording::kept, this, [this](const record::Stroke &stroke) { kept.append(stroke); });
+    // The attempts as the record keeps them, so that the course weighs the
+    // same after a restart.
+    connect(recording, &PracticeRecording::kept, this, [this](const record::Stroke &stroke) {
+        if (!ready() || stroke.expected.size() != 1 || stroke.time < saved.since)
+            return;
+        attempts.add(stroke.time, stroke.expected[0], stroke.hit, stroke.thumbMs || stroke.chord ? std::optional(stroke.chord) : std::nullopt);
+        kept.append(stroke);
+    });
 }
 
 void CourseWindow::started(const CourseStart &start)
@@ -141,7 +148,7 @@ void CourseWindow::started(const CourseStart &start)
     saved = start.state;
     attempts = start.attempts;
     targetSpeed = LoadTargetSpeed();
-    course.emplace(start.units, saved.unitsInPlay, targetSpeed);
+    course.emplace(InPlayFirst(start.units, saved.kana), saved.unitsInPlay, targetSpeed);
     if (!start.problem.isEmpty())
         ShowNotice(start.problem);
     StartLesson();
@@ -250,7 +257,6 @@ void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
 void CourseWindow::strokeJudged(const JudgedStroke &stroke)
 {
     const qint64 time = now();
-    attempts.add(time, stroke.asked[0], stroke.hit, stroke.thumb && stroke.thumb->chord);
     // As the practice record counts speed: a pause of 5 s or more is no
     // practice, and the kana after it is not counted.
     const bool paced = strokes++ > 0 && time >= lastStroke && time - lastStroke < record::PauseMs;
@@ -274,8 +280,8 @@ void CourseWindow::strokeJudged(const JudgedStroke &stroke)
         ShowHint();
     } else if (++wordIndex < words.size()) {
         ShowWord();
-    } else {
-        EndLesson();
+    } else { // once the practice recording has this stroke too
+        QTimer::singleShot(0, this, &CourseWindow::EndLesson);
     }
 }
 
@@ -285,18 +291,21 @@ void CourseWindow::EndLesson()
 {
     hesitation.stop();
     if (recording)
-        recording->writeNow(); // the last stroke kept too, for the diagnosis
+        recording->writeNow(); // the last stroke kept too, for the weighing
     const Unit focused = course->units()[focus];
     const double focusAfter = course->weigh(attempts)[focus].confidence;
     ++saved.lessons;
     for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
         saved.join(unit, saved.lessons);
     saved.unitsInPlay = course->inPlay();
+    saved.kana.clear();
+    for (int unit = 0; unit < course->inPlay(); ++unit)
+        saved.kana += course->units()[unit].kana;
     store.save(saved);
 
     QStringList lines{u"<b>レッスン %1 の結果</b>"_qs.arg(saved.lessons)};
     lines.append(u"速さ %1 字/分　正確さ %2 %"_qs.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
-    lines.append(u"「%1」の習熟度 %2 % → %3 %"_qs.arg(focused.kana, percent(focusBefore), percent(focusAfter)));
+    lines.append(u"「%1」の習熟度 %2 % → %3 %"_qs.arg(focused.kana, percent(qMin(1.0, focusBefore)), percent(qMin(1.0, focusAfter))));
     QStringList joined;
     for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
         joined.append(u"「%1」"_qs.arg(course->units()[unit].kana));
@@ -346,9 +355,8 @@ void CourseWindow::SetTargetSpeed()
         return;
     SaveTargetSpeed(speed);
     targetSpeed = speed;
-    // The lesson in hand goes on; the next is chosen at the new speed.
-    course.emplace(course->units(), course->inPlay(), speed);
-    course->weigh(attempts);
+    // The lesson in hand goes on; the next is weighed at the new speed.
+    course.emplace(QList<Unit>(course->units()), course->inPlay(), speed);
 }
 
 // The units in play and the lessons forgotten; the strokes stay in the
@@ -357,10 +365,10 @@ void CourseWindow::StartOver()
 {
     if (QMessageBox::question(this, u"練習コース"_qs, u"練習コースを最初からやり直しますか？\n打った記録は残ります。"_qs) != QMessageBox::Yes)
         return;
-    saved = {FirstUnits, 0, now(), {}};
+    saved = {FirstUnits, 0, now(), {}, {}};
     store.save(saved);
     attempts = {};
-    course.emplace(course->units(), FirstUnits, targetSpeed);
+    course.emplace(QList<Unit>(course->units()), FirstUnits, targetSpeed);
     StartLesson();
 }
 

@@ -28,7 +28,7 @@ const char *const Schema[] = {
     " typed TEXT NOT NULL,"
     " hit INTEGER NOT NULL,"
     " thumb_ms INTEGER,"           // thumb press minus key press, where a thumb was weighed
-    " chord INTEGER,"              // whether that thumb shifted the key
+    " chord INTEGER,"              // whether a thumb shifted the key (also one held from before)
     " utc_offset INTEGER,"         // seconds east of UTC in force when typed
     " thumb_hand INTEGER,"         // that thumb's hand: 1 left, 2 right
     " thumb_needed INTEGER)",      // the thumb the kana asked for takes: 0 none, 1 left, 2 right
