@@ -39,47 +39,35 @@ std::optional<ThumbFault> ThumbFaultOf(const record::Stroke &stroke, int windowM
 
 ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
 {
+    // One line for each fault, in the order of ThumbFault; %1 the mean offset.
+    static const QString advice[ThumbFaultCount] = {
+        u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_qs,
+        u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_qs,
+        u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_qs,
+        u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_qs,
+        u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_qs,
+        u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_qs};
     ThumbDiagnosis diagnosis;
     QList<qint64> offsets; // of every thumb the kana asked for, struck or not
-    qint64 commonestOffsets = 0, nearMisses = 0;
+    std::array<qint64, ThumbFaultCount> offsetSums{};
+    qint64 nearMisses = 0;
     for (const record::Stroke &stroke : lesson) {
         if (stroke.thumbMs && stroke.thumbNeeded != 0 && stroke.thumbHand == stroke.thumbNeeded)
             offsets.append(qAbs(*stroke.thumbMs));
         if (const std::optional<ThumbFault> fault = ThumbFaultOf(stroke, windowMs)) {
             ++diagnosis.counts[int(*fault)];
-            if (timing(*fault) && qAbs(*stroke.thumbMs) - windowMs < NearMissMs)
-                ++nearMisses;
+            if (timing(*fault)) {
+                offsetSums[int(*fault)] += *stroke.thumbMs;
+                nearMisses += qAbs(*stroke.thumbMs) - windowMs < NearMissMs;
+            }
         }
     }
     const auto most = std::max_element(diagnosis.counts.cbegin(), diagnosis.counts.cend());
     if (*most == 0)
         return diagnosis;
-    diagnosis.commonest = ThumbFault(most - diagnosis.counts.cbegin());
-    for (const record::Stroke &stroke : lesson) {
-        if (ThumbFaultOf(stroke, windowMs) == diagnosis.commonest && timing(*diagnosis.commonest))
-            commonestOffsets += *stroke.thumbMs;
-    }
-    const int mean = timing(*diagnosis.commonest) ? int(qRound(double(commonestOffsets) / *most)) : 0;
-    switch (*diagnosis.commonest) {
-    case ThumbFault::Late:
-        diagnosis.advice = u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_qs.arg(mean);
-        break;
-    case ThumbFault::Early:
-        diagnosis.advice = u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_qs.arg(mean);
-        break;
-    case ThumbFault::OtherThumb:
-        diagnosis.advice = u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_qs;
-        break;
-    case ThumbFault::NoThumb:
-        diagnosis.advice = u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_qs;
-        break;
-    case ThumbFault::ThinOverlap:
-        diagnosis.advice = u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_qs;
-        break;
-    case ThumbFault::NotWanted:
-        diagnosis.advice = u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_qs;
-        break;
-    }
+    const int commonest = int(most - diagnosis.counts.cbegin());
+    diagnosis.commonest = ThumbFault(commonest);
+    diagnosis.advice = timing(ThumbFault(commonest)) ? advice[commonest].arg(qRound(double(offsetSums[commonest]) / *most)) : advice[commonest];
     int allFaults = 0;
     for (int count : diagnosis.counts)
         allFaults += count;

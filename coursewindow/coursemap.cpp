@@ -64,7 +64,7 @@ void CourseMap::paintEvent(QPaintEvent *)
         painter.setBrush(confidence ? colourOf(confidence->contains(at.kana) ? std::optional(confidence->value(at.kana)) : std::nullopt)
                                     : isHinted ? lit : finger);
         painter.drawRect(at.place.adjusted(1, 1, -1, -1));
-        painter.setPen(at.plane == KeyPlane::OwnThumb ? QColor(255, 0, 0) : at.plane == KeyPlane::OtherThumb ? QColor(0, 70, 200) : palette().color(QPalette::WindowText));
+        painter.setPen(KanaColour(at.plane, palette().color(QPalette::WindowText)));
         painter.drawText(at.place, Qt::AlignCenter, at.kana);
     }
     for (const auto &[hand, name] : {std::pair{ThumbHand::Left, u"左親指"_qs}, {ThumbHand::Right, u"右親指"_qs}}) {

@@ -95,7 +95,7 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     resultLayout->addWidget(lessonResult, 1);
     resultLayout->addLayout(buttons);
 
-    auto *pages = new QStackedLayout;
+    pages = new QStackedLayout;
     pages->addWidget(practice);
     pages->addWidget(result);
     map = new CourseMap(this);
@@ -137,7 +137,7 @@ void CourseWindow::followRecording(PracticeRecording &followed)
     connect(recording, &PracticeRecording::kept, this, [this](const record::Stroke &stroke) {
         if (!ready() || stroke.expected.size() != 1 || stroke.time < saved.since)
             return;
-        attempts.add(stroke.time, stroke.expected[0], stroke.hit, stroke.thumbMs || stroke.chord ? std::optional(stroke.chord) : std::nullopt);
+        attempts.add(stroke.time, stroke.expected[0], stroke.hit, stroke.shifted());
         kept.append(stroke);
     });
 }
@@ -182,7 +182,7 @@ void CourseWindow::StartLesson()
     words = course->nextLesson(*source, random);
     wordIndex = 0, strokes = 0, hits = 0, pacedHits = 0, lastStroke = 0, spentMs = 0;
     kept.clear();
-    static_cast<QStackedLayout *>(static_cast<QBoxLayout *>(layout())->itemAt(0)->layout())->setCurrentIndex(0);
+    pages->setCurrentIndex(PracticePage);
     typingBox->setFocus();
     ShowWord();
 }
@@ -335,7 +335,7 @@ void CourseWindow::EndLesson()
     for (int unit = 0; unit < course->inPlay(); ++unit)
         known.insert(course->units()[unit].kana, course->skills()[unit].confidence);
     map->showConfidence(known);
-    static_cast<QStackedLayout *>(static_cast<QBoxLayout *>(layout())->itemAt(0)->layout())->setCurrentIndex(1);
+    pages->setCurrentIndex(ResultPage);
     nextLesson->setFocus();
 }
 

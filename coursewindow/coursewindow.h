@@ -15,6 +15,7 @@
 class QLabel;
 class QMenu;
 class QPushButton;
+class QStackedLayout;
 
 namespace kestova {
 class PracticeRecording;
@@ -68,6 +69,9 @@ private:
     int unitOf(QChar kana) const;
     int kanaPerMinute() const;
 
+    // The practice and the lesson result, one at a time in the same place.
+    QStackedLayout *pages;
+    static constexpr int PracticePage = 0, ResultPage = 1;
     CourseStore store;
     std::optional<Course> course;
     std::shared_ptr<const WordSource> source;

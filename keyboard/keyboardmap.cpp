@@ -80,6 +80,11 @@ QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin)
     return places;
 }
 
+QColor KanaColour(KeyPlane plane, const QColor &plain)
+{
+    return plane == KeyPlane::OwnThumb ? QColor(255, 0, 0) : plane == KeyPlane::OtherThumb ? QColor(0, 70, 200) : plain;
+}
+
 QSize KanaMapSize(double pixelsPerTwip, double margin)
 {
     const QSize twips(3600 + KeyFrameSizeTwips.width(), 720 + KeyFrameSizeTwips.height());

@@ -81,6 +81,9 @@ struct KanaPlace {
     const KeyFrame *key;
 };
 QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin);
+// The colour a map writes a kana of that plane in: red with the key's own
+// thumb, blue with the other one, `plain` alone.
+QColor KanaColour(KeyPlane plane, const QColor &plain);
 // That map's size, margins included.
 QSize KanaMapSize(double pixelsPerTwip, double margin);
 

@@ -33,8 +33,7 @@ KeyHeatMap::KeyHeatMap(const QHash<QString, KanaTally> &kana, QWidget *parent) :
     for (const KanaPlace &at : KanaPlaces(Scale, Margin)) {
         KanaTally tally = kana.value(at.kana);
         tally.kana = at.kana;
-        const QColor text = at.plane == KeyPlane::OwnThumb ? QColor(255, 0, 0) : at.plane == KeyPlane::OtherThumb ? QColor(0, 70, 200) : plainText;
-        cells.append({at.place, tally, text, QColor::fromRgb(at.key->finger)});
+        cells.append({at.place, tally, KanaColour(at.plane, plainText), QColor::fromRgb(at.key->finger)});
     }
     setMouseTracking(true);
 }

@@ -340,7 +340,7 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
                    return run(u"INSERT INTO strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed)"
                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_qs,
                               {stroke.time, stroke.program.isEmpty() ? program : stroke.program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
-                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.thumbMs || stroke.chord ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++],
+                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.shifted() ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++],
                                stroke.thumbHand ? QVariant(stroke.thumbHand) : none, stroke.thumbNeeded});
                })
             && std::all_of(days.begin(), days.end(), [&](const auto &day) {

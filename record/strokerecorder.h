@@ -32,6 +32,10 @@ struct Stroke {
     int thumbNeeded = 0; // the thumb the kana asked for takes, as above
     QString program; // another program's, when merged from a pending file
     std::optional<int> utcOffset; // as kept in a pending file; else the zone's at `time`
+
+    // Whether a thumb shifted the key, where that is known: a thumb was
+    // weighed, or made a chord without a time (continuous shift).
+    std::optional<bool> shifted() const { return thumbMs || chord ? std::optional(chord) : std::nullopt; }
 };
 
 // Keeps every judged keystroke of one program in the practice record. The
