@@ -32,27 +32,32 @@ QString KeyName(int keyCode)
     return u"キー（コード %1）"_qs.arg(keyCode);
 }
 
-QString WhyNoThumbKey(int keyCode, bool levelThreeShift)
+QString WhyNoThumbKey(int keyCode, KeyRole role)
 {
     using namespace keycode;
     if (keyCode < Lowest || keyCode > Highest)
         return u"キーコード %1 はキーではありません。"_qs.arg(keyCode);
     if (!ThumbShiftEngine().characterOf(keyCode, ThumbShiftEngine::Hand::None).isEmpty())
         return u"%1 はかなを打つキーなので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
-    switch (keyCode) {
-    case LeftCtrl:
-    case RightCtrl:
-    case LeftShift:
-    case RightShift:
-    case LeftSuper:
-    case RightSuper:
-    case Menu:
-        return u"%1 はほかのキーの働きを変えるキーなので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
-    default:
+    if (keyCode == Menu)
+        return u"%1 はメニューを開くキーなので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
+    const QString madeBy = u"%1 はこのキー配列では %2 として働くので、親指キーにはできません。"_qs;
+    switch (role) {
+    case KeyRole::Control:
+        return madeBy.arg(KeyName(keyCode), u"Ctrl"_qs);
+    case KeyRole::Shift:
+        return madeBy.arg(KeyName(keyCode), u"Shift"_qs);
+    case KeyRole::Super:
+        return madeBy.arg(KeyName(keyCode), u"Windows キー（Super）"_qs);
+    case KeyRole::Unknown:
         break;
+    default:
+        return {};
     }
-    if (levelThreeShift)
-        return u"%1 はこのキー配列では AltGr（ほかのキーの第3の文字を出すキー）なので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
+    for (int modifier : {LeftCtrl, RightCtrl, LeftShift, RightShift, LeftSuper, RightSuper}) {
+        if (keyCode == modifier)
+            return u"%1 はほかのキーの働きを変えるキーなので、親指キーにはできません。"_qs.arg(KeyName(keyCode));
+    }
     return {};
 }
 

@@ -35,7 +35,8 @@ ThumbShiftEngine::Hand handOf(const KeyFrame &key)
 
 } // namespace
 
-ThumbShiftEngine::ThumbShiftEngine(const ThumbShiftSettings &settings) : settings(settings)
+ThumbShiftEngine::ThumbShiftEngine(const ThumbShiftSettings &settings, const QList<int> &altKeys)
+    : settings(settings), altKeys(altKeys)
 {
 }
 
@@ -82,12 +83,20 @@ ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press
     return {characterOf(key.keyCode, chord ? hand : Hand::None), key.keyCode, key.time, offset, hand, chord};
 }
 
-// The pending character, shifted by the pending thumb or not; a thumb that
-// shifts it is used up.
+// The pending character, shifted by the pending thumb, or by a thumb held
+// from before under continuous shift, or plain; a thumb that shifts it is
+// used up.
 void ThumbShiftEngine::decideCharacter(QList<ThumbStroke> &out, bool withThumb)
 {
-    out.append(stroke(*character, thumb, withThumb));
+    if (!withThumb && heldShift) {
+        ThumbStroke held = stroke(*character, heldShift, true);
+        held.thumbOffsetMs.reset(); // shifted by a thumb held from before, not struck with it
+        out.append(held);
+    } else {
+        out.append(stroke(*character, thumb, withThumb));
+    }
     character.reset();
+    heldShift.reset();
     if (withThumb)
         thumb.reset();
 }
@@ -100,12 +109,15 @@ bool ThumbShiftEngine::thinOverlap(qint64 time) const
     return together < ThinOverlapMs && thumb->time - character->time > together;
 }
 
-std::optional<qint64> ThumbShiftEngine::deadline() const
+// When the pending character or thumb falls due.
+std::optional<qint64> ThumbShiftEngine::pendingDeadline() const
 {
     // After a character and then a thumb, a next character could still take
-    // the thumb until it would come later after the thumb than the first did before it.
+    // the thumb until it would come later after the thumb than the first did
+    // before it. An Alt thumb key waits its whole window for a key it may be
+    // the modifier of.
     if (character && thumb)
-        return thumb->time + (thumb->time - character->time);
+        return thumb->time + (isAlt(thumb) ? settings.windowMs : thumb->time - character->time);
     if (character)
         return character->time + settings.windowMs;
     if (thumb)
@@ -113,16 +125,33 @@ std::optional<qint64> ThumbShiftEngine::deadline() const
     return std::nullopt;
 }
 
+std::optional<qint64> ThumbShiftEngine::deadline() const
+{
+    const std::optional<qint64> pending = pendingDeadline();
+    if (tapped)
+        return pending ? std::min(*pending, tapped->time + 1) : tapped->time + 1;
+    return pending;
+}
+
 QList<ThumbStroke> ThumbShiftEngine::timeReached(qint64 time)
 {
     QList<ThumbStroke> out;
-    for (std::optional<qint64> due = deadline(); due && *due <= time; due = deadline()) {
-        if (character)
-            decideCharacter(out, thumb.has_value());
-        else
-            thumb.reset(); // a thumb alone types nothing
+    for (;;) {
+        const std::optional<qint64> due = pendingDeadline();
+        if (tapped && tapped->time + 1 <= time && (!due || tapped->time + 1 <= *due)) {
+            ThumbStroke alone{{}, tapped->keyCode, tapped->time, {}, thumbHand(tapped->keyCode)};
+            alone.thumbAlone = true;
+            out.append(alone);
+            tapped.reset();
+        } else if (due && *due <= time) {
+            if (character)
+                decideCharacter(out, thumb.has_value());
+            else
+                thumb.reset(); // a thumb alone shifts nothing
+        } else {
+            return out;
+        }
     }
-    return out;
 }
 
 QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
@@ -135,6 +164,8 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     if (lastRelease && lastRelease->keyCode == keyCode && lastRelease->time == time) {
         if (letGoThumb && letGoThumb->keyCode == keyCode)
             thumbsHeld.append(*letGoThumb);
+        if (tapped && tapped->keyCode == keyCode)
+            tapping = std::exchange(tapped, std::nullopt);
         return {};
     }
     QList<ThumbStroke> out = timeReached(time);
@@ -142,14 +173,17 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     if (thumbHand(keyCode) != Hand::None) {
         if (character && thumb) // a second thumb: the first one's character is decided
             decideCharacter(out, true);
+        tapping = character ? std::nullopt : std::optional(press);
         thumb = press;
         thumbsHeld.append(press);
-    } else if (settings.continuousShift && !thumbsHeld.isEmpty() && !thumb) {
+        return out;
+    }
+    tapping.reset();
+    if (settings.continuousShift && !thumbsHeld.isEmpty() && !thumb) {
         if (character)
             decideCharacter(out, false);
-        ThumbStroke held = stroke(press, thumbsHeld.last(), true);
-        held.thumbOffsetMs.reset(); // shifted by a thumb held from before, not struck with it
-        out.append(held);
+        character = press;
+        heldShift = thumbsHeld.last();
     } else if (character && thumb) {
         // Three keys: the thumb goes with the press nearer to its own.
         const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;
@@ -184,10 +218,26 @@ QList<ThumbStroke> ThumbShiftEngine::keyUp(int keyCode, qint64 time)
             decideCharacter(out, true);
         thumb.reset();
     }
+    if (tapping && tapping->keyCode == keyCode) {
+        tapped = Press{keyCode, time};
+        tapping.reset();
+    }
     for (qsizetype i = 0; i < thumbsHeld.size(); ++i) {
         if (thumbsHeld[i].keyCode == keyCode)
             letGoThumb = thumbsHeld.takeAt(i--);
     }
+    return out;
+}
+
+QList<ThumbStroke> ThumbShiftEngine::otherKey(qint64 time)
+{
+    QList<ThumbStroke> out = timeReached(time);
+    tapping.reset();
+    if (isAlt(heldShift))
+        heldShift.reset();
+    if (isAlt(thumb)) // Alt+Tab: the Alt key is Tab's, weighed for no character
+        thumb.reset();
+    out.append(settle(time));
     return out;
 }
 
@@ -204,6 +254,8 @@ QList<ThumbStroke> ThumbShiftEngine::releaseAll(qint64 time)
 {
     down.clear();
     thumbsHeld.clear();
+    tapping.reset();
+    tapped.reset();
     return settle(time);
 }
 

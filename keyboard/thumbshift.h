@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace kestova {
 
@@ -39,6 +40,9 @@ struct ThumbStroke {
     std::optional<qint64> thumbOffsetMs;
     ThumbHand thumbHand = ThumbHand::None; // that thumb's hand
     bool chord = false;    // shifted by that thumb
+    // A thumb key struck alone, shifting nothing: no character, keyCode the
+    // thumb key's. Typed input passes it by unless a space is asked for.
+    bool thumbAlone = false;
 };
 
 // The thumb-shift (NICOLA) keyboard: physical keys and their timing become
@@ -52,13 +56,19 @@ struct ThumbStroke {
 //   after the thumb came down, and down longer before it than with it, is plain;
 // - a character key released before any thumb key came is plain at once;
 // - with continuous shift, a character key struck while a thumb key is
-//   still held from an earlier chord or beyond its window is shifted at once.
+//   still held from an earlier chord or beyond its window is shifted by it,
+//   unless a thumb key is struck within the window of the character's press:
+//   in fast roll-over the next chord's own thumb wins over the last one's;
+// - a thumb key that the desktop also reads as Alt goes with a key outside
+//   the layout struck while it is held (Alt+Tab): it shifts no character
+//   struck before it, and waits its whole window for that key to come.
 // Each character is decided at the first moment the rules allow. A plain
 // class fed with key codes and times, so that it can be driven by a fake
 // clock; deadline() says when timeReached() must be called.
 class ThumbShiftEngine {
 public:
-    explicit ThumbShiftEngine(const ThumbShiftSettings &settings = {});
+    // `altKeys`: the keys the desktop reads as Alt, left and right.
+    explicit ThumbShiftEngine(const ThumbShiftSettings &settings = {}, const QList<int> &altKeys = {keycode::LeftAlt, keycode::RightAlt});
 
     // Whether the key is one the engine types with: a character key of the
     // layout or a thumb key. Others pass it by.
@@ -72,9 +82,10 @@ public:
     // When a pending decision falls due without a key event.
     std::optional<qint64> deadline() const;
     QList<ThumbStroke> timeReached(qint64 time);
-    // Another key typed: what is pending is decided as if its keys were
-    // released now, so that the characters keep their order.
-    QList<ThumbStroke> settle(qint64 time);
+    // A key outside the layout typed: what is pending is decided as if its
+    // keys were released now, so that the characters keep their order; an
+    // Alt thumb key still held is that key's modifier, no thumb.
+    QList<ThumbStroke> otherKey(qint64 time);
     // Focus lost or window closing: settled, and the keys held are forgotten.
     QList<ThumbStroke> releaseAll(qint64 time);
 
@@ -96,13 +107,22 @@ private:
     ThumbStroke stroke(const Press &key, const std::optional<Press> &thumb, bool chord) const;
     void decideCharacter(QList<ThumbStroke> &out, bool withThumb);
     bool thinOverlap(qint64 time) const;
+    std::optional<qint64> pendingDeadline() const;
+    bool isAlt(const std::optional<Press> &key) const { return key && altKeys.contains(key->keyCode); }
+    QList<ThumbStroke> settle(qint64 time);
 
     ThumbShiftSettings settings;
+    QList<int> altKeys;
     QList<int> down; // keys held, to tell auto-repeat and releases without a press
     std::optional<Press> character; // pressed, not yet decided
+    std::optional<Press> heldShift; // continuous shift: the thumb held at its press
     std::optional<Press> thumb;     // pressed, not yet given to a character
     QList<Press> thumbsHeld;        // thumb keys down now, used up or not, the latest last
     std::optional<Press> letGoThumb; // the last one released, should X repeat it
+    // A thumb key down with no character struck since (its press, or once let
+    // go its release, told a moment later: X may yet repeat it).
+    std::optional<Press> tapping;
+    std::optional<Press> tapped;
     std::optional<Press> lastRelease;
 };
 

@@ -1,6 +1,7 @@
 #include "thumbshiftdialog.h"
 
 #include "keycodes.h"
+#include "layoutkeys.h"
 #include "typingbox.h"
 
 #include <QCheckBox>
@@ -119,7 +120,8 @@ void ThumbShiftDialog::keyPressEvent(QKeyEvent *event)
     const QList<int> &otherHand = capturing == &settings.leftThumbKeys ? settings.rightThumbKeys : settings.leftThumbKeys;
     note->clear();
     if (event->key() != Qt::Key_Escape) { // Escape keeps the keys as they were
-        const QString refusal = WhyNoThumbKey(code, event->key() == Qt::Key_AltGr);
+        LayoutKeys::instance().learn(event);
+        const QString refusal = WhyNoThumbKey(code, LayoutKeys::instance().roleOf(code));
         if (!refusal.isEmpty()) {
             note->setText(refusal);
         } else if (otherHand == QList<int>{code}) {

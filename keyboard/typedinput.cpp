@@ -1,12 +1,15 @@
 #include "typedinput.h"
 
 #include "codepage.h"
+#include "inputmethods.h"
+#include "layoutkeys.h"
 #include "usersettings.h"
 
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QWidget>
 
 #include <algorithm>
@@ -21,20 +24,61 @@ namespace {
 // decision waits this much longer, and takes what is queued first.
 constexpr qint64 InFlightMs = 2;
 
-// The kana at the front of a preedit; romaji still on their way to a kana
-// come after them.
-QString leadingKana(const QString &preedit)
+bool isAscii(QChar c)
 {
-    const auto ascii = std::find_if(preedit.cbegin(), preedit.cend(), [](QChar c) { return c.unicode() <= 0x7F; });
-    return preedit.first(ascii - preedit.cbegin());
+    return c.unicode() <= 0x7F;
 }
 
-// Qt's own compose handling, not an input method, is what a program gets
-// where none is chosen; it would swallow dead keys.
-bool noInputMethodChosen()
+// The kana of a preedit, in order: romaji letters still on their way to a
+// kana, or left standing before one, are no kana.
+QString kanaOf(QStringView preedit)
 {
-    const QByteArray module = qgetenv("QT_IM_MODULE");
-    return module.isEmpty() || module == "compose" || module == "none";
+    QString kana;
+    for (QChar c : preedit) {
+        if (!isAscii(c))
+            kana.append(c);
+    }
+    return kana;
+}
+
+// Letters of a preedit that kana follow: no romaji on its way any more.
+QString straysOf(QStringView preedit)
+{
+    const auto lastKana = std::find_if(preedit.rbegin(), preedit.rend(), [](QChar c) { return !isAscii(c); });
+    QString letters;
+    for (auto c = preedit.begin(); c != lastKana.base(); ++c) {
+        if (isAscii(*c))
+            letters.append(*c);
+    }
+    return letters;
+}
+
+// `counted` in order within `commit`, the rest of it new: nothing where the
+// commit does not hold them all.
+std::optional<QString> uncounted(QStringView commit, QStringView counted)
+{
+    QString fresh;
+    qsizetype matched = 0;
+    for (QChar c : commit) {
+        if (matched < counted.size() && c == counted[matched])
+            ++matched;
+        else if (matched < counted.size() && !isAscii(c))
+            return std::nullopt;
+        else
+            fresh.append(c);
+    }
+    return matched == counted.size() ? std::optional(fresh) : std::nullopt;
+}
+
+// A kana that ゛ or ゜ would make another: か, は, う.
+bool mayBeVoiced(char32_t kana)
+{
+    for (const char32_t voiced : {char32_t(kana + 1), char32_t(kana + 2), U'ゔ', U'ヴ'}) {
+        const QString parts = QString::fromUcs4(&voiced, 1).normalized(QString::NormalizationForm_D);
+        if (parts.size() == 2 && parts[0].unicode() == kana)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -42,7 +86,7 @@ bool noInputMethodChosen()
 // A child of the receiver, whose keys it reads.
 TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, Judgements *judgements)
     : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements),
-      settings(LoadThumbShiftSettings()), engine(settings)
+      settings(LoadThumbShiftSettings()), engine(settings, LayoutKeys::instance().altKeys()), hold(receiver->window())
 {
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
@@ -52,9 +96,17 @@ TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, J
         if (followsUserSettings)
             use(LoadThumbShiftSettings());
     });
+    connect(&LayoutKeys::instance(), &LayoutKeys::changed, this, [this] { use(settings); });
+    connect(&InputMethods::instance(), &InputMethods::changed, this, [this] { use(settings); });
     receiver->installEventFilter(this);
     if (receiver->window() != receiver)
         receiver->window()->installEventFilter(this);
+    RawKeys::listen(receiver, [this](const RawKey &key) { return takeRawKey(key); });
+}
+
+TypedInput::~TypedInput()
+{
+    RawKeys::stopListening(receiver);
 }
 
 void TypedInput::useThumbShiftSettings(const ThumbShiftSettings &own)
@@ -66,14 +118,20 @@ void TypedInput::useThumbShiftSettings(const ThumbShiftSettings &own)
 void TypedInput::use(const ThumbShiftSettings &chosen)
 {
     releaseAll();
-    engine = ThumbShiftEngine(settings = chosen);
+    engine = ThumbShiftEngine(settings = chosen, LayoutKeys::instance().altKeys());
     if (receiver->hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImEnabled);
 }
 
+// The built-in keyboard types while it is on and no input method types Japanese.
+bool TypedInput::builtInTypes() const
+{
+    return settings.enabled && !InputMethods::instance().typesJapanese();
+}
+
 bool TypedInput::acceptsInputMethod() const
 {
-    return !(settings.enabled && noInputMethodChosen());
+    return !(settings.enabled && InputMethods::instance().composeOnly());
 }
 
 // Ctrl and Super combinations are shortcuts, never kana.
@@ -83,11 +141,17 @@ bool TypedInput::forThumbShift(const QKeyEvent *event) const
             && engine.handles(int(event->nativeScanCode()));
 }
 
+qint64 TypedInput::stamped(qint64 time)
+{
+    lastEventTime = time;
+    sinceLastEvent.restart();
+    return time;
+}
+
 qint64 TypedInput::timeOf(const QKeyEvent *event)
 {
-    lastEventTime = event->timestamp() ? qint64(event->timestamp()) : now();
-    sinceLastEvent.restart();
-    return lastEventTime;
+    timedByArrival = timedByArrival || !event->timestamp();
+    return stamped(timedByArrival ? now() : qint64(event->timestamp()));
 }
 
 qint64 TypedInput::now() const
@@ -95,29 +159,86 @@ qint64 TypedInput::now() const
     return lastEventTime + sinceLastEvent.elapsed();
 }
 
+// A key as the X server sent it, before Qt and the input method.
+bool TypedInput::takeRawKey(const RawKey &key)
+{
+    const bool typing = builtInTypes();
+    const QList<int> altKeys = LayoutKeys::instance().altKeys();
+    const bool altThumb = std::any_of(altKeys.cbegin(), altKeys.cend(), [this](int code) { return engine.thumbHand(code) != ThumbHand::None; });
+    if (key.kind == RawKey::FocusOut || key.kind == RawKey::FocusIn) {
+        const bool ours = hold.ownGrabMoving(key);
+        // The desktop took the keyboard for a shortcut (Alt+Tab): a thumb
+        // held is that shortcut's modifier.
+        if (!ours && key.kind == RawKey::FocusOut && key.state == RawKey::Grab)
+            typeStrokes(engine.otherKey(now()));
+        return ours;
+    }
+    hold.holdIf(typing && altThumb);
+    if (!typing || !engine.handles(key.keyCode) || (key.kind == RawKey::Press && key.state & (RawKey::Control | RawKey::Super))) {
+        // A key outside the layout decides what is pending; Alt goes with it.
+        if (key.kind == RawKey::Press && typing && LayoutKeys::instance().roleOf(key.keyCode) <= KeyRole::Other) {
+            typeStrokes(engine.otherKey(stamped(key.time)));
+            decideWhenDue();
+        }
+        return hold.handBack(key);
+    }
+    timedByArrival = false;
+    if (key.kind == RawKey::Press)
+        keyDown(key.keyCode, stamped(key.time));
+    else
+        keyUp(key.keyCode, stamped(key.time));
+    return true;
+}
+
+void TypedInput::keyDown(int code, qint64 time)
+{
+    if (const ThumbHand hand = engine.thumbHand(code); hand != ThumbHand::None && judgements)
+        judgements->thumbDown(time, hand);
+    // The repeats X leaves unmarked the engine tells by their time.
+    typeStrokes(engine.keyDown(code, time));
+    decideWhenDue();
+}
+
+void TypedInput::keyUp(int code, qint64 time)
+{
+    typeStrokes(engine.keyUp(code, time));
+    decideWhenDue();
+}
+
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
-    if (forThumbShift(event)) {
+    LayoutKeys::instance().learn(event);
+    // An input method forwarding keys may leave out their codes: the key
+    // that types the event's keysym, where only one does.
+    QKeyEvent known(event->type(), event->key(), event->modifiers(), event->nativeScanCode()
+                        ? event->nativeScanCode() : quint32(LayoutKeys::instance().keyCodeOf(event->nativeVirtualKey())),
+                    event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat());
+    known.setTimestamp(event->timestamp());
+    if (forThumbShift(&known)) {
         // A repeat Qt marks is of a key still held. On Wayland Qt repeats by
         // itself, stamped with the first press's time: the engine would take
         // its release for one back then, and its clock would jump back.
         if (event->isAutoRepeat())
             return KeyUse::ThumbShift;
-        const int code = int(event->nativeScanCode());
-        const qint64 time = timeOf(event);
-        if (const ThumbHand hand = engine.thumbHand(code); hand != ThumbHand::None && judgements)
-            judgements->thumbDown(time, hand);
-        // The repeats X leaves unmarked the engine tells by their time.
-        typeStrokes(engine.keyDown(code, time));
-        decideWhenDue();
+        // A character key given back by an input method that said it types
+        // Japanese: it does not, and the keys go to the built-in keyboard.
+        if (engine.thumbHand(int(known.nativeScanCode())) == ThumbHand::None)
+            InputMethods::instance().gaveBackKey();
+        keyDown(int(known.nativeScanCode()), timeOf(event));
         return KeyUse::ThumbShift;
     }
     const QString text = event->text();
+    // A key of the layout that came with no code to tell it by: never its
+    // Latin letter in a kana trainer.
+    if (settings.enabled && !known.nativeScanCode() && text.size() == 1 && text[0].isLetter() && isAscii(text[0]))
+        return KeyUse::ThumbShift;
     if (text.isEmpty())
         return KeyUse::Ignored;
     // A kana still pending was typed before this key.
-    if (settings.enabled)
-        typeStrokes(engine.settle(timeOf(event)));
+    if (settings.enabled) {
+        typeStrokes(engine.otherKey(timeOf(event)));
+        decideWhenDue();
+    }
     type(text, nullptr, !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
     return KeyUse::Typed;
 }
@@ -125,10 +246,9 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 // Releases count whatever the modifiers now, so that no key stays down for the engine.
 void TypedInput::keyReleaseEvent(const QKeyEvent *event)
 {
-    if (settings.enabled && !event->isAutoRepeat() && engine.handles(int(event->nativeScanCode()))) {
-        typeStrokes(engine.keyUp(int(event->nativeScanCode()), timeOf(event)));
-        decideWhenDue();
-    }
+    const int code = int(event->nativeScanCode() ? event->nativeScanCode() : LayoutKeys::instance().keyCodeOf(event->nativeVirtualKey()));
+    if (settings.enabled && !event->isAutoRepeat() && engine.handles(code))
+        keyUp(code, timeOf(event));
 }
 
 void TypedInput::decideWhenDue()
@@ -160,24 +280,35 @@ void TypedInput::decideDue()
 void TypedInput::releaseAll()
 {
     decisionTimer.stop();
+    hold.release();
     typeStrokes(engine.releaseAll(now()));
+    if (judgements)
+        judgements->settle();
 }
 
 void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
 {
-    for (const ThumbStroke &stroke : strokes) {
+    for (ThumbStroke stroke : strokes) {
+        if (stroke.thumbAlone) { // types only a space asked for, with Space
+            if (stroke.keyCode != keycode::Space || !spaceAsked || (stroke.character = spaceAsked()).isEmpty())
+                continue;
+        }
         type(stroke.character, &stroke);
         if (typedAside)
             typedAside(stroke.character);
     }
 }
 
-void TypedInput::typeAside(QStringView text)
+// `voicesLast`: the kana is the one typed last, made voiced in the preedit
+// (か with ゛: が), one attempt with it.
+void TypedInput::typeAside(QStringView text, bool voicesLast)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, length).toString();
-        type(character);
+        if (judgements && voicesLast)
+            judgements->voicing();
+        type(character, nullptr, true, true);
         if (typedAside)
             typedAside(character);
         i += length - 1;
@@ -195,6 +326,7 @@ bool TypedInput::eventFilter(QObject *, QEvent *event)
     case QEvent::Close:
     case QEvent::WindowDeactivate:
         releaseAll();
+        showPreedit({});
         break;
     default:
         break;
@@ -209,14 +341,17 @@ QString TypedInput::takeCommit(const QInputMethodEvent *event)
         return {};
     // A commit confirms the preedit: what of it was counted is not typed
     // again, and what of the counted kana it leaves stays in the preedit.
+    // A stray letter it sends counts now.
     QString fresh;
-    if (commit.startsWith(countedPreedit)) {
-        fresh = commit.mid(countedPreedit.size());
+    if (const std::optional<QString> rest = uncounted(commit, countedPreedit)) {
+        fresh = *rest;
         countedPreedit.clear();
+        strays.clear();
     } else if (countedPreedit.startsWith(commit)) {
         countedPreedit = countedPreedit.mid(commit.size());
     } else { // a conversion: the preedit after it may hold kana counted before
         convertedFrom = std::exchange(countedPreedit, QString());
+        strays.clear();
     }
     type(fresh);
     return fresh;
@@ -224,7 +359,16 @@ QString TypedInput::takeCommit(const QInputMethodEvent *event)
 
 void TypedInput::takePreedit(const QInputMethodEvent *event)
 {
-    const QString kana = leadingKana(event->preeditString());
+    const QString preedit = event->preeditString();
+    const QString kana = kanaOf(preedit);
+    // Stray letters gone from the preedit were dropped: each counts now.
+    const QString standing = straysOf(preedit);
+    for (qsizetype kept = 0; QChar letter : std::exchange(strays, standing)) {
+        if (kept < standing.size() && standing[kept] == letter)
+            ++kept;
+        else
+            typeAside(QString(letter));
+    }
     if (!convertedFrom.isEmpty()) {
         qsizetype counted = kana.size();
         while (counted > 0 && !convertedFrom.endsWith(kana.left(counted)))
@@ -236,12 +380,37 @@ void TypedInput::takePreedit(const QInputMethodEvent *event)
         typeAside(kana);
     } else if (kana.size() == countedPreedit.size() && kana.chopped(1) == countedPreedit.chopped(1)
                && kana.back().decomposition().startsWith(countedPreedit.back())) {
-        typeAside(QStringView(kana).last(1)); // its last kana made voiced (か with ゛: が)
+        typeAside(QStringView(kana).last(1), true); // its last kana made voiced (か with ゛: が)
     }
     // Otherwise kana were taken back or converted: nothing new was typed.
     countedPreedit = kana;
     convertedFrom.clear();
     preeditKnown = true;
+    showPreedit(preedit);
+}
+
+// What the input method holds, under the receiver's text cursor, where a
+// learner looks: the trainers never put it in their boxes, whose text they
+// change at every key.
+void TypedInput::showPreedit(const QString &preedit)
+{
+    if (preedit.isEmpty()) {
+        if (preeditShown)
+            preeditShown->hide();
+        return;
+    }
+    if (!preeditShown) {
+        preeditShown = new QLabel(receiver->window());
+        preeditShown->setObjectName(u"preedit"_qs);
+        preeditShown->setAttribute(Qt::WA_TransparentForMouseEvents);
+        preeditShown->setStyleSheet(u"QLabel { background: white; color: black; border: 1px solid gray; text-decoration: underline; }"_qs);
+    }
+    const QRect cursor = receiver->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    preeditShown->setText(preedit);
+    preeditShown->adjustSize();
+    preeditShown->move(receiver->mapTo(receiver->window(), cursor.bottomLeft() + QPoint(0, 2)));
+    preeditShown->raise();
+    preeditShown->show();
 }
 
 QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
@@ -252,14 +421,14 @@ QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
 }
 
 // Control characters (Return, Esc, BackSpace, Tab, Delete) are no answer.
-void TypedInput::type(QStringView text, const ThumbStroke *thumb, bool answers)
+void TypedInput::type(QStringView text, const ThumbStroke *thumb, bool answers, bool fromPreedit)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         qint16 KeyAscii = KeyAsciiFromCharacter(text.mid(i, length));
         const char32_t character = length == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
         if (judgements)
-            judgements->typing(thumb, answers && QChar::isPrint(character));
+            judgements->typing(thumb, answers && QChar::isPrint(character), fromPreedit && mayBeVoiced(character));
         keyPress(KeyAscii);
         if (judgements)
             judgements->typed();

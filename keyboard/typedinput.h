@@ -1,6 +1,8 @@
 #pragma once
 
 #include "judgements.h"
+#include "keyboardhold.h"
+#include "rawkeys.h"
 #include "thumbshift.h"
 
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 
 class QInputMethodEvent;
 class QKeyEvent;
+class QLabel;
 class QWidget;
 
 namespace kestova {
@@ -20,18 +23,21 @@ namespace kestova {
 // Turns what Qt delivers into the classic key-press event: one call per typed
 // character with its code page 932 code. Characters come
 // - from the built-in thumb-shift keyboard: the physical keys of the layout
-//   and the thumb keys, with their timing, become kana. Where no input
-//   method is in use, the receiver declines Qt's own compose handling while
-//   the keyboard is on, so that dead keys and AltGr combinations arrive as
-//   the keys they are;
+//   and the thumb keys, with their timing, become kana. It types whenever no
+//   input method types Japanese: under X11 it takes those keys before Qt and
+//   any input method see them, so that no Latin input method makes a dead
+//   key of one; elsewhere the receiver declines Qt's own compose handling
+//   while it is on. While a thumb key is an Alt key, the window holds the
+//   keyboard, so that no thumb chord becomes a desktop shortcut;
 // - as the text of other key events, as they always did;
 // - from an input method, as commits and as preedit: Linux engines such as
 //   Anthy hold kana as preedit until confirmed, so each kana that appears in
-//   the preedit counts at once, and the commit that later confirms it does
-//   not count it again. ASCII preedit (romaji on its way to a kana) is left
-//   to the input method, and the input method is never asked to commit or
-//   reset: it may still be holding the next key. An input method that is on
-//   takes the keys, so the engine never sees them.
+//   the preedit counts at once, also behind a stray romaji letter, and the
+//   commit that later confirms it does not count it again. ASCII preedit
+//   (romaji on its way to a kana) is left to the input method; a stray letter
+//   counts once, when it is dropped or sent. The input method is never asked
+//   to commit or reset: it may still be holding the next key. The preedit is
+//   shown beside the receiver, never in it.
 class TypedInput : public QObject {
     Q_OBJECT
 
@@ -46,6 +52,7 @@ public:
     // its window closing, decides a character still pending. `judgements`,
     // where given, learn of each character on its way to the handler.
     TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed = {}, Judgements *judgements = nullptr);
+    ~TypedInput() override;
 
     enum class KeyUse { Ignored, Typed, ThumbShift };
     KeyUse keyPressEvent(const QKeyEvent *event);
@@ -63,7 +70,11 @@ public:
     // Raises one key press per character of `text`; `thumb` where the
     // thumb-shift keyboard typed it. `answers`: whether its printable
     // characters are typed as answers (not with Ctrl or Alt).
-    void type(QStringView text, const ThumbStroke *thumb = nullptr, bool answers = true);
+    void type(QStringView text, const ThumbStroke *thumb = nullptr, bool answers = true, bool fromPreedit = false);
+
+    // Where a space is asked for, a thumb key that types one (Space) struck
+    // alone types it: `asked` gives the space asked for now, or nothing.
+    void typeSpacesAskedBy(std::function<QString()> asked) { spaceAsked = std::move(asked); }
 
     // Settings of its own, instead of the user's saved ones (a test field).
     void useThumbShiftSettings(const ThumbShiftSettings &settings);
@@ -72,11 +83,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool builtInTypes() const;
     bool forThumbShift(const QKeyEvent *event) const;
+    bool takeRawKey(const RawKey &key);
+    void keyDown(int keyCode, qint64 time);
+    void keyUp(int keyCode, qint64 time);
     qint64 timeOf(const QKeyEvent *event);
+    qint64 stamped(qint64 time);
     qint64 now() const;
     void typeStrokes(const QList<ThumbStroke> &strokes);
-    void typeAside(QStringView text);
+    void typeAside(QStringView text, bool voicesLast = false);
+    void showPreedit(const QString &preedit);
     void decideWhenDue();
     void decideDue();
     void releaseAll();
@@ -86,21 +103,27 @@ private:
     KeyPress keyPress;
     TypedAside typedAside;
     Judgements *judgements;
+    std::function<QString()> spaceAsked;
     // The kana of the input method's preedit counted so far; unknown after
     // the focus came back, when the input method may have dropped it.
     QString countedPreedit;
     QString convertedFrom; // the counted kana a conversion just committed
+    QString strays;        // romaji letters standing before kana in the preedit
     bool preeditKnown = true;
+    QLabel *preeditShown = nullptr;
 
     bool followsUserSettings = true;
     ThumbShiftSettings settings;
     ThumbShiftEngine engine;
+    KeyboardHold hold;
     QTimer decisionTimer;
     bool draining = false;
     // The engine's clock is the key events' time stamps; between events it
-    // runs on from the last one.
+    // runs on from the last one. Once an event came with no time (an input
+    // method forwarding keys), Qt's key events are timed by their arrival.
     qint64 lastEventTime = 0;
     QElapsedTimer sinceLastEvent;
+    bool timedByArrival = false;
 };
 
 } // namespace kestova

@@ -182,10 +182,11 @@ inline int KeyCode(QStringView name)
     return thumbs.value(name.toString());
 }
 
-// Sends "a+0 a*30 ^a+40 1+50 a-60 ~70" as X delivers it, key codes and time
-// stamps: * auto-repeat (/ its release), ^ with Ctrl, 1 a key outside the
-// layout, ~ focus lost and back; and "=か" a key's text alone, "!か" an
-// input method's commit, "?か" its preedit, "!か?き" both in one event.
+// Sends "a+0 a*30 ^a+40 1+50 a-60 ~70 s0+80" as X delivers it, key codes
+// and time stamps: * auto-repeat (/ its release), ^ with Ctrl, 1 a key
+// outside the layout, ~ focus lost and back, s0 a key an input method
+// forwarded with neither code nor time; and "=か" a key's text alone, "!か"
+// an input method's commit, "?か" its preedit, "!か?き" both in one event.
 inline void SendKeys(QWidget *receiver, const QString &keys)
 {
     for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
@@ -203,17 +204,19 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
         const bool control = event.startsWith(u'^');
         event.remove(u'^');
         const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*/~]"_qs));
-        const QString name = event.left(at);
+        QString name = event.left(at);
+        const bool forwarded = name.size() == 2 && name.endsWith(u'0');
+        name.truncate(1 + !forwarded * name.size());
         if (event[at] == u'~') { // the focus lost and back
             QFocusEvent focusOut(QEvent::FocusOut), focusIn(QEvent::FocusIn);
             QCoreApplication::sendEvent(receiver, &focusOut);
             QCoreApplication::sendEvent(receiver, &focusIn);
             continue;
         }
-        const int code = name == u"1" ? 10 : KeyCode(name);
+        const int code = forwarded ? 0 : name == u"1" ? 10 : KeyCode(name);
         QKeyEvent key(u"-/"_qs.contains(event[at]) ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
-                      quint32(code), 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_qs.contains(event[at]));
-        key.setTimestamp(event.mid(at + 1).toULong());
+                      quint32(code), name.size() == 1 ? name[0].unicode() : 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_qs.contains(event[at]));
+        key.setTimestamp(forwarded ? 0 : 1000 + event.mid(at + 1).toULong()); // an X server's time is never 0
         QCoreApplication::sendEvent(receiver, &key);
     }
 }

@@ -4,6 +4,7 @@
 #include "displaysize.h"
 #include "harness.h"
 #include "keyboardmap.h"
+#include "layoutkeys.h"
 #include "thumbshift.h"
 #include "thumbshiftdialog.h"
 #include "trainermenu.h"
@@ -31,29 +32,31 @@ namespace {
 struct Sequence { const char *name; const char *keys; QString typed; int windowMs = 100; bool continuous = false; };
 struct Keys { const char *name; const char *keys; QString pressed, inBox; bool enabled = true; };
 struct ThumbKey { const char *name; int code; Qt::Key key; QString rightKeys; bool refused; };
-struct SavedKeys { const char *name; const char *lines; const char *loaded; };
+struct SavedKeys { const char *name; const char *lines; const char *loaded; const char *told = ""; QHash<int, KeyRole> layout = {}; };
 
 
-// Plays "a+0 L+30 a-90 ~120" (down, up, all released at a time in ms) and
-// writes each character decided as "を<30>@60": chord with the thumb 30 ms
-// after the key, decided at 60; "う(60)@80": a thumb weighed, no chord.
+// Plays "a+0 L+30 a-90 ~120 x120" (down, up, all released, a key outside
+// the layout at a time in ms) and writes each character decided as
+// "を<30>@60": chord with the thumb 30 ms after the key, decided at 60;
+// "う(60)@80": a thumb weighed, no chord; "R@41": the right thumb tapped alone.
 QString play(ThumbShiftEngine &engine, const QString &keys)
 {
     QStringList typed;
     const auto note = [&](const QList<ThumbStroke> &strokes, qint64 at) {
         for (const ThumbStroke &s : strokes)
-            typed.append(s.character + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_qs : u"(%1)"_qs).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_qs.arg(at));
+            typed.append((s.thumbAlone ? (s.thumbHand == ThumbHand::Left ? u"L"_qs : u"R"_qs) : s.character) + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_qs : u"(%1)"_qs).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_qs.arg(at));
     };
     const auto runUntil = [&](qint64 time) {
         for (auto due = engine.deadline(); due && *due <= time; due = engine.deadline())
             note(engine.timeReached(*due), *due);
     };
     for (const QString &event : keys.split(u' ', Qt::SkipEmptyParts)) {
-        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~]"_qs));
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~x]"_qs));
         const qint64 time = event.mid(at + 1).toLongLong();
         runUntil(time);
         const QChar kind = event[at];
-        note(kind == u'~' ? engine.releaseAll(time) : kind == u'+' ? engine.keyDown(KeyCode(event.left(at)), time) : engine.keyUp(KeyCode(event.left(at)), time), time);
+        note(kind == u'~' ? engine.releaseAll(time) : kind == u'x' ? engine.otherKey(time)
+             : kind == u'+' ? engine.keyDown(KeyCode(event.left(at)), time) : engine.keyUp(KeyCode(event.left(at)), time), time);
     }
     runUntil(1'000'000);
     return typed.join(u' ');
@@ -70,14 +73,14 @@ private slots:
         AddRows<Sequence>({{"alone, let go before any thumb", "a+0 a-80", u"う@80"_qs}, {"alone past the window", "a+0 a-300", u"う@100"_qs},
             {"thumb first", "L+0 a+40 a-90 L-95", u"を<-40>@40"_qs}, {"character first", "a+0 L+30 a-150 L-160", u"を<30>@60"_qs},
             {"other hand's thumb: voiced", "R+0 s+20", u"じ<-20>@20"_qs}, {"K with the left thumb", "k+0 L+10", u"ぎ<10>@20"_qs},
-            {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_qs}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100"_qs},
-            {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"う@40"_qs},
+            {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_qs}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100 L@141"_qs},
+            {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"L@21 う@40"_qs},
             {"character after the thumb's window", "L+0 a+120 a-150", u"う@150"_qs},
             {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う(60)@80 の<-20>@80"_qs},
             {"three keys, thumb nearer the first", "a+0 L+40 k+90 k-120", u"を<40>@80 き@120"_qs},
             {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_qs},
             {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_qs}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_qs},
-            {"a thumb alone types nothing", "L+0 L-50 R+100 R-400", {}}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_qs},
+            {"a thumb alone is told once it is let go", "L+0 L-50 R+100 R-400", u"L@51 R@401"_qs}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_qs},
             {"X11 auto-repeat: release and press at one time", "d+0 d-660 d+660 d-700 d+700 d-740", u"て@100"_qs},
             {"a thumb held and repeated", "L+0 L-660 L+660 L-700 L+700 a+710 a-720 L-730", u"う@720"_qs},
             {"release without a press", "a-10 k+20 k-40", u"き@40"_qs}, {"key outside the layout", "?+0 a+10 a-20", u"う@20"_qs},
@@ -87,10 +90,13 @@ private slots:
             {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_qs}, {"focus lost with a character", "a+0 ~10", u"う@10"_qs},
             {"window of 30 ms", "a+0 L+40", u"う@30"_qs, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_qs, 300},
             {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_qs},
-            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ@100 て@220"_qs, 100, true},
-            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の@300"_qs, 100, true},
-            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 あ@100"_qs, 100, true},
-            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を@700"_qs, 100, true},
+            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ@110 て@220"_qs, 100, true},
+            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の@310"_qs, 100, true},
+            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 R@61 あ@110"_qs, 100, true},
+            {"continuous shift: in roll-over the key's own thumb wins", "R+0 k+5 k-60 s+100 L+104 R-110 s-150 L-160", u"の<-5>@5 あ<4>@108"_qs, 100, true},
+            {"Alt+Tab after a kana: Alt is Tab's", "k+0 #64+50 x90", u"き@90"_qs}, {"Alt waits its window for a shortcut", "k+0 #64+10 x100", u"き@100"_qs},
+            {"an Alt chord", "k+0 #64+10 k-90 #64-100", u"ぎ<10>@90"_qs},
+            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を@710"_qs, 100, true},
             {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
             {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
     }
@@ -144,7 +150,12 @@ private slots:
             {"held down", "a+0 a*30 a*60 a-400", u"う"_qs, u"う"_qs}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_qs, u"1"_qs},
             {"Qt's repeat on Wayland, stamped with the first press, in a chord", "a+0 L+80 a/0 a*0 a-200", u"を"_qs, u"を"_qs},
             {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_qs, u"う"_qs},
-            {"switched off: the key's own text", "a+0 a-20", u"a"_qs, u"a"_qs, false}});
+            {"switched off: the key's own text", "a+0 a-20", u"a"_qs, u"a"_qs, false},
+            {"a stray romaji letter counts once, when sent", "?k ?kさ ?kさk ?kさく ?kさくら !kさくら", u"さくらk"_qs, u"k"_qs},
+            {"a stray romaji letter counts once, when dropped", "?k ?kさ ?さ ?さき !さき", u"さkき"_qs, u"き"_qs},
+            {"a key forwarded with no code, known by its keysym", "a+0 a-20 L+30 L-40 a0+100 a0-120", u"うう"_qs, u"う"_qs},
+            {"a key with no code nor known keysym: no Latin letter", "s0+0 s0-10", {}, {}},
+            {"forwarded keys with no time: all timed as they come", "a0+0 L+30 a-60 L-70", u"を"_qs, u"を"_qs}});
     }
     void typingBoxRaisesTheKeyPressFirst()
     {
@@ -199,7 +210,8 @@ private slots:
             {"right Alt as Alt", 108, Qt::Key_Alt, u"右Alt"_qs, false}, {"a function key", 71, Qt::Key_F5, u"F5"_qs, false},
             {"a kana key", 38, Qt::Key_A, defaults, true}, {"left Ctrl", 37, Qt::Key_Control, defaults, true},
             {"right Shift", 62, Qt::Key_Shift, defaults, true}, {"Windows key", 133, Qt::Key_Super_L, defaults, true},
-            {"menu key", 135, Qt::Key_Menu, defaults, true}, {"right Alt as AltGr", 108, Qt::Key_AltGr, defaults, true},
+            {"menu key", 135, Qt::Key_Menu, defaults, true}, {"right Alt as AltGr: the key is what counts", 108, Qt::Key_AltGr, u"右Alt"_qs, false},
+            {"right Alt made Ctrl (ctrl:ralt_rctrl)", 108, Qt::Key_Control, defaults, true}, {"Caps Lock made Super (caps:super)", 66, Qt::Key_Super_L, defaults, true},
             {"Escape keeps the keys", 9, Qt::Key_Escape, defaults, false}});
     }
     void thumbKeyChoices()
@@ -223,7 +235,12 @@ private slots:
             {"a kana key", "leftThumbKeys=38", "102,64|100,65,108|1|0"}, {"Shift keys", "leftThumbKeys=50,62", "102,64|100,65,108|1|0"},
             {"a good key and a kana key", "leftThumbKeys=38,101", "101|100,65,108|1|0"}, {"not a number", "leftThumbKeys=無変換", "102,64|100,65,108|1|0"},
             {"one key for both hands", "leftThumbKeys=65\nrightThumbKeys=65", "65|100,108|1|0"}, {"switches in words", "enabled=no\ncontinuousShift=on", "102,64|100,65,108|0|1"},
-            {"a switch not understood", "enabled=maybe", "102,64|100,65,108|1|0"}, {"a window out of range", "windowMs=500", "102,64|100,65,108|1|0"}});
+            {"a switch not understood", "enabled=maybe", "102,64|100,65,108|1|0"}, {"a window out of range", "windowMs=500", "102,64|100,65,108|1|0"},
+            {"the usual keys, right Alt made Ctrl", "", "102,64|100,65|1|0", "右Alt はこのキー配列では Ctrl", {{108, KeyRole::Control}}},
+            {"Caps Lock chosen, made Ctrl (ctrl:nocaps)", "leftThumbKeys=66", "102,64|100,65,108|1|0", "Caps Lock はこのキー配列では Ctrl", {{66, KeyRole::Control}}},
+            {"the usual keys, left Alt made Super", "", "102|100,65,108|1|0", "左Alt はこのキー配列では Windows", {{64, KeyRole::Super}}},
+            {"Caps Lock chosen, as Caps Lock", "leftThumbKeys=66", "66|100,65,108|1|0", "", {{66, KeyRole::Other}}},
+            {"left Ctrl chosen, made Caps Lock (ctrl:swapcaps)", "leftThumbKeys=37", "37|100,65,108|1|0", "", {{37, KeyRole::Other}}}});
     }
     void settingsWrittenByHand()
     {
@@ -232,7 +249,9 @@ private slots:
         const QString path = OpenUserSettings()->fileName();
         QDir().mkpath(QFileInfo(path).path());
         WriteFile(path, "[ThumbShift]\n" + QByteArray(row.lines) + "\n");
-        const ThumbShiftSettings loaded = LoadThumbShiftSettings();
+        LayoutKeys::instance().useRoles(row.layout);
+        QStringList refused;
+        const ThumbShiftSettings loaded = LoadThumbShiftSettings(&refused);
         const auto codes = [](const QList<int> &keys) {
             QStringList text;
             for (int key : keys)
@@ -242,6 +261,7 @@ private slots:
         QCOMPARE(u"%1|%2|%3|%4"_qs.arg(codes(loaded.leftThumbKeys), codes(loaded.rightThumbKeys)).arg(loaded.enabled).arg(loaded.continuousShift),
                  QString::fromUtf8(row.loaded));
         QCOMPARE(loaded.windowMs, 100);
+        QVERIFY2(refused.join(u'\n').contains(QString::fromUtf8(row.told)), qPrintable(refused.join(u'\n')));
     }
 
     // Saved by another Kestova program, the settings reach a typing box

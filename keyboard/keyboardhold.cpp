@@ -1,0 +1,175 @@
+#include "keyboardhold.h"
+
+#include "keyboard-shortcuts-inhibit-client.h"
+#include "layoutkeys.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
+
+#include <wayland-client.h>
+#include <xcb/xtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <utility>
+
+namespace kestova {
+namespace {
+
+// The compositor's shortcut inhibitor, bound on a queue of our own so that
+// Qt's own dispatching never meets it.
+struct Inhibiting {
+    wl_display *display = nullptr;
+    wl_event_queue *queue = nullptr;
+    wl_seat *seat = nullptr;
+    zwp_keyboard_shortcuts_inhibit_manager_v1 *manager = nullptr;
+};
+
+void announced(void *data, wl_registry *registry, uint32_t name, const char *interface, uint32_t)
+{
+    auto *found = static_cast<Inhibiting *>(data);
+    if (!found->seat && QByteArray(interface) == wl_seat_interface.name)
+        found->seat = static_cast<wl_seat *>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+    else if (QByteArray(interface) == zwp_keyboard_shortcuts_inhibit_manager_v1_interface.name)
+        found->manager = static_cast<zwp_keyboard_shortcuts_inhibit_manager_v1 *>(
+            wl_registry_bind(registry, name, &zwp_keyboard_shortcuts_inhibit_manager_v1_interface, 1));
+}
+
+void removed(void *, wl_registry *, uint32_t) {}
+
+const wl_registry_listener RegistryListener{announced, removed};
+
+// Looked up once, the first time a window asks.
+Inhibiting &inhibiting()
+{
+    static Inhibiting found = [] {
+        Inhibiting globals;
+        QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+        if (QGuiApplication::platformName() != u"wayland" || !native)
+            return globals;
+        globals.display = static_cast<wl_display *>(native->nativeResourceForIntegration("wl_display"));
+        if (!globals.display)
+            return globals;
+        globals.queue = wl_display_create_queue(globals.display);
+        auto *wrapper = static_cast<wl_display *>(wl_proxy_create_wrapper(globals.display));
+        wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(wrapper), globals.queue);
+        wl_registry *registry = wl_display_get_registry(wrapper);
+        wl_proxy_wrapper_destroy(wrapper);
+        wl_registry_add_listener(registry, &RegistryListener, &globals);
+        wl_display_roundtrip_queue(globals.display, globals.queue);
+        wl_registry_destroy(registry);
+        return globals;
+    }();
+    return found;
+}
+
+// Keys the desktop alone has a use for: with Alt or the Windows key held
+// (Alt+Tab, Alt+F4), and the keys of the volume, the screen and the like.
+bool desktopsKey(const RawKey &key)
+{
+    const quint32 keysym = LayoutKeys::instance().keysymOf(key.keyCode);
+    return key.state & (RawKey::Alt | RawKey::Super) || keysym == XKB_KEY_Print || (keysym >= 0x1008FF00 && keysym <= 0x1008FFFF);
+}
+
+// A key pressed and let go again through XTEST, as if struck now.
+void sendAgain(int keyCode)
+{
+    xcb_connection_t *connection = X11Connection();
+    if (!connection)
+        return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    for (const uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE})
+        xcb_test_fake_input(connection, type, uint8_t(keyCode), XCB_CURRENT_TIME, root, 0, 0, 0);
+    xcb_flush(connection);
+}
+
+} // namespace
+
+KeyboardHold::KeyboardHold(QWidget *window) : window(window)
+{
+}
+
+KeyboardHold::~KeyboardHold()
+{
+    release();
+}
+
+bool KeyboardHold::possible()
+{
+    return QGuiApplication::platformName() != u"wayland" || inhibiting().manager;
+}
+
+void KeyboardHold::holdIf(bool wanted)
+{
+    if (!wanted)
+        release();
+    if (!wanted || holding || handedBack || !window->isActiveWindow() || !window->windowHandle())
+        return;
+    if (X11Connection()) {
+        holding = window->windowHandle()->setKeyboardGrabEnabled(true);
+    } else if (Inhibiting &wayland = inhibiting(); wayland.manager && wayland.seat) {
+        auto *surface = static_cast<wl_surface *>(
+            QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", window->windowHandle()));
+        if (surface)
+            inhibitor = zwp_keyboard_shortcuts_inhibit_manager_v1_inhibit_shortcuts(wayland.manager, surface, wayland.seat);
+        wl_display_flush(wayland.display);
+        holding = inhibitor;
+    }
+}
+
+void KeyboardHold::release()
+{
+    handedBack = false;
+    if (!holding)
+        return;
+    holding = false;
+    if (inhibitor) {
+        zwp_keyboard_shortcuts_inhibitor_v1_destroy(std::exchange(inhibitor, nullptr));
+        wl_display_flush(inhibiting().display);
+        wl_display_dispatch_queue_pending(inhibiting().display, inhibiting().queue);
+    } else if (window->windowHandle()) {
+        window->windowHandle()->setKeyboardGrabEnabled(false);
+        letGoHere = window->isActiveWindow();
+    }
+}
+
+bool KeyboardHold::ownGrabMoving(const RawKey &focus)
+{
+    if (focus.state == RawKey::Grab)
+        return holding;
+    const bool ours = letGoHere;
+    if (focus.kind == RawKey::FocusIn)
+        letGoHere = false;
+    return ours;
+}
+
+bool KeyboardHold::handBack(const RawKey &key)
+{
+    // The desktop grabs its shortcut keys only while nobody holds the
+    // keyboard, and only as they go down: a key handed back is sent again
+    // once the learner has let go of it, with the modifier still held.
+    if (key.kind == RawKey::Release && key.keyCode == toSendAgain) {
+        toSendAgain = 0;
+        sendAgain(key.keyCode);
+        return true;
+    }
+    const bool modifier = LayoutKeys::instance().roleOf(key.keyCode) == KeyRole::Super;
+    if (key.kind != RawKey::Press || !(modifier || desktopsKey(key))) {
+        // A key of our own again: the desktop's shortcut is over.
+        if (key.kind == RawKey::Press && !(key.state & (RawKey::Alt | RawKey::Super)))
+            handedBack = false;
+        return false;
+    }
+    if (!holding)
+        return false;
+    release();
+    handedBack = true;
+    // A modifier alone is not sent again, lest the desktop take it for a
+    // tap of its own: the keys struck with it reach the desktop as they are.
+    if (!modifier)
+        toSendAgain = key.keyCode;
+    return !modifier;
+}
+
+} // namespace kestova
