@@ -54,6 +54,7 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
         });
         ShowCentred(&window);
         display.tellIfShrunk(&window);
+        TellRefusedThumbKeys(&window);
         const int result = app.exec();
         recording.finish();
         ReportUnsavedValues();

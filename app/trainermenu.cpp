@@ -1,6 +1,7 @@
 #include "trainermenu.h"
 
 #include "displaysize.h"
+#include "platform.h"
 #include "thumbshiftdialog.h"
 #include "usersettings.h"
 
@@ -9,6 +10,16 @@
 #include <QWidget>
 
 namespace kestova {
+
+void TellRefusedThumbKeys(QWidget *window)
+{
+    const auto tell = [](const QString &refusal) {
+        if (!refusal.isEmpty())
+            ShowNotice(refusal + u"\n右クリックの「親指シフトの設定…」でほかのキーを選べます。"_qs);
+    };
+    tell(UserSettingsChanges::instance().refusal());
+    QObject::connect(&UserSettingsChanges::instance(), &UserSettingsChanges::refusalChanged, window, tell);
+}
 
 QMenu *TrainerMenu(QWidget *window, const std::function<void(QMenu *)> &addMore)
 {

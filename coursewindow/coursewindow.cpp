@@ -152,6 +152,11 @@ void CourseWindow::started(const CourseStart &start)
     if (!start.problem.isEmpty())
         ShowNotice(start.problem);
     StartLesson();
+    for (auto [KeyAscii, way] : std::exchange(typedEarly, {})) {
+        judgements.typingAgain(way);
+        typingBox_KeyPress(KeyAscii);
+        judgements.typed();
+    }
 }
 
 int CourseWindow::kanaPerMinute() const
@@ -249,6 +254,8 @@ void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
             lines.append(word.word);
         QGuiApplication::clipboard()->setText(lines.join(u'\n'));
     }
+    if (!ready() && !typed.isEmpty() && typed[0] >= u' ')
+        typedEarly.append({KeyAscii, judgements.onItsWay()});
     if (!ready() || rest.isEmpty() || typed.isEmpty() || typed[0] < u' ')
         return;
     judgements.judge(rest.left(1), typed, typed == rest.left(1));

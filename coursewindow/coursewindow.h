@@ -95,6 +95,8 @@ private:
     bool missed = false, hesitated = false;
     QTimer hesitation;
     std::optional<int> suggestedWindowMs;
+    // Typed before the first lesson was ready: given to it.
+    QList<std::pair<qint16, Judgements::OnItsWay>> typedEarly;
 };
 
 } // namespace kestova::course

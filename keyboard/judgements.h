@@ -39,6 +39,15 @@ public:
     void voicing() { voices = true; }
     // What is held goes on now (focus lost, the program ending).
     void settle();
+    // The character on its way to the handler, for a trainer that takes it
+    // only later: whether it is an answer, and how it was struck; taken, the
+    // handler's judgement follows typingAgain().
+    struct OnItsWay {
+        bool answer = false;
+        std::optional<ThumbStroke> thumb;
+    };
+    OnItsWay onItsWay() const { return {answer, thumb ? std::optional(*thumb) : std::nullopt}; }
+    void typingAgain(const OnItsWay &way) { typing(way.thumb ? &*way.thumb : nullptr, way.answer); }
     // A thumb key went down at `time` (the engine's clock), shifting or not.
     void thumbDown(qint64 time, ThumbHand hand) { emit thumbPressed(time, hand); }
 

@@ -159,12 +159,18 @@ qint64 TypedInput::now() const
     return lastEventTime + sinceLastEvent.elapsed();
 }
 
+// The window holds the keyboard while the built-in keyboard types and one of
+// its thumb keys is an Alt key, which desktops pair with Space and others.
+void TypedInput::holdIfWanted()
+{
+    const QList<int> altKeys = LayoutKeys::instance().altKeys();
+    hold.holdIf(builtInTypes() && std::any_of(altKeys.cbegin(), altKeys.cend(), [this](int code) { return engine.thumbHand(code) != ThumbHand::None; }));
+}
+
 // A key as the X server sent it, before Qt and the input method.
 bool TypedInput::takeRawKey(const RawKey &key)
 {
     const bool typing = builtInTypes();
-    const QList<int> altKeys = LayoutKeys::instance().altKeys();
-    const bool altThumb = std::any_of(altKeys.cbegin(), altKeys.cend(), [this](int code) { return engine.thumbHand(code) != ThumbHand::None; });
     if (key.kind == RawKey::FocusOut || key.kind == RawKey::FocusIn) {
         const bool ours = hold.ownGrabMoving(key);
         // The desktop took the keyboard for a shortcut (Alt+Tab): a thumb
@@ -173,7 +179,7 @@ bool TypedInput::takeRawKey(const RawKey &key)
             typeStrokes(engine.otherKey(now()));
         return ours;
     }
-    hold.holdIf(typing && altThumb);
+    holdIfWanted();
     if (!typing || !engine.handles(key.keyCode) || (key.kind == RawKey::Press && key.state & (RawKey::Control | RawKey::Super))) {
         // A key outside the layout decides what is pending; Alt goes with it.
         if (key.kind == RawKey::Press && typing && LayoutKeys::instance().roleOf(key.keyCode) <= KeyRole::Other) {
@@ -208,6 +214,7 @@ void TypedInput::keyUp(int code, qint64 time)
 TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
 {
     LayoutKeys::instance().learn(event);
+    holdIfWanted();
     // An input method forwarding keys may leave out their codes: the key
     // that types the event's keysym, where only one does.
     QKeyEvent known(event->type(), event->key(), event->modifiers(), event->nativeScanCode()
@@ -320,6 +327,7 @@ bool TypedInput::eventFilter(QObject *, QEvent *event)
     switch (event->type()) {
     case QEvent::FocusIn:
         preeditKnown = false;
+        holdIfWanted();
         break;
     case QEvent::FocusOut:
     case QEvent::Hide:

@@ -86,6 +86,7 @@ private:
     bool builtInTypes() const;
     bool forThumbShift(const QKeyEvent *event) const;
     bool takeRawKey(const RawKey &key);
+    void holdIfWanted();
     void keyDown(int keyCode, qint64 time);
     void keyUp(int keyCode, qint64 time);
     qint64 timeOf(const QKeyEvent *event);

@@ -17,6 +17,7 @@ class TypingBox : public QLineEdit {
 public:
     TypingBox(TypedInput::KeyPress keyPress, QWidget *parent, Judgements *judgements = nullptr);
     void useThumbShiftSettings(const ThumbShiftSettings &settings) { typedInput.useThumbShiftSettings(settings); }
+    void typeSpacesAskedBy(std::function<QString()> asked) { typedInput.typeSpacesAskedBy(std::move(asked)); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

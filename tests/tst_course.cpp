@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QSignalSpy>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -368,6 +369,17 @@ private slots:
             course.window->takeWindow->click();
             QCOMPARE(kestova::LoadThumbShiftSettings().windowMs, 140);
         }
+    }
+
+    // Keys typed while the words and the record are still being read go to
+    // the first lesson.
+    void keysBeforeTheFirstLesson()
+    {
+        CourseUnderTest course({FirstUnits, 1, 0, {}});
+        QSignalSpy judged(&course.window->judgements, &kestova::Judgements::judged);
+        SendKeys(course.window->typingBox, u"a+0 a-30 s+100 s-130 d+200 d-230"_qs);
+        QTRY_VERIFY(course.window->ready());
+        QCOMPARE(judged.size(), 3);
     }
 
     // 目標の速さ and 最初から from the menu, answered as a learner would:

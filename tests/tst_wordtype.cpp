@@ -92,6 +92,17 @@ private slots:
         QVERIFY(ShownMessages().isEmpty());
     }
 
+    // With Space a thumb key, struck alone it types the space a word asks
+    // for, half or full width; where none is asked, nothing.
+    void spaceThumbTypesTheSpaceAsked()
+    {
+        for (const QString word : {u"う し"_qs, u"う　し"_qs}) {
+            auto window = loaded(textFile({u"おわり"_qs, word}, u"5"_qs));
+            SendKeys(window->Text1, u"#65+0 #65-30 a+100 a-120 #65+200 #65-230 1+300"_qs);
+            QCOMPARE(window->Label3->text(), u"し"_qs);
+        }
+    }
+
     // A count lowered below the completions keeps the word until raised past
     // them; a count never met stops counting completions at 32767.
     void repeatCountChanges()

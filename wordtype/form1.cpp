@@ -38,7 +38,14 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     setWindowTitle(u"KestovaC 1.00"_qs);
     setFixedSize(Twips(ClientTwips.width()), Twips(ClientTwips.height()));
 
-    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
+    auto *typingBox = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
+    // Space as a thumb key types no space of its own: struck alone, it types
+    // the one a word asks for.
+    typingBox->typeSpacesAskedBy([this] {
+        const QString next = Label3->text().left(1);
+        return next == u" " || next == u"　" ? next : QString();
+    });
+    Text1 = typingBox;
     Text1->setObjectName(u"Text1"_qs);
     Text1->setGeometry(TwipsRect(480, 240, 375, 375));
 
