@@ -100,6 +100,13 @@ bool KeyboardHold::possible()
     return QGuiApplication::platformName() != u"wayland" || inhibiting().manager;
 }
 
+void KeyboardHold::keyCame(const RawKey &key)
+{
+    // A key of our own again: the desktop's shortcut is over.
+    if (key.kind == RawKey::Press && !(key.state & (RawKey::Alt | RawKey::Super)) && !desktopsKey(key))
+        handedBack = false;
+}
+
 void KeyboardHold::holdIf(bool wanted)
 {
     if (!wanted)
@@ -155,13 +162,7 @@ bool KeyboardHold::handBack(const RawKey &key)
         return true;
     }
     const bool modifier = LayoutKeys::instance().roleOf(key.keyCode) == KeyRole::Super;
-    if (key.kind != RawKey::Press || !(modifier || desktopsKey(key))) {
-        // A key of our own again: the desktop's shortcut is over.
-        if (key.kind == RawKey::Press && !(key.state & (RawKey::Alt | RawKey::Super)))
-            handedBack = false;
-        return false;
-    }
-    if (!holding)
+    if (key.kind != RawKey::Press || !(modifier || desktopsKey(key)) || !holding)
         return false;
     release();
     handedBack = true;

@@ -22,7 +22,9 @@ public:
     KeyboardHold(const KeyboardHold &) = delete;
     KeyboardHold &operator=(const KeyboardHold &) = delete;
 
-    // Held while `wanted` and the window is active; asked again at each key.
+    // Held while `wanted` and the window is active; asked again at each key,
+    // which is told first (X11).
+    void keyCame(const RawKey &key);
     void holdIf(bool wanted);
     void release();
     bool held() const { return holding; }

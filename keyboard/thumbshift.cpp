@@ -3,6 +3,7 @@
 #include "keyboardmap.h"
 
 #include <array>
+#include <utility>
 
 namespace kestova {
 namespace {

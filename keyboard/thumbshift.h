@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 namespace kestova {
 
@@ -61,7 +60,9 @@ struct ThumbStroke {
 //   in fast roll-over the next chord's own thumb wins over the last one's;
 // - a thumb key that the desktop also reads as Alt goes with a key outside
 //   the layout struck while it is held (Alt+Tab): it shifts no character
-//   struck before it, and waits its whole window for that key to come.
+//   struck before it, and waits its whole window for that key to come;
+// - a thumb key let go with no character struck since its press was struck
+//   alone: told as such, for a trainer that asks for its space.
 // Each character is decided at the first moment the rules allow. A plain
 // class fed with key codes and times, so that it can be driven by a fake
 // clock; deadline() says when timeReached() must be called.

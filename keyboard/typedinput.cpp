@@ -174,11 +174,15 @@ bool TypedInput::takeRawKey(const RawKey &key)
     if (key.kind == RawKey::FocusOut || key.kind == RawKey::FocusIn) {
         const bool ours = hold.ownGrabMoving(key);
         // The desktop took the keyboard for a shortcut (Alt+Tab): a thumb
-        // held is that shortcut's modifier.
-        if (!ours && key.kind == RawKey::FocusOut && key.state == RawKey::Grab)
+        // held is that shortcut's modifier, and the keys held are let go
+        // where this window never sees it.
+        if (!ours && key.kind == RawKey::FocusOut && key.state == RawKey::Grab) {
             typeStrokes(engine.otherKey(now()));
+            typeStrokes(engine.releaseAll(now()));
+        }
         return ours;
     }
+    hold.keyCame(key);
     holdIfWanted();
     if (!typing || !engine.handles(key.keyCode) || (key.kind == RawKey::Press && key.state & (RawKey::Control | RawKey::Super))) {
         // A key outside the layout decides what is pending; Alt goes with it.
