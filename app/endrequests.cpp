@@ -18,10 +18,15 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 bool askedFromOutside = false;
+// Once the window is gone and all is kept that can be, nothing is left to
+// close: an end asked for then (logout under a last message box) ends it.
+volatile std::sig_atomic_t endAtOnce = 0;
 
 // Only async-signal-safe work here: the event loop picks the byte up.
 void onEndSignal(int)
 {
+    if (endAtOnce)
+        ::_exit(0);
     const int error = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -73,10 +78,11 @@ void ReportUnsavedValues()
     if (problems.isEmpty())
         return;
     const QString text = u"保存できなかったものがあります。\n\n"_qs + problems.join(u'\n');
-    if (askedFromOutside)
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), text.toLocal8Bit().constData());
-    else
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), text.toLocal8Bit().constData());
+    if (!askedFromOutside) {
+        endAtOnce = 1;
         ShowPlainMessage(text);
+    }
 }
 
 } // namespace kestova

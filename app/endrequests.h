@@ -14,9 +14,9 @@ namespace kestova {
 // window stays.
 void CloseOnEndRequests(QWidget *window, std::function<void()> save);
 
-// Tells the learner, once, what could not be saved and why: in a box after
-// an ordinary close, on standard error when the end or the save was asked
-// for from outside, where no box may hold up a logout.
+// Tells the learner, once, what could not be saved and why: on standard
+// error, and in a box after an ordinary close, which an end asked for from
+// outside (SIGTERM at logout, SIGHUP, SIGINT) then ends at once.
 void ReportUnsavedValues();
 
 } // namespace kestova

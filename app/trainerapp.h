@@ -4,6 +4,7 @@
 #include "endrequests.h"
 #include "platform.h"
 #include "practicerecording.h"
+#include "programs.h"
 #include "trainermenu.h"
 
 #include <QApplication>

@@ -2,13 +2,14 @@
 
 #include "confidence.h"
 #include "curriculum.h"
+#include "programs.h"
 
 #include <QSqlDatabase>
 
 namespace kestova::course {
 
 // The course's program name in the practice record.
-inline const QString CourseProgram = QStringLiteral("KestovaCourse");
+inline const QString CourseProgram = record::program::Course;
 
 // What the course keeps of its own in the practice record: the units in
 // play, the lessons taken, and since when its strokes count. Everything

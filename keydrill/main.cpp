@@ -3,5 +3,5 @@
 
 int main(int argc, char *argv[])
 {
-    return kestova::RunTrainer<keydrill::Frame1>(argc, argv, QStringLiteral("KestovaB100"), QStringLiteral("KestovaB"), {}, {});
+    return kestova::RunTrainer<keydrill::Frame1>(argc, argv, kestova::record::program::KeyDrill, QStringLiteral("KestovaB"), {}, {});
 }

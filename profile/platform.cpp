@@ -1,8 +1,13 @@
 #include "platform.h"
 
+#include "noticebar.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QWidget>
@@ -23,13 +28,7 @@ QString programTitle;
 void showRealMessage(const MessageRequest &request)
 {
     if (request.notice) {
-        auto *box = new QMessageBox(request.icon, request.title, request.text, QMessageBox::Ok);
-        box->setWindowModality(Qt::NonModal);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setAttribute(Qt::WA_ShowWithoutActivating);
-        box->setAttribute(Qt::WA_QuitOnClose, false); // closing the program's window still ends it
-        box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-        box->show();
+        ShowNoticeBar(request.text);
         return;
     }
     QMessageBox box(request.icon, request.title, request.text, QMessageBox::Ok);
@@ -91,6 +90,14 @@ void StartProgram(const QString &name, const QString &title)
     QFont font(QStringLiteral("IPAPGothic"), 9);
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
+    // Qt's own buttons and dialogs in Japanese too (はい, キャンセル), as the
+    // rest of the programs speak, whatever the desktop's language.
+    static QPointer<QTranslator> qtsOwn;
+    if (!qtsOwn) {
+        qtsOwn = new QTranslator(QCoreApplication::instance());
+        if (qtsOwn->load(u"qtbase_ja"_qs, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtsOwn);
+    }
 }
 
 void SetProgramTitle(const QString &title)

@@ -7,6 +7,7 @@
 #include <QSqlDriver>
 #include <QVariant>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <optional>
@@ -69,9 +70,13 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
     if (!database.isOpen() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return u"練習の記録が開いていません。"_qs;
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    const auto recordsFault = [&] {
+        return u"練習の記録 %1 を読めません（%2）。"_qs.arg(database.databaseName(), CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection)))));
+    };
+    const auto outputsFault = [&out] { return u"%1 に書き出せません（%2）。"_qs.arg(out.objectName(), CauseOfErrno(errno)); };
     sqlite3_stmt *rows = nullptr;
     if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
-        return CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection))));
+        return recordsFault();
     const auto text = [&](int column) {
         return QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(rows, column)), sqlite3_column_bytes(rows, column));
     };
@@ -105,15 +110,15 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
         buffer += '\n';
         if (buffer.size() > 1 << 16) {
             if (out.write(buffer) != buffer.size())
-                problem = out.errorString();
+                problem = outputsFault();
             buffer.clear();
         }
     }
     if (problem.isEmpty() && step != SQLITE_DONE)
-        problem = CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection))));
+        problem = recordsFault();
     sqlite3_finalize(rows);
     if (problem.isEmpty() && out.write(buffer) != buffer.size())
-        problem = out.errorString();
+        problem = outputsFault();
     return problem;
 }
 

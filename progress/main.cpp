@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -26,10 +27,11 @@ namespace {
 int exportCsv(int &argc, char **argv, const QString &target)
 {
     QCoreApplication app(argc, argv);
-    const auto fail = [&target](const QString &problem) {
-        std::fprintf(stderr, "KestovaRecord: %s\n", u"%1 に書き出せません：%2"_qs.arg(target, problem).toLocal8Bit().constData());
+    const auto said = [](const QString &problem) {
+        std::fprintf(stderr, "KestovaRecord: %s\n", problem.toLocal8Bit().constData());
         return 1;
     };
+    const auto fail = [&target, &said](const QString &cause) { return said(u"%1 に書き出せません（%2）。"_qs.arg(target, cause)); };
     struct stat status {};
     const bool exists = target != u"-" && ::stat(QFile::encodeName(target).constData(), &status) == 0;
     // /dev/stdout and /dev/fd/N lead through /proc to what the shell opened,
@@ -43,7 +45,7 @@ int exportCsv(int &argc, char **argv, const QString &target)
         return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_qs : u"ふつうのファイルではありません"_qs);
     kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);
     if (!record.database.isOpen())
-        return fail(record.problem);
+        return said(record.problem); // the record is at fault, and named
     QFile streamed;
     QSaveFile file(target);
     QIODevice &out = stream ? static_cast<QIODevice &>(streamed) : file;
@@ -53,11 +55,12 @@ int exportCsv(int &argc, char **argv, const QString &target)
                                        : stream ? fd >= 0 && streamed.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
                                                 : file.open(QIODevice::WriteOnly);
     if (!opened)
-        return fail(out.errorString());
+        return fail(kestova::record::CauseOfErrno(errno));
+    out.setObjectName(target);
     if (const QString problem = kestova::record::WriteCsv(record.database, out); !problem.isEmpty())
-        return fail(problem);
+        return said(problem);
     if (stream ? !streamed.flush() : !file.commit())
-        return fail(out.errorString());
+        return fail(kestova::record::CauseOfErrno(errno));
     return 0;
 }
 

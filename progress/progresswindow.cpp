@@ -2,6 +2,7 @@
 
 #include "keyheatmap.h"
 #include "practicestats.h"
+#include "programs.h"
 #include "recorddatabase.h"
 #include "usersettings.h"
 
@@ -26,7 +27,6 @@
 namespace kestova::record {
 namespace {
 
-const QStringList Programs{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs};
 const QStringList PeriodNames{u"今日"_qs, u"直近 7 日"_qs, u"直近 30 日"_qs, u"すべて"_qs};
 
 QString timeText(qint64 ms)
@@ -105,13 +105,6 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
 }
 
 } // namespace
-
-QString ProgramName(const QString &program)
-{
-    static const QHash<QString, QString> names{{u"Kestova100"_qs, u"指別練習"_qs}, {u"KestovaC100"_qs, u"単語練習"_qs},
-                                               {u"KestovaB100"_qs, u"キー位置練習"_qs}, {QString(), u"合計"_qs}};
-    return names.value(program, program);
-}
 
 // Read again whenever a trainer writes to the record while it is open.
 ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent)
@@ -193,11 +186,20 @@ QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
     table->setHorizontalHeaderLabels({u"期間"_qs, u"練習"_qs, u"練習時間"_qs, u"打鍵数"_qs, u"1分あたりのかな"_qs, u"正確さ"_qs});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (const QString &program : Programs + QStringList{QString()}) {
+    // Every program that keeps strokes, and any other the record holds (a
+    // newer version's), so that the rows add up to the total.
+    QStringList programs;
+    for (const RecordingProgram &known : RecordingPrograms)
+        programs.append(known.name);
+    for (const QString &other : stats.programs()) {
+        if (!programs.contains(other))
+            programs.append(other);
+    }
+    for (const QString &program : programs + QStringList{QString()}) {
         const Totals totals = stats.totals(program)[size_t(period)];
         const int row = table->rowCount();
         table->insertRow(row);
-        const QStringList cells{PeriodNames[period], ProgramName(program), timeText(totals.activeMs), QString::number(totals.strokes),
+        const QStringList cells{PeriodNames[period], program.isEmpty() ? u"合計"_qs : ShownName(program), timeText(totals.activeMs), QString::number(totals.strokes),
                                 figure(totals.kanaPerMinute()), figure(totals.accuracy(), u" %"_qs)};
         for (int column = 0; column < cells.size(); ++column)
             table->setItem(row, column, new QTableWidgetItem(cells[column]));

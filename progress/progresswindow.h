@@ -36,7 +36,4 @@ private:
     QString readAt; // writtenAt() when last read
 };
 
-// The trainers' names as the learner knows them.
-QString ProgramName(const QString &program);
-
 } // namespace kestova::record

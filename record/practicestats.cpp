@@ -80,8 +80,9 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
             const int day = query.value(0).toInt();
             const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong(), query.value(5).toLongLong()};
             auto &periods = perProgram[query.value(1).toString()];
+            // A period ends now: strokes dated later (a clock set wrong) count in all time only.
             for (int period = 0; period < PeriodCount; ++period) {
-                if (!PeriodDays[period] || today - day < PeriodDays[period])
+                if (!PeriodDays[period] || (day <= today && today - day < PeriodDays[period]))
                     periods[size_t(period)] += totals;
             }
             const QDate date = QDate(1970, 1, 1).addDays(day);
@@ -94,7 +95,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
     const int firstDay = today - PeriodDays[shown] + 1;
     const qint64 since = qint64(firstDay) * DayMs - offset;
     if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_qs
-                             : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day >= %1 GROUP BY expected, typed"_qs.arg(firstDay))) {
+                             : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day BETWEEN %1 AND %2 GROUP BY expected, typed"_qs.arg(firstDay).arg(today))) {
         while (query.next()) {
             const QString expected = query.value(0).toString(), typed = query.value(1).toString();
             const qint64 count = query.value(2).toLongLong();
@@ -106,7 +107,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
         }
     }
     if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs
-                             : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day >= %1 GROUP BY bin, chord"_qs.arg(firstDay))) {
+                             : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day BETWEEN %1 AND %2 GROUP BY bin, chord"_qs.arg(firstDay).arg(today))) {
         double sum = 0, squares = 0;
         while (query.next()) {
             (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();

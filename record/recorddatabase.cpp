@@ -4,12 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <cerrno>
+
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestova::record {
 namespace {
@@ -71,6 +76,13 @@ const char *const FromVersion1[] = {
     " WHERE thumb_ms IS NOT NULL GROUP BY local_day, bin",
 };
 
+// SQLite's own connection under Qt's.
+sqlite3 *handleOf(const QSqlDatabase &database)
+{
+    const QVariant handle = database.driver()->handle();
+    return qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+}
+
 QSqlError run(QSqlDatabase &database, const char *statement)
 {
     QSqlQuery query(database);
@@ -100,15 +112,42 @@ int versionOf(QSqlDatabase &database, QSqlError &error)
     return version == 0 && query.value(1).toBool() ? 1 : version;
 }
 
+// Whether the copy of a record at `copy` is whole: a database that holds
+// its strokes and passes a check.
+bool wholeCopy(const QString &copy)
+{
+    const QString connection = u"copy-%1"_qs.arg(quintptr(&copy));
+    bool whole = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, connection);
+        database.setDatabaseName(copy);
+        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
+        QSqlQuery query(database);
+        whole = database.open() && query.exec(u"PRAGMA quick_check"_qs) && query.next() && query.value(0).toString() == u"ok"
+                && query.exec(u"SELECT 1 FROM sqlite_master WHERE name = 'strokes'"_qs) && query.next();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return whole;
+}
+
 // Brings the tables up to this version in one transaction, after a copy of
-// the record as it was; another program doing the same at once finds it done.
+// the record as it was, made under another name and renamed once whole, so
+// that a program killed while copying leaves no copy that looks like one;
+// another program doing the same at once finds it done.
 QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version)
 {
     const QString copy = u"%1.before-v%2"_qs.arg(path).arg(RecordVersion);
-    if (version > 0 && !QFileInfo::exists(copy)) {
+    if (version > 0 && !(QFileInfo::exists(copy) && wholeCopy(copy))) {
+        const QString partial = copy + u".partial"_qs;
+        QFile::remove(partial);
         QSqlQuery vacuum(database);
-        if (!vacuum.exec(u"VACUUM INTO '%1'"_qs.arg(QString(copy).replace(u'\'', u"''"_qs))))
-            return vacuum.lastError();
+        const bool made = vacuum.exec(u"VACUUM INTO '%1'"_qs.arg(QString(partial).replace(u'\'', u"''"_qs)));
+        const QSqlError error = vacuum.lastError();
+        vacuum.finish();
+        if (!made || !wholeCopy(partial) || !(QFile::remove(copy) || !QFileInfo::exists(copy)) || !QFile::rename(partial, copy)) {
+            QFile::remove(partial);
+            return error.isValid() ? error : QSqlError(u"copy"_qs, {}, QSqlError::StatementError, u"10"_qs);
+        }
     }
     QSqlError error = run(database, "BEGIN IMMEDIATE");
     if (error.isValid())
@@ -161,6 +200,9 @@ QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
     if (error.isValid() || version > RecordVersion)
         return error;
     error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
+    // SQLite opens a file it may not write read-only, without a word.
+    if (!error.isValid() && sqlite3_db_readonly(handleOf(record.database), "main") == 1)
+        return QSqlError(u"read-only"_qs, {}, QSqlError::ConnectionError, u"8"_qs);
     if (!error.isValid())
         error = check(record.database);
     if (error.isValid())
@@ -169,9 +211,24 @@ QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
     return version < RecordVersion ? bringUpToDate(record.database, path, version) : QSqlError();
 }
 
+// A folder that takes no new file (read-only, or not the user's) keeps
+// SQLite from making its journal: said as what it is.
 QString cannotOpen(const QString &path, const QSqlError &error)
 {
+    const QString folder = QFileInfo(path).absolutePath();
+    if ((error.nativeErrorCode().toInt() & 0xFF) == 14 && QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return u"練習の記録 %1 を開けません（フォルダー %2 に書き込めません。読み取り専用になっているか、許可がありません）。"_qs.arg(path, folder);
     return u"練習の記録 %1 を開けません（%2）。"_qs.arg(path, CauseOf(error));
+}
+
+// A check or a bringing up to date stops where the program gives up.
+void stopWhen(QSqlDatabase &database, const std::atomic<bool> *givingUp)
+{
+    sqlite3 *connection = handleOf(database);
+    if (!connection)
+        return;
+    const auto given = [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; };
+    sqlite3_progress_handler(connection, givingUp ? 1000 : 0, givingUp ? +given : nullptr, const_cast<std::atomic<bool> *>(givingUp));
 }
 
 const QString PracticeGoesOn = u"練習は続けられます。"_qs;
@@ -213,6 +270,32 @@ QString CauseOf(const QSqlError &error)
     }
 }
 
+QString CauseOfErrno(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return u"ディスクがいっぱいです"_qs;
+    case EFBIG:
+        return u"ファイルが大きくなりすぎました"_qs;
+    case EROFS:
+        return u"読み取り専用のディスクです"_qs;
+    case EACCES:
+    case EPERM:
+        return u"書き込みが許されていません"_qs;
+    case ENOENT:
+        return u"フォルダーがありません"_qs;
+    case EISDIR:
+        return u"フォルダーです"_qs;
+    case EINVAL:
+        return u"書き込めない種類のファイルです"_qs;
+    case EIO:
+        return u"ディスクの読み書きに失敗しました"_qs;
+    default:
+        return u"書き込めません（エラー番号 %1）"_qs.arg(error);
+    }
+}
+
 quint64 FileIdOf(const QString &path)
 {
     struct stat status {};
@@ -245,9 +328,14 @@ QString RecordPath()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestova/record.sqlite"_qs;
 }
 
-OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path)
+OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path, const std::atomic<bool> *givingUp)
 {
     OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}, {}};
+    if (QFileInfo(path).isDir()) {
+        opened.problem = u"練習の記録 %1 がフォルダーになっていて、記録を読み書きできません。このフォルダーの名前を変えるか、ほかへ移してください。"_qs.arg(path)
+                + (use == Use::Writing ? PracticeGoesOn : QString());
+        return opened;
+    }
     if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
         QSqlError error = open(opened.database, u":memory:"_qs) ? QSqlError() : opened.database.lastError();
         for (const char *statement : Schema) {
@@ -278,7 +366,9 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
     }
     // Locked by another program (trainers started together make the record
     // at once): the writer tries again a moment later.
+    stopWhen(opened.database, givingUp);
     QSqlError error = prepareForWriting(opened, path);
+    stopWhen(opened.database, nullptr);
     if (Unusable(error)) {
         opened.problem = StartAfresh(opened, path, opened.fileId);
     } else if (error.isValid()) {

@@ -4,6 +4,8 @@
 #include <QSqlError>
 #include <QString>
 
+#include <atomic>
+
 namespace kestova::record {
 
 // A gap between strokes this long or longer is a pause, not practice:
@@ -22,7 +24,8 @@ QString RecordPath();
 // progress window reads by. For writing, the file is checked for damage
 // first, and a damaged one or one that is no database is set aside as
 // record.sqlite.broken-<date> and a fresh one started; an older record is
-// copied to record.sqlite.before-v<N> and brought up to date. A reader
+// copied to record.sqlite.before-v<N> (whole or not at all) and brought up
+// to date. A reader
 // finds a record not yet made empty, and makes none. `problem` says what
 // the learner should be told; the connection is not open where the record
 // cannot be read at all, and not `writable` where it must not be written
@@ -34,17 +37,23 @@ struct OpenedRecord {
     bool writable = false;
     quint64 fileId = 0; // the file opened, to tell when another replaced it
 };
-// A writer sets a bad file aside; a reader takes it as it is.
+// A writer sets a bad file aside; a reader takes it as it is. A writer's
+// check and bringing up to date of the record stop when `givingUp` turns
+// true (a program ending, which never waits for them): the record is then
+// left unwritable, for the next program to check again.
 enum class Use { Reading, Writing };
-OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath());
+OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath(),
+                        const std::atomic<bool> *givingUp = nullptr);
 
 // Whether an error says the file cannot be used as it is: damaged, or no
 // database. A record locked by another program is in use, not broken.
 bool Unusable(const QSqlError &error);
 bool Busy(const QSqlError &error);
 
-// What went wrong, in words a learner can act on.
+// What went wrong, in words a learner can act on: an error of SQLite's,
+// or of the system's (errno).
 QString CauseOf(const QSqlError &error);
+QString CauseOfErrno(int error);
 
 // The file at `path` now (its inode), 0 where there is none.
 quint64 FileIdOf(const QString &path);

@@ -1,19 +1,14 @@
 #include "strokerecorder.h"
 
-#include <QCoreApplication>
+#include "pendingfile.h"
+
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <QVariant>
 
-#include <cerrno>
 #include <map>
-
-#include <signal.h>
 #include <optional>
 #include <tuple>
 
@@ -21,9 +16,18 @@ namespace kestova::record {
 namespace {
 
 constexpr auto WriteEvery = std::chrono::seconds(1);
+// A record that could not be opened is tried again this often, not at every
+// write: opening checks it, which takes a while on a big record.
+constexpr qint64 OpenAgainMs = 5'000;
+// Another program's lock outlasting this many writes is told, not before:
+// a merge or a moment's work of another trainer is no trouble.
+constexpr int BusyWritesTold = 5;
 // Strokes kept while the record cannot be written; beyond, the oldest go.
 constexpr size_t MostKept = 200'000;
 constexpr qint64 DayMs = 86'400'000;
+// Strokes merged from a pending file in one transaction: short enough for
+// another program's busy timeout, with the live strokes written between.
+constexpr size_t MergedAtOnce = 2'000;
 
 // The offset from UTC of the local zone at a time, looked up once a quarter
 // of an hour of strokes (zones change their offsets on the quarter hour).
@@ -44,60 +48,16 @@ private:
     int offset = 0;
 };
 
-QString pendingPath(const QString &path)
+// What a learner can do about a record that takes nothing.
+QString whatToDo(const QString &path, const QSqlError &error)
 {
-    return path + u".pending"_qs;
-}
-
-// Strokes merged from a pending file in one transaction, between looks at
-// whether the program is ending.
-constexpr size_t MergedAtOnce = 20'000;
-
-// A stroke as a line of the pending file, its texts percent-encoded.
-QByteArray pendingLine(const Stroke &stroke, const QString &program)
-{
-    const int offset = stroke.utcOffset.value_or(QDateTime::fromMSecsSinceEpoch(stroke.time).offsetFromUtc());
-    return QByteArray::number(stroke.time) + '\t' + QUrl::toPercentEncoding(stroke.program.isEmpty() ? program : stroke.program) + '\t'
-            + QUrl::toPercentEncoding(stroke.expected) + '\t' + QUrl::toPercentEncoding(stroke.typed) + '\t' + (stroke.hit ? "1" : "0") + '\t'
-            + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\t'
-            + QByteArray::number(stroke.thumbHand) + '\t' + QByteArray::number(stroke.thumbNeeded) + '\t' + QByteArray::number(offset) + '\n';
-}
-
-// A line of the pending file as pendingLine() writes it, or nothing: the
-// file is the user's, and may hold anything.
-std::optional<Stroke> strokeOf(QByteArray line)
-{
-    if (line.endsWith('\n'))
-        line.chop(1);
-    const QList<QByteArray> field = line.split('\t');
-    if (field.size() != 10)
-        return std::nullopt;
-    const auto number = [&](int at, qint64 lowest, qint64 highest) -> std::optional<qint64> {
-        bool ok = false;
-        const qint64 value = field[at].toLongLong(&ok);
-        return ok && value >= lowest && value <= highest ? std::optional(value) : std::nullopt;
-    };
-    const auto text = [&](int at, qsizetype longest) -> std::optional<QString> {
-        const QString decoded = QUrl::fromPercentEncoding(field[at]);
-        return !decoded.isEmpty() && decoded.size() <= longest ? std::optional(decoded) : std::nullopt;
-    };
-    const auto time = number(0, 946'684'800'000, 7'258'118'400'000); // 2000 to 2200
-    const auto program = text(1, 64), expected = text(2, 8), typed = text(3, 8);
-    const auto hit = number(4, 0, 1), chord = number(6, 0, 1), hand = number(7, 0, 2), needed = number(8, 0, 2);
-    const auto offset = number(9, -18 * 3600, 18 * 3600);
-    const auto thumb = field[5].isEmpty() ? std::optional<qint64>() : number(5, -10'000, 10'000);
-    if (!time || !program || !expected || !typed || !hit || !chord || !hand || !needed || !offset || (!field[5].isEmpty() && !thumb))
-        return std::nullopt;
-    Stroke stroke{*time, *expected, *typed, *hit == 1, thumb, *chord == 1, int(*hand), int(*needed), *program, int(*offset)};
-    return stroke;
-}
-
-// Whether the process that claimed a pending file, named in it, has ended.
-bool claimerEnded(const QString &claimed)
-{
-    bool ok = false;
-    const qint64 pid = claimed.section(u'.', -2, -2).toLongLong(&ok);
-    return ok && pid > 0 && pid < (1 << 22) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    const int code = error.nativeErrorCode().toInt() & 0xFF;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (code == 13)
+        return u"%1 のあるディスクに空きを作ってください。"_qs.arg(folder);
+    if (code == 8 || code == 14 || code == 23)
+        return u"フォルダー %1 とその中の記録に書き込めるようにしてください。"_qs.arg(folder);
+    return {};
 }
 
 } // namespace
@@ -135,7 +95,9 @@ bool StrokeRecorder::writeNow(std::chrono::milliseconds longest)
 }
 
 // The writer's last attempt, or the pending file: a lock costs it a quarter
-// of a second at most, so only a disk that hangs keeps it longer.
+// of a second at most, and a check or a bringing up to date of the record
+// under way is given up (the next program does it again), so that closing
+// never waits for them.
 QString StrokeRecorder::finish()
 {
     {
@@ -144,9 +106,10 @@ QString StrokeRecorder::finish()
             return stopping = true, QString();
         stopping = true;
     }
+    givingUp = true;
     wake.notify_one();
     writer.join();
-    return leftPending;
+    return lost;
 }
 
 // On the GUI thread, once for each thing that went wrong.
@@ -160,11 +123,21 @@ void StrokeRecorder::tell(const QString &text)
     }, Qt::QueuedConnection);
 }
 
+// What is kept in memory, to write it with what the writer has in hand.
+void StrokeRecorder::takeKept(std::vector<Stroke> &batch)
+{
+    const std::lock_guard lock(mutex);
+    batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    kept.clear();
+}
+
 void StrokeRecorder::run()
 {
     const QString connection = u"record-writer-%1"_qs.arg(quintptr(this));
     std::optional<OpenedRecord> record;
     std::vector<Stroke> batch;
+    qint64 openAgainAt = 0;
+    int busyWrites = 0;
     for (bool last = false; !last;) {
         quint64 request;
         {
@@ -172,39 +145,44 @@ void StrokeRecorder::run()
             wake.wait_for(lock, WriteEvery, [&] { return stopping || asked > done; });
             last = stopping;
             request = asked;
-            batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
-            kept.clear();
         }
+        takeKept(batch);
         // A record set aside or replaced under this connection is left for the one at the path.
         if (record && record->database.isOpen() && record->fileId != FileIdOf(path))
             record.reset(), QSqlDatabase::removeDatabase(connection);
-        if (!batch.empty() && (!record || !record->database.isOpen())) {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if ((!batch.empty() || spilled) && (!record || !record->database.isOpen()) && (now >= openAgainAt || last)) {
             record.reset();
             QSqlDatabase::removeDatabase(connection);
-            record = OpenRecord(connection, Use::Writing, path);
-            if (!Busy(record->error)) // in use by another program for a moment: tried again
+            record = OpenRecord(connection, Use::Writing, path, &givingUp);
+            openAgainAt = now + OpenAgainMs;
+            if (!Busy(record->error) && record->error.nativeErrorCode() != u"9") // in use for a moment, or given up at the end
                 tell(record->problem);
-            if (record->writable)
-                mergePending(*record);
+            if (record->writable && record->database.isOpen()) {
+                spilled = false;
+                mergePending(*record, batch);
+            }
         }
-        if (!batch.empty() && record->writable && record->database.isOpen()) {
+        if (!batch.empty() && record && record->writable && record->database.isOpen()) {
             if (writeBatch(record->database, batch)) {
                 batch.clear();
+                busyWrites = 0;
             } else if (Unusable(lastError)) { // found damaged only now, inside a table: a fresh record
                 tell(StartAfresh(*record, path, record->fileId));
                 if (record->writable && writeBatch(record->database, batch))
                     batch.clear();
-            } else {
-                tell(u"練習の記録 %1 に書き込めません（%2）。練習は続けられ、書き込めるようになったら書き込みます。"_qs.arg(path, CauseOf(lastError)));
+            } else if (!Busy(lastError) || ++busyWrites >= BusyWritesTold) {
+                tell(u"練習の記録 %1 に書き込めません（%2）。%3"_qs.arg(path, CauseOf(lastError), whatToDo(path, lastError)));
             }
+            if (!batch.empty() && !Busy(lastError))
+                record->database.close(); // opened again later
         }
-        if (last && !batch.empty()) {
-            const QString where = pendingPath(path);
-            const QString notice = keepPending(batch) ? u"練習の記録に書き込めなかった %1 打は %2 に残しました。次に記録を開いたときに加えます。"_qs.arg(batch.size()).arg(where)
-                                                      : u"練習の記録に書き込めなかった %1 打を %2 にも残せませんでした。"_qs.arg(batch.size()).arg(where);
-            const std::lock_guard lock(mutex);
-            leftPending = notice;
-        }
+        // What the record does not take now waits in the pending file, at
+        // once, so that a hard kill loses no more than the last second;
+        // only another program's lock is waited out, till the end.
+        const bool waitingOut = Busy(lastError) || (record && Busy(record->error));
+        if (!batch.empty() && (last || !waitingOut))
+            spill(batch, record ? record->error : QSqlError());
         if (batch.size() > MostKept)
             batch.erase(batch.begin(), batch.begin() + qsizetype(batch.size() - MostKept));
         {
@@ -217,74 +195,71 @@ void StrokeRecorder::run()
     QSqlDatabase::removeDatabase(connection);
 }
 
-bool StrokeRecorder::keepPending(const std::vector<Stroke> &batch)
+// Into the pending file, told once for each cause: kept there, to be added
+// once the record can be written, or kept nowhere.
+void StrokeRecorder::spill(std::vector<Stroke> &batch, const QSqlError &why)
 {
-    QFile file(pendingPath(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    QByteArray lines;
-    for (const Stroke &stroke : batch)
-        lines += pendingLine(stroke, program);
-    return file.write(lines) == lines.size() && file.flush();
-}
-
-// Claimed by renaming it to "pending.<this process>.<a mark of the claim>",
-// so that two programs never merge it both. A claim whose process ended
-// before it was done (killed, or ending) is claimed again under its mark,
-// and merged on from where the record says it got to.
-void StrokeRecorder::mergePending(OpenedRecord &record)
-{
-    const QFileInfo pending(pendingPath(path));
-    const auto claimFor = [&](const QString &mark) { return u"%1.%2.%3"_qs.arg(pending.filePath()).arg(QCoreApplication::applicationPid()).arg(mark); };
-    for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*.*"_qs}, QDir::Files)) {
-        const QString mark = left.fileName().section(u'.', -1);
-        if (claimerEnded(left.filePath()) && QFile::rename(left.filePath(), claimFor(mark)) && !mergeClaimed(record, claimFor(mark), mark))
-            return;
+    const PendingKept pending = KeepPending(path, batch, program);
+    const QString cause = why.isValid() ? u"（%1）"_qs.arg(CauseOf(why)) : QString();
+    if (!pending.place.isEmpty()) {
+        tell(u"練習の記録 %1 に書き込めません%2。いまの練習は %3 に残し、書き込めるようになったら記録に加えます。%4"_qs.arg(path, cause, pending.place,
+                                                                                                       whatToDo(path, why)));
+        batch.clear();
+        spilled = true;
+        return;
     }
-    const QString mark = QString::number(QDateTime::currentMSecsSinceEpoch());
-    if (QFile::rename(pending.filePath(), claimFor(mark)))
-        mergeClaimed(record, claimFor(mark), mark);
+    const QString text = u"練習の記録 %1 に書き込めません%2。いまの練習はどこにも残せていません（%3）。%4"_qs.arg(path, cause, pending.problem, whatToDo(path, why));
+    tell(text);
+    const std::lock_guard lock(mutex);
+    if (stopping)
+        lost = u"%1 打の練習を残せませんでした。"_qs.arg(batch.size()) + text;
 }
 
-// In parts, each in one transaction with how many lines of the file are
-// merged, so that none is merged twice and a program ending meanwhile
-// stops after the part it is writing. Whether it was all merged.
-bool StrokeRecorder::mergeClaimed(OpenedRecord &record, const QString &claimed, const QString &mark)
+// Each claimed pending file in parts, each in one transaction with how many
+// lines of the file are merged, so that none is merged twice; the live
+// strokes between the parts; a program ending meanwhile stops after the
+// part it is writing.
+void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &live)
 {
-    QFile file(claimed);
-    QSqlQuery done(record.database);
-    done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_qs);
-    done.addBindValue(mark);
-    qint64 merged = done.exec() && done.next() ? done.value(0).toLongLong() : 0, read = 0;
-    done.finish();
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    std::vector<Stroke> part;
-    for (bool first = true; !file.atEnd(); first = false) {
-        for (; !file.atEnd() && part.size() < MergedAtOnce; ++read) {
-            const QByteArray line = file.readLine();
-            if (read < merged)
+    QStringList problems;
+    std::vector<PendingClaim> claims = PendingClaim::claimAll(path, problems);
+    for (const QString &problem : std::as_const(problems))
+        tell(problem);
+    for (PendingClaim &claim : claims) {
+        QSqlQuery done(record.database);
+        done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_qs);
+        done.addBindValue(claim.mark());
+        const qint64 merged = done.exec() && done.next() ? done.value(0).toLongLong() : 0;
+        done.finish();
+        qint64 read = 0;
+        std::vector<Stroke> part;
+        for (std::optional<QByteArray> line = claim.readLine();; line = claim.readLine()) {
+            if (line && read++ >= merged) {
+                if (std::optional<Stroke> stroke = StrokeOfPendingLine(*line))
+                    part.push_back(std::move(*stroke));
+            }
+            if (line && part.size() < MergedAtOnce)
                 continue;
-            if (const std::optional<Stroke> stroke = strokeOf(line))
-                part.push_back(*stroke);
-        }
-        {
+            const auto progress = [&](QSqlQuery &query) {
+                query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_qs);
+                query.addBindValue(claim.mark());
+                query.addBindValue(read);
+                return query.exec();
+            };
+            if (!writeBatch(record.database, part, progress))
+                return;
+            part.clear();
+            takeKept(live);
+            if (!live.empty() && writeBatch(record.database, live))
+                live.clear();
+            if (!line)
+                break;
             const std::lock_guard lock(mutex);
-            if (stopping && !first)
-                return false; // claimed again once this program has ended
+            if (stopping)
+                return; // claimed again once this program has ended
         }
-        const auto progress = [&](QSqlQuery &query) {
-            query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_qs);
-            query.addBindValue(mark);
-            query.addBindValue(read);
-            return query.exec();
-        };
-        if (!writeBatch(record.database, part, progress))
-            return false;
-        part.clear();
+        claim.merged();
     }
-    file.close();
-    return QFile::remove(claimed);
 }
 
 // The strokes and what they add to the summaries, in one transaction.
@@ -375,6 +350,7 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
         query.exec(u"ROLLBACK"_qs);
         return false;
     }
+    lastError = {};
     lastStroke = previous[program];
     return true;
 }

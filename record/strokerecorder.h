@@ -1,12 +1,14 @@
 #pragma once
 
 #include "recorddatabase.h"
+#include "stroke.h"
 
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -17,36 +19,16 @@
 
 namespace kestova::record {
 
-// One judged keystroke.
-struct Stroke {
-    qint64 time = 0; // ms since the epoch
-    QString expected;
-    QString typed;
-    bool hit = false;
-    // From the built-in thumb-shift keyboard: the thumb's press minus the
-    // key's, and whether it shifted the key.
-    // Also where no chord came of it: the nearest thumb within 300 ms.
-    std::optional<qint64> thumbMs;
-    bool chord = false;
-    int thumbHand = 0;   // that thumb's hand: 0 none, 1 left, 2 right
-    int thumbNeeded = 0; // the thumb the kana asked for takes, as above
-    QString program; // another program's, when merged from a pending file
-    std::optional<int> utcOffset; // as kept in a pending file; else the zone's at `time`
-
-    // Whether a thumb shifted the key, where that is known: a thumb was
-    // weighed, or made a chord without a time (continuous shift).
-    std::optional<bool> shifted() const { return thumbMs || chord ? std::optional(chord) : std::nullopt; }
-};
-
 // Keeps every judged keystroke of one program in the practice record. The
 // keystroke only goes into memory; a thread of its own, started with the
 // first stroke, writes the strokes to the database in batches, every second
 // and whenever asked, so that a hard kill loses the last second at most.
-// Strokes that cannot be written (the record locked, full, read-only, or of
-// a newer version) are kept and tried again; at the end they go to a
-// pending file beside the record (record.sqlite.pending), which the next
-// program to open the record merges and removes. What goes wrong is told
-// through problem(), once for each thing, in words; practice goes on.
+// Strokes the record does not take (full, read-only, damaged beyond
+// repair, of a newer version) go to the pending file at once, which the
+// next program to open the record merges (this one too, once the record
+// can be written again); only another program's lock is waited out. What
+// goes wrong is told through problem(), once for each thing, in words
+// that say what to do; practice goes on.
 class StrokeRecorder : public QObject {
     Q_OBJECT
 
@@ -59,7 +41,8 @@ public:
     // writer got to it in time (written, or kept to try again).
     bool writeNow(std::chrono::milliseconds longest = std::chrono::milliseconds(100));
     // Writes what is left, or keeps it in the pending file, within about
-    // two seconds; what the learner should be told then, if anything.
+    // a second; what the learner must still be told then: strokes kept
+    // nowhere. Strokes safely in the pending file need no word.
     QString finish();
 
 signals:
@@ -67,11 +50,11 @@ signals:
 
 private:
     void run();
+    void takeKept(std::vector<Stroke> &batch);
     // `alsoDo` goes into the same transaction.
     bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch, const std::function<bool(QSqlQuery &)> &alsoDo = {});
-    void mergePending(OpenedRecord &record);
-    bool mergeClaimed(OpenedRecord &record, const QString &claimed, const QString &mark);
-    bool keepPending(const std::vector<Stroke> &batch);
+    void mergePending(OpenedRecord &record, std::vector<Stroke> &live);
+    void spill(std::vector<Stroke> &batch, const QSqlError &why);
     void tell(const QString &text);
 
     const QString program;
@@ -82,7 +65,9 @@ private:
     std::vector<Stroke> kept;
     quint64 asked = 0, done = 0; // write requests, and the last one carried out
     bool stopping = false;
-    QString leftPending; // where the last strokes went, if not into the record
+    std::atomic<bool> givingUp = false; // a check of the record under way stops
+    bool spilled = false; // strokes of this program wait in a pending file
+    QString lost;         // strokes kept nowhere at the end
     QStringList told;
     qint64 lastStroke = 0; // the stroke written last, for the steps of active time
     QSqlError lastError;

@@ -60,6 +60,7 @@ public:
         kestova::StartProgram(title, title);
         ShownMessages().clear();
         folderOfTest() = folder.path();
+        qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_qs))); // pending strokes of the test's records
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); // the user's settings too
     }
     ~TestProgram()

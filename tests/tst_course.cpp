@@ -397,8 +397,14 @@ private slots:
         });
         menu.actions()[0]->trigger();
         QCOMPARE(LoadTargetSpeed(), 120);
-        QTimer::singleShot(0, [] { qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click(); });
+        QString yes;
+        QTimer::singleShot(0, [&yes] {
+            QAbstractButton *button = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->button(QMessageBox::Yes);
+            yes = button->text();
+            button->click();
+        });
         menu.actions()[1]->trigger();
+        QCOMPARE(yes, u"はい(&Y)"_qs); // Qt's own words in Japanese
         QTRY_VERIFY(course.window->state().inPlay() == FirstUnits && course.window->lesson().size() == LessonLength);
     }
 };

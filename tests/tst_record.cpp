@@ -2,6 +2,7 @@
 // progress window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
 #include "harness.h"
+#include "pendingfile.h"
 #include "practicestats.h"
 #include "progresswindow.h"
 #include "recorddatabase.h"
@@ -54,7 +55,7 @@ int strokesIn(const QString &path)
 
 // Writes "30 F あ う -12; ..." through the recorders of the trainers: seconds
 // before Now (or a UTC time, 2026-12-06T15:00:00Z), F/W/K for the finger
-// drill, word trainer and key drill, the kana asked for, the kana typed, and
+// drill, word trainer, key drill and course, the kana asked for, the kana typed, and
 // where a thumb shifted it its offset.
 void record(const QString &path, const QString &strokes)
 {
@@ -63,7 +64,8 @@ void record(const QString &path, const QString &strokes)
         const QStringList part = stroke.split(u' ', Qt::SkipEmptyParts);
         auto &recorder = recorders[part[1][0]];
         if (!recorder)
-            recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_qs}, {u'W', u"KestovaC100"_qs}, {u'K', u"KestovaB100"_qs}}.value(part[1][0]), path);
+            recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_qs}, {u'W', u"KestovaC100"_qs}, {u'K', u"KestovaB100"_qs},
+                                                                          {u'C', u"KestovaCourse"_qs}}.value(part[1][0]), path);
         const qint64 time = part[0].contains(u'T') ? QDateTime::fromString(part[0], Qt::ISODate).toMSecsSinceEpoch()
                                                    : Now.toMSecsSinceEpoch() - qint64(part[0].toDouble() * 1000);
         Stroke kept{time, part[2], part[3], part[2] == part[3], part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt,
@@ -72,6 +74,19 @@ void record(const QString &path, const QString &strokes)
         kept.thumbNeeded = kestova::ThumbShiftEngine::thumbNeededFor(kept.expected) == kestova::ThumbHand::None ? 0 : 1;
         recorder->add(std::move(kept));
     }
+}
+
+// The lines of the record's pending files, beside it and in the state
+// folder; a FIFO is no file of lines.
+int pendingLines(const QString &path)
+{
+    int lines = 0;
+    for (const QString &place : PendingPlaces(path)) {
+        struct stat status {};
+        if (::stat(QFile::encodeName(place).constData(), &status) == 0 && S_ISREG(status.st_mode))
+            lines += int(ReadFile(place).count('\n'));
+    }
+    return lines;
 }
 
 // One figure of the statistics as text; "what@N" for period N's.
@@ -131,6 +146,7 @@ private slots:
             {"gaps of 9 s and 11 s: no speed at all", "40 K あ あ;31 K あ あ;20 K あ あ;11 K あ あ", "totals KestovaB100", u"0/4/4/0 0/4/4/0 0/4/4/0 0/4/4/0"_qs},
             {"today, the last 7 and 30 days, all time", "10 W あ あ;259200 W い い;864000 W う う;3456000 W え え", "totals KestovaC100",
              u"0/1/1/0 0/2/2/0 0/3/3/0 0/4/4/0"_qs},
+            {"a period ends now: tomorrow counts in all time only", "-86400 W あ あ;10 W い い", "totals KestovaC100", u"0/1/1/0 0/1/1/0 0/1/1/0 0/2/2/0"_qs},
             {"the kana of the last 7 days only", "10 W あ い;259200 W あ う;864000 W あ え", "confusions@1", u"あ>い 1, あ>う 1"_qs},
             {"the time a kana takes: median, pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 800"_qs},
             {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1 3000/4/3/1"_qs},
@@ -178,14 +194,19 @@ private slots:
     // files are set aside as broken.
     void recordFaults_data()
     {
-        AddRows<Fault>({{"locked through the end", "locked", "ほかのプログラムが使っています|.pending", 1, 3, 0},
+        AddRows<Fault>({{"locked through the end: kept without a word", "locked", "", 1, 3, 0},
             {"no database", "garbage", "record.sqlite.broken-", 3, 0, 1},
             {"damaged inside, both writers find it", "damaged", "record.sqlite.broken-", 3, 0, 1},
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
             {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0},
             {"read-only, for an ordinary user", "readonly", "書き込みが許されていません|.pending", 1, 3, 0},
             {"a disk full", "full", "ディスク|.pending", 1, 3, 0},
-            {"a pending file left claimed by a program killed after its first line was merged, with lines that are no strokes", "claimed", "", 5, 0, 0}});
+            {"a pending file left claimed by a program killed after its first line was merged, with lines that are no strokes", "claimed", "", 5, 0, 0},
+            {"the folder read-only: kept in the state folder", "folder-readonly", "state/Kestova/record.sqlite.|フォルダー", 1, 3, 0},
+            {"a pending file that is a FIFO: told, never waited for", "fifo", "ふつうのファイルではない", 4, 0, 0},
+            {"a pending file nobody but root may read: told, left", "unreadable", "を読めない|持ち主", 4, 1, 0},
+            {"claimed by a live process that is no Kestova program, a stroke of 1990", "claimed-live", "", 5, 0, 0},
+            {"the record a folder", "folder", "フォルダーになって|.pending", -1, 3, 0}});
     }
     void recordFaults()
     {
@@ -206,6 +227,14 @@ private slots:
         }
         if (fault == u"garbage")
             WriteFile(path(), QByteArray(8192, 'x'));
+        if (fault == u"claimed-live") // PID 1 lives, and is no Kestova program
+            WriteFile(path() + u".pending.1.1"_qs, "631152000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
+        if (fault == u"unreadable")
+            WriteFile(path() + u".pending"_qs, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
+        if (fault == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path() + u".pending"_qs).constData(), 0600), 0);
+        if (fault == u"folder")
+            QFile::remove(path()), QDir().mkpath(path());
         if (fault == u"claimed") // two strokes, then no time, a time in 2400, a huge thumb, binary
             WriteFile(path() + u".pending.4194303.1"_qs, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n"
                       "1796000000500\tKestova100\t%E3%82%92\t%E3%81%86\t0\t130\t0\t1\t1\t32400\n"
@@ -228,8 +257,13 @@ private slots:
         if (fault == u"locked")
             QVERIFY(QSqlQuery(other.database).exec(u"BEGIN IMMEDIATE"_qs));
         QStringList told;
-        if (fault == u"readonly" || fault == u"full") { // root may write anything: an ordinary user's writer in a child
-            ::chmod(QFile::encodeName(program->path(u"."_qs)), 0777), ::chmod(QFile::encodeName(path()), fault == u"full" ? 0666 : 0444);
+        if (fault == u"readonly" || fault == u"full" || fault == u"folder-readonly" || fault == u"unreadable") { // root may write anything: an ordinary user's writer in a child
+            for (const char *suffix : {"", "-wal", "-shm"})
+                ::chmod(QFile::encodeName(path() + QLatin1String(suffix)), fault == u"readonly" ? 0444 : 0666);
+            QDir().mkpath(program->path(u"state"_qs));
+            ::chmod(QFile::encodeName(program->path(u"state"_qs)), 0777);
+            ::chmod(QFile::encodeName(program->path(u"."_qs)), fault == u"folder-readonly" ? 0555 : 0777);
+            ::chmod(QFile::encodeName(path() + u".pending"_qs), 0600);
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(), {u"write-as-nobody"_qs, path(), fault});
             QVERIFY(child.waitForFinished(30000) && child.exitCode() == 0);
@@ -255,29 +289,36 @@ private slots:
         QSqlDatabase::removeDatabase(u"other"_qs);
         for (const QString &part : QString::fromUtf8(row.told).split(u'|', Qt::SkipEmptyParts))
             QVERIFY2(told.join(u'\n').contains(part), qPrintable(told.join(u'\n')));
-        QCOMPARE(ReadFile(path() + u".pending"_qs).count('\n'), row.pending);
+        ::chmod(QFile::encodeName(program->path(u"."_qs)), 0777);
+        QCOMPARE(pendingLines(path()), row.pending);
         QCOMPARE(QDir(program->path(u"."_qs)).entryList({u"record.sqlite.broken-*"_qs}).filter(QRegularExpression(u"\\d$"_qs)).size(), row.setAside);
         QCOMPARE(strokesIn(path()), row.inRecord);
         QCOMPARE(QFile::exists(path() + u".before-v2"_qs), fault == u"older");
-        if (row.pending && fault != u"newer") { // merged by the next writer, once
+        if (row.pending && fault != u"newer" && fault != u"folder") { // merged by the next writer, once
             StrokeRecorder next(u"Kestova100"_qs, path());
             next.add({Now.toMSecsSinceEpoch() + 2, u"お"_qs, u"お"_qs, true});
             next.finish();
-            QVERIFY(!QFile::exists(path() + u".pending"_qs));
+            QCOMPARE(pendingLines(path()), 0);
             QCOMPARE(strokesIn(path()), row.inRecord + row.pending + 1);
         }
     }
 
-    // The progress window shows the figures of a record written afresh.
+    // The progress window shows the figures of a record written afresh: a
+    // row for each program that records, as its menu entry names it, adding
+    // up to the total.
     void windowShowsTheTotals()
     {
-        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い"_qs);
+        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う"_qs);
         ProgressWindow window(path());
         const auto *table = window.tabs->widget(0)->findChild<QTableWidget *>();
+        QStringList rows;
+        for (int row = 0; row < table->rowCount(); ++row)
+            rows.append(table->item(row, 1)->text() + u' ' + table->item(row, 3)->text());
+        QCOMPARE(rows.join(u", "_qs), u"指別練習 4, 単語練習 0, キー位置練習 0, 練習コース 2, 合計 6"_qs);
         QStringList allTime;
-        for (int column = 1; column < table->columnCount(); ++column)
+        for (int column = 2; column < table->columnCount(); ++column)
             allTime.append(table->item(table->rowCount() - 1, column)->text());
-        QCOMPARE(allTime, (QStringList{u"合計"_qs, u"0:00:03"_qs, u"4"_qs, u"40.0"_qs, u"75.0 %"_qs})); // the first stroke follows a pause
+        QCOMPARE(allTime, (QStringList{u"0:00:04"_qs, u"6"_qs, u"45.0"_qs, u"83.3 %"_qs})); // each program's first stroke follows a pause
     }
 };
 

@@ -13,5 +13,5 @@ int main(int argc, char *argv[])
         window.Form_Load();
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, &Form1::Form_Terminate);
     };
-    return kestova::RunTrainer<Form1>(argc, argv, QStringLiteral("KestovaC100"), QStringLiteral("KestovaC"), load, &Form1::Form_Terminate);
+    return kestova::RunTrainer<Form1>(argc, argv, kestova::record::program::WordTyping, QStringLiteral("KestovaC"), load, &Form1::Form_Terminate);
 }
