@@ -95,7 +95,7 @@ void showInWindow(const QString &text, int triesLeft)
             QTimer::singleShot(200, qApp, [text, triesLeft] { showInWindow(text, triesLeft - 1); });
         return;
     }
-    auto *bar = window->findChild<NoticeBar *>(QString(), Qt::FindDirectChildrenOnly);
+    auto *bar = dynamic_cast<NoticeBar *>(window->findChild<QLabel *>(u"notice"_qs, Qt::FindDirectChildrenOnly));
     if (!bar)
         bar = new NoticeBar(window);
     bar->add(text);

@@ -5,7 +5,7 @@
 E2E_TMP=$(mktemp -d)
 E2E_PIDS=()
 # The programs' per-user settings and data of this test alone.
-export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
+export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data" XDG_STATE_HOME="$E2E_TMP/state"
 # What a script changed on the machine besides its scratch folder, put back
 # once its programs are gone: a script that installs or adds a user says how.
 undo() { :; }

@@ -81,14 +81,60 @@ head -c 8192 /dev/urandom >"$XDG_DATA_HOME/Kestova/record.sqlite"
 echo kept >"$E2E_TMP/old.csv"
 ! "$BIN/KestovaRecord" --csv "$E2E_TMP/old.csv" 2>/dev/null && [ "$(cat "$E2E_TMP/old.csv")" = kept ] || fail "a failed export touched its file"
 start_program "$E2E_TMP/KestovaB100/KestovaB100"
-drill=$wid
 focus_window
 xtool keys "d38 w20 u38 w30 d38 w20 u38 w30 d38 w20 u38" # opens the record, which is found broken
-find_window KestovaB >/dev/null || fail "a broken record was not told"
-wid=$drill
-focus_window # practice goes on with the notice open
-xtool keys "d38 w20 u38 w30 d38 w20 u38 w30 d38 w20 u38"
+sleep 1.5
+grep -q 壊れていた "$E2E_TMP/program.log" || fail "a broken record was not told"
+[ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 1 ] || fail "the notice came as a window of its own"
+xtool keys "d38 w20 u38 w30 d38 w20 u38 w30 d38 w20 u38" # practice goes on under the notice
 close_window
 ls "$XDG_DATA_HOME/Kestova/"record.sqlite.broken-* >/dev/null 2>&1 || fail "the broken record was not set aside"
 [ "$(strokes KestovaB100)" = 6 ] || fail "after a broken record the practice was not recorded afresh: $(strokes KestovaB100) strokes, not 6"
+
+# Locked by another program through the end: closing takes under a second,
+# with no box, the strokes safe in the pending file for the next start.
+python3 - "$XDG_DATA_HOME/Kestova/record.sqlite" "$E2E_TMP/locked" <<'LOCK' &
+import os, sqlite3, sys, time
+connection = sqlite3.connect(sys.argv[1], isolation_level=None)
+connection.execute("BEGIN EXCLUSIVE")
+open(sys.argv[2], "w").close()
+while os.path.exists(sys.argv[2]):
+    time.sleep(0.05)
+LOCK
+locker=$!
+for _ in $(seq 200); do [ -e "$E2E_TMP/locked" ] && break; sleep 0.05; done
+start_program "$E2E_TMP/KestovaB100/KestovaB100"
+focus_window
+type_kana
+started=$(date +%s%N)
+xtool close "$wid"
+wait_exit "a trainer with the record locked did not end"
+closed=$((($(date +%s%N) - started) / 1000000))
+[ "$closed" -le 1000 ] || fail "a trainer with the record locked took $closed ms to close"
+rm "$E2E_TMP/locked"
+wait $locker
+[ "$(grep -c . "$XDG_DATA_HOME/Kestova/record.sqlite.pending")" = 4 ] || fail "the locked record's strokes are not in the pending file"
+
+# Kept nowhere (no file may grow): the box at the end says so, and a
+# logout's SIGTERM ends the program under it at once.
+(trap '' XFSZ; ulimit -f 0; exec "$E2E_TMP/KestovaB100/KestovaB100") 2> >(cat >"$E2E_TMP/program.log") & # a pipe grows no file
+pid=$!
+E2E_PIDS+=($pid)
+for _ in $(seq 2000); do wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1); [ -n "$wid" ] && break; sleep 0.01; done
+focus_window
+type_kana
+sleep 1.5
+xtool close "$wid"
+sleep 1
+kill -0 "$pid" && grep -q 保存できなかった "$E2E_TMP/program.log" || fail "strokes kept nowhere were not told at the end"
+kill -TERM "$pid"
+wait_exit "SIGTERM did not end a program under its last box"
+
+# The export's causes in words, the record named where it is at fault.
+"$BIN/KestovaRecord" --csv /dev/full 2>"$E2E_TMP/csv.log" && fail "an export to a full disk did not fail"
+grep -q "/dev/full に書き出せません（ディスクがいっぱいです）" "$E2E_TMP/csv.log" || fail "a full disk was told as: $(cat "$E2E_TMP/csv.log")"
+mv "$XDG_DATA_HOME/Kestova/record.sqlite" "$E2E_TMP/aside.sqlite"
+mkdir "$XDG_DATA_HOME/Kestova/record.sqlite"
+"$BIN/KestovaRecord" --csv - 2>"$E2E_TMP/csv.log" >/dev/null && fail "an export of a record that is a folder did not fail"
+grep -q "練習の記録 .*record.sqlite がフォルダーになって" "$E2E_TMP/csv.log" || fail "a record that is a folder was told as: $(cat "$E2E_TMP/csv.log")"
 echo "record end-to-end: ok"
