@@ -14,8 +14,8 @@ constexpr int ThumbRowTop = 1130, ThumbRowHeight = 300;
 QColor colourOf(std::optional<double> confidence)
 {
     if (!confidence)
-        return QColor(215, 215, 215);
-    return *confidence >= 1 ? QColor(150, 220, 150) : *confidence >= 0.8 ? QColor(230, 235, 140) : *confidence >= 0.5 ? QColor(255, 200, 120) : QColor(240, 130, 110);
+        return QColor::fromRgb(UnpractisedFill);
+    return QColor::fromRgb(KnownFills[*confidence >= 1 ? 0 : *confidence >= 0.8 ? 1 : *confidence >= 0.5 ? 2 : 3]);
 }
 
 } // namespace
@@ -56,7 +56,7 @@ void CourseMap::paintEvent(QPaintEvent *)
     QFont font = painter.font();
     font.setPixelSize(int(360 * Scale * 0.3));
     painter.setFont(font);
-    const QColor lit(255, 215, 0);
+    const QColor lit = QColor::fromRgb(HintFill);
     for (const KanaPlace &at : std::as_const(places)) {
         const bool isHinted = at.kana == hinted;
         const QColor finger = QColor::fromRgb(at.key->finger);

@@ -201,6 +201,9 @@ void CourseWindow::ShowWord()
         QString word = words[i].word.toHtmlEscaped();
         if (words[i].madeUp)
             word = u"<i>%1</i>"_qs.arg(word);
+        // Kana may break anywhere in Japanese text; a word, never: its kana
+        // are joined (U+2060 WORD JOINER, which shows nothing).
+        word = QStringList(word.begin(), word.end()).join(QChar(0x2060));
         shown.append(i < wordIndex ? u"<span style=\"color:gray\">%1</span>"_qs.arg(word) : i == wordIndex ? u"<b><u>%1</u></b>"_qs.arg(word) : word);
     }
     lessonWords->setText(shown.join(u"　"_qs));

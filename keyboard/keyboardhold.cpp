@@ -3,7 +3,8 @@
 #include "keyboard-shortcuts-inhibit-client.h"
 #include "layoutkeys.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
@@ -18,8 +19,10 @@ namespace kestova {
 namespace {
 
 // The compositor's shortcut inhibitor, bound on a queue of our own so that
-// Qt's own dispatching never meets it.
-struct Inhibiting {
+// Qt's own dispatching never meets it; one for each application object, as
+// each has a display of its own (a program made smaller starts anew).
+struct Inhibiting : QObject {
+    using QObject::QObject;
     wl_display *display = nullptr;
     wl_event_queue *queue = nullptr;
     wl_seat *seat = nullptr;
@@ -40,36 +43,43 @@ void removed(void *, wl_registry *, uint32_t) {}
 
 const wl_registry_listener RegistryListener{announced, removed};
 
-// Looked up once, the first time a window asks.
+// Looked up the first time a window of this application object asks.
 Inhibiting &inhibiting()
 {
-    static Inhibiting found = [] {
-        Inhibiting globals;
-        QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
-        if (QGuiApplication::platformName() != u"wayland" || !native)
-            return globals;
-        globals.display = static_cast<wl_display *>(native->nativeResourceForIntegration("wl_display"));
-        if (!globals.display)
-            return globals;
-        globals.queue = wl_display_create_queue(globals.display);
-        auto *wrapper = static_cast<wl_display *>(wl_proxy_create_wrapper(globals.display));
-        wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(wrapper), globals.queue);
-        wl_registry *registry = wl_display_get_registry(wrapper);
-        wl_proxy_wrapper_destroy(wrapper);
-        wl_registry_add_listener(registry, &RegistryListener, &globals);
-        wl_display_roundtrip_queue(globals.display, globals.queue);
-        wl_registry_destroy(registry);
-        return globals;
-    }();
-    return found;
+    static QPointer<Inhibiting> found;
+    if (found)
+        return *found;
+    found = new Inhibiting(QCoreApplication::instance());
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    if (QGuiApplication::platformName() != u"wayland" || !native)
+        return *found;
+    found->display = static_cast<wl_display *>(native->nativeResourceForIntegration("wl_display"));
+    if (!found->display)
+        return *found;
+    found->queue = wl_display_create_queue(found->display);
+    auto *wrapper = static_cast<wl_display *>(wl_proxy_create_wrapper(found->display));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(wrapper), found->queue);
+    wl_registry *registry = wl_display_get_registry(wrapper);
+    wl_proxy_wrapper_destroy(wrapper);
+    wl_registry_add_listener(registry, &RegistryListener, found.data());
+    wl_display_roundtrip_queue(found->display, found->queue);
+    wl_registry_destroy(registry);
+    return *found;
 }
 
-// Keys the desktop alone has a use for: with Alt or the Windows key held
-// (Alt+Tab, Alt+F4), and the keys of the volume, the screen and the like.
+// Keys the desktop alone has a use for: the Windows key and any key with
+// it, keys with Alt or Ctrl that no trainer takes (Alt+Tab, Alt+F4,
+// Ctrl+F2, Ctrl+Alt+T; not the editing keys), the function keys, and the
+// keys of the volume, the screen and the like.
 bool desktopsKey(const RawKey &key)
 {
     const quint32 keysym = LayoutKeys::instance().keysymOf(key.keyCode);
-    return key.state & (RawKey::Alt | RawKey::Super) || keysym == XKB_KEY_Print || (keysym >= 0x1008FF00 && keysym <= 0x1008FFFF);
+    const bool editing = keysym == XKB_KEY_BackSpace || keysym == XKB_KEY_Return || keysym == XKB_KEY_Delete || keysym == XKB_KEY_KP_Enter
+            || (keysym >= XKB_KEY_Home && keysym <= XKB_KEY_End) || (keysym >= XKB_KEY_0 && keysym <= XKB_KEY_9) || (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z);
+    const bool function = keysym >= XKB_KEY_F1 && keysym <= XKB_KEY_F35;
+    const bool controlAlt = (key.state & RawKey::Alt) && (key.state & RawKey::Control);
+    return key.state & RawKey::Super || controlAlt || ((key.state & (RawKey::Alt | RawKey::Control)) && !editing) || function
+            || keysym == XKB_KEY_Print || (keysym >= 0x1008FF00 && keysym <= 0x1008FFFF);
 }
 
 // A key pressed and let go again through XTEST, as if struck now.
@@ -102,9 +112,10 @@ bool KeyboardHold::possible()
 
 void KeyboardHold::keyCame(const RawKey &key)
 {
-    // A key of our own again: the desktop's shortcut is over.
-    if (key.kind == RawKey::Press && !(key.state & (RawKey::Alt | RawKey::Super)) && !desktopsKey(key))
-        handedBack = false;
+    // A key of our own again, or the one sent again back here (no shortcut
+    // of the desktop's): the desktop's turn is over.
+    if (key.kind == RawKey::Press && ((!(key.state & (RawKey::Alt | RawKey::Super)) && !desktopsKey(key)) || key.keyCode == sentAgain))
+        handedBack = false, sentAgain = 0;
 }
 
 void KeyboardHold::holdIf(bool wanted)
@@ -131,6 +142,9 @@ void KeyboardHold::release()
     if (!holding)
         return;
     holding = false;
+    // A menu of the program's own holds the keyboard now: left to it.
+    if (QApplication::activePopupWidget())
+        return;
     if (inhibitor) {
         zwp_keyboard_shortcuts_inhibitor_v1_destroy(std::exchange(inhibitor, nullptr));
         wl_display_flush(inhibiting().display);
@@ -141,13 +155,16 @@ void KeyboardHold::release()
     }
 }
 
+// The focus leaving and coming back as this hold let go is never seen as
+// the window losing it; both halves, or neither.
 bool KeyboardHold::ownGrabMoving(const RawKey &focus)
 {
     if (focus.state == RawKey::Grab)
         return holding;
-    const bool ours = letGoHere;
-    if (focus.kind == RawKey::FocusIn)
-        letGoHere = false;
+    if (focus.kind == RawKey::FocusOut)
+        return letGoOut = letGoHere;
+    const bool ours = letGoHere && letGoOut;
+    letGoHere = letGoOut = false;
     return ours;
 }
 
@@ -157,7 +174,7 @@ bool KeyboardHold::handBack(const RawKey &key)
     // keyboard, and only as they go down: a key handed back is sent again
     // once the learner has let go of it, with the modifier still held.
     if (key.kind == RawKey::Release && key.keyCode == toSendAgain) {
-        toSendAgain = 0;
+        sentAgain = std::exchange(toSendAgain, 0);
         sendAgain(key.keyCode);
         return true;
     }

@@ -11,9 +11,9 @@ namespace kestova {
 // shortcut: left Alt with Space opens the window menu on most desktops, and
 // its "Close" takes the next key. Under X11 the window holds the keyboard
 // (an active grab, let go when the window is no longer active); a key the
-// desktop alone has a use for — Alt+Tab, Alt+F4, a Windows-key shortcut,
-// the volume keys — hands the keyboard back and is sent again through XTEST
-// once let go, so that the desktop still gets it. Under Wayland the compositor is asked
+// desktop alone has a use for — Alt+Tab, Alt+F4, Ctrl+F2, a Windows-key
+// shortcut, the function and volume keys — hands the keyboard back and is
+// sent again through XTEST once let go, so that the desktop still gets it. Under Wayland the compositor is asked
 // to inhibit its shortcuts while the window has the keyboard.
 class KeyboardHold {
 public:
@@ -44,7 +44,9 @@ private:
     bool holding = false;
     bool handedBack = false; // until a key comes with no modifier of the desktop's
     bool letGoHere = false;  // released while active: the focus comes back from the grab
+    bool letGoOut = false;   // and its first half was seen
     int toSendAgain = 0;     // the desktop's key handed back, sent again once let go
+    int sentAgain = 0;       // and sent
     zwp_keyboard_shortcuts_inhibitor_v1 *inhibitor = nullptr;
 };
 

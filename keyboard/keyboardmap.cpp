@@ -1,5 +1,8 @@
 #include "keyboardmap.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -82,7 +85,18 @@ QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin)
 
 QColor KanaColour(KeyPlane plane, const QColor &plain)
 {
-    return plane == KeyPlane::OwnThumb ? QColor(255, 0, 0) : plane == KeyPlane::OtherThumb ? QColor(0, 70, 200) : plain;
+    return plane == KeyPlane::OwnThumb ? QColor(153, 0, 0) : plane == KeyPlane::OtherThumb ? QColor(0, 51, 160) : plain;
+}
+
+// WCAG 2's contrast ratio of relative luminances.
+double ContrastOf(const QColor &one, const QColor &other)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double value) { return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    };
+    const double first = luminance(one), second = luminance(other);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
 QSize KanaMapSize(double pixelsPerTwip, double margin)

@@ -81,9 +81,18 @@ struct KanaPlace {
     const KeyFrame *key;
 };
 QList<KanaPlace> KanaPlaces(double pixelsPerTwip, double margin);
-// The colour a map writes a kana of that plane in: red with the key's own
-// thumb, blue with the other one, `plain` alone.
+// The colour a map writes a kana of that plane in: dark red with the key's
+// own thumb, dark blue with the other one, `plain` (black) alone; the
+// place tells the plane too, for a learner who cannot tell the colours.
 QColor KanaColour(KeyPlane plane, const QColor &plain);
+// The fills of such maps, every kana colour 4.5:1 or better on each (WCAG
+// AA): how well a kana is known, from learnt to new; how often it is
+// missed, from under 5 % to 20 % and more; not yet practised; a hint.
+inline constexpr std::array<QRgb, 4> KnownFills{0xFF96DC96, 0xFFE6EB8C, 0xFFFFC878, 0xFFFFAFA5};
+inline constexpr std::array<QRgb, 4> MissedFills{0xFFFFFFFF, 0xFFFFECAA, 0xFFFFB46E, 0xFFFFAFA5};
+inline constexpr QRgb UnpractisedFill = 0xFFE1E1E1, HintFill = 0xFFFFD700;
+// How far apart two colours read, from 1 (the same) to 21 (black on white).
+double ContrastOf(const QColor &one, const QColor &other);
 // That map's size, margins included.
 QSize KanaMapSize(double pixelsPerTwip, double margin);
 

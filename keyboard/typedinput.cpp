@@ -85,8 +85,9 @@ bool mayBeVoiced(char32_t kana)
 
 // A child of the receiver, whose keys it reads.
 TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, Judgements *judgements)
-    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements),
-      settings(LoadThumbShiftSettings()), engine(settings, LayoutKeys::instance().altKeys()), hold(receiver->window())
+    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements), judged(judgements),
+      settings(LoadThumbShiftSettings()), engineAltKeys(LayoutKeys::instance().altKeys()), engine(settings, engineAltKeys),
+      hold(receiver->window())
 {
     sinceLastEvent.start();
     decisionTimer.setSingleShot(true);
@@ -115,10 +116,17 @@ void TypedInput::useThumbShiftSettings(const ThumbShiftSettings &own)
     use(own);
 }
 
+// Nothing changed (a modifier learnt, the same settings saved again), a
+// key under way is left to finish as it began.
 void TypedInput::use(const ThumbShiftSettings &chosen)
 {
+    const QList<int> altKeys = LayoutKeys::instance().altKeys();
+    const bool typing = builtInTypes();
+    if (chosen == settings && altKeys == engineAltKeys && typing == typedBuiltIn)
+        return;
     releaseAll();
-    engine = ThumbShiftEngine(settings = chosen, LayoutKeys::instance().altKeys());
+    engineAltKeys = altKeys, typedBuiltIn = typing;
+    engine = ThumbShiftEngine(settings = chosen, altKeys);
     if (receiver->hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImEnabled);
 }
@@ -292,7 +300,12 @@ void TypedInput::releaseAll()
 {
     decisionTimer.stop();
     hold.release();
-    typeStrokes(engine.releaseAll(now()));
+    // A window being destroyed has lost its judgements first: nothing of it
+    // may be called any more.
+    const QList<ThumbStroke> pending = engine.releaseAll(now());
+    if (judged && !judgements)
+        return;
+    typeStrokes(pending);
     if (judgements)
         judgements->settle();
 }

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QtGlobal>
@@ -103,7 +104,8 @@ private:
     QWidget *receiver;
     KeyPress keyPress;
     TypedAside typedAside;
-    Judgements *judgements;
+    QPointer<Judgements> judgements;
+    bool judged; // whether the receiver has judgements at all
     std::function<QString()> spaceAsked;
     // The kana of the input method's preedit counted so far; unknown after
     // the focus came back, when the input method may have dropped it.
@@ -115,6 +117,8 @@ private:
 
     bool followsUserSettings = true;
     ThumbShiftSettings settings;
+    QList<int> engineAltKeys;
+    bool typedBuiltIn = true;
     ThumbShiftEngine engine;
     KeyboardHold hold;
     QTimer decisionTimer;

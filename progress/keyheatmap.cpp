@@ -14,15 +14,12 @@ namespace {
 constexpr double Scale = 2.5 / 15;
 constexpr int Margin = 8;
 
-// Misses below 5 %, below 10 %, below 20 %, and more.
-const QColor Heat[] = {QColor(255, 255, 255), QColor(255, 236, 170), QColor(255, 180, 110), QColor(235, 90, 70)};
-
 QColor heatOf(const KanaTally &tally)
 {
     if (tally.attempts == 0)
-        return QColor(225, 225, 225);
+        return QColor::fromRgb(UnpractisedFill);
     const double missed = double(tally.misses) / tally.attempts;
-    return Heat[missed < 0.05 ? 0 : missed < 0.10 ? 1 : missed < 0.20 ? 2 : 3];
+    return QColor::fromRgb(MissedFills[missed < 0.05 ? 0 : missed < 0.10 ? 1 : missed < 0.20 ? 2 : 3]);
 }
 
 } // namespace

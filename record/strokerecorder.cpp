@@ -16,6 +16,7 @@ namespace kestova::record {
 namespace {
 
 constexpr auto WriteEvery = std::chrono::seconds(1);
+constexpr auto GivenUpAfter = std::chrono::milliseconds(500);
 // A record that could not be opened is tried again this often, not at every
 // write: opening checks it, which takes a while on a big record.
 constexpr qint64 OpenAgainMs = 5'000;
@@ -96,18 +97,19 @@ bool StrokeRecorder::writeNow(std::chrono::milliseconds longest)
 
 // The writer's last attempt, or the pending file: a lock costs it a quarter
 // of a second at most, and a check or a bringing up to date of the record
-// under way is given up (the next program does it again), so that closing
-// never waits for them.
+// still under way half a second on is given up (the next program does it
+// again), so that closing never waits for them.
 QString StrokeRecorder::finish()
 {
     {
-        const std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
         if (stopping || !writer.joinable())
             return stopping = true, QString();
         stopping = true;
+        wake.notify_one();
+        if (!written.wait_for(lock, GivenUpAfter, [this] { return ended; }))
+            givingUp = true;
     }
-    givingUp = true;
-    wake.notify_one();
     writer.join();
     return lost;
 }
@@ -193,6 +195,9 @@ void StrokeRecorder::run()
     }
     record.reset();
     QSqlDatabase::removeDatabase(connection);
+    const std::lock_guard lock(mutex);
+    ended = true;
+    written.notify_all();
 }
 
 // Into the pending file, told once for each cause: kept there, to be added

@@ -15,6 +15,9 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QSignalSpy>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextBlock>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -368,6 +371,29 @@ private slots:
         if (course.window->takeWindow->isVisible()) {
             course.window->takeWindow->click();
             QCOMPARE(kestova::LoadThumbShiftSettings().windowMs, 140);
+        }
+    }
+
+    // The lesson's words wrap between words only, at 100 % and 200 %.
+    void wordsWrapBetweenWords()
+    {
+        CourseUnderTest course({60, 5, 0, {}});
+        QTRY_VERIFY(course.window->ready());
+        for (double scale : {1.0, 2.0}) {
+            QTextDocument shown;
+            QFont font = course.window->lessonWords->font();
+            font.setPointSizeF(font.pointSizeF() * scale);
+            shown.setDefaultFont(font);
+            shown.setHtml(course.window->lessonWords->text());
+            shown.setTextWidth(course.window->lessonWords->width() * scale * 0.6); // narrower than shown: several lines
+            shown.size(); // laid out
+            const QString text = shown.toPlainText();
+            const QTextLayout *lines = shown.begin().layout();
+            QVERIFY(lines->lineCount() > 1);
+            for (int line = 1; line < lines->lineCount(); ++line) {
+                const int start = lines->lineAt(line).textStart();
+                QVERIFY2(text[start - 1].isSpace(), qPrintable(text.left(start) + u'|' + text.mid(start)));
+            }
         }
     }
 

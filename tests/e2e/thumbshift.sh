@@ -114,6 +114,7 @@ kill -0 "$pid" || fail "Alt+Space in a chord closed the drill"
 xtool keys "d45 w40 d64 w40 d23 w20 u23 w30 u45 w30 u64 w300 d40 w20 u40 w30 d45 w20 u45 w30 d64 w10 d38 w30 u38 u64"
 xdotool mousemove --window "$wid" 40 40 click 3
 sleep 0.3
+[ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 2 ] || fail "the right-click menu did not stay open"
 xtool keys "d9 w20 u9 w200 d64 w10 d38 w40 u38 w30 d45 w5 d65 w10 u64 w40 u45 u65"
 sleep 0.3
 start_program "$BIN/KestovaC100"
