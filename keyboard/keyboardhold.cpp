@@ -74,7 +74,9 @@ Inhibiting &inhibiting()
 bool desktopsKey(const RawKey &key)
 {
     const quint32 keysym = LayoutKeys::instance().keysymOf(key.keyCode);
+    // Ctrl+Space too: an input method's switch, which it takes in the program.
     const bool editing = keysym == XKB_KEY_BackSpace || keysym == XKB_KEY_Return || keysym == XKB_KEY_Delete || keysym == XKB_KEY_KP_Enter
+            || keysym == XKB_KEY_space
             || (keysym >= XKB_KEY_Home && keysym <= XKB_KEY_End) || (keysym >= XKB_KEY_0 && keysym <= XKB_KEY_9) || (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z);
     const bool function = keysym >= XKB_KEY_F1 && keysym <= XKB_KEY_F35;
     const bool controlAlt = (key.state & RawKey::Alt) && (key.state & RawKey::Control);
@@ -115,7 +117,9 @@ void KeyboardHold::keyCame(const RawKey &key)
     // A key of our own again, or the one sent again back here (no shortcut
     // of the desktop's): the desktop's turn is over.
     if (key.kind == RawKey::Press && ((!(key.state & (RawKey::Alt | RawKey::Super)) && !desktopsKey(key)) || key.keyCode == sentAgain))
-        handedBack = false, sentAgain = 0;
+        handedBack = false;
+    if (key.kind == RawKey::Press && key.keyCode != sentAgain)
+        sentAgain = 0; // another key first: the desktop took the one sent again
 }
 
 void KeyboardHold::holdIf(bool wanted)
@@ -139,6 +143,7 @@ void KeyboardHold::holdIf(bool wanted)
 void KeyboardHold::release()
 {
     handedBack = false;
+    sentAgain = 0;
     if (!holding)
         return;
     holding = false;
@@ -173,6 +178,12 @@ bool KeyboardHold::handBack(const RawKey &key)
     // The desktop grabs its shortcut keys only while nobody holds the
     // keyboard, and only as they go down: a key handed back is sent again
     // once the learner has let go of it, with the modifier still held.
+    // The key sent again come back: nobody else wanted it, and it is ours.
+    if (key.keyCode == sentAgain) {
+        if (key.kind == RawKey::Release)
+            sentAgain = 0;
+        return false;
+    }
     if (key.kind == RawKey::Release && key.keyCode == toSendAgain) {
         sentAgain = std::exchange(toSendAgain, 0);
         sendAgain(key.keyCode);
