@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <QLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -36,10 +37,15 @@ void DisplaySizeAtStart::applyScale() const
     qputenv("QT_SCALE_FACTOR", QByteArray::number(desktopFactor * percent / 100));
 }
 
-bool DisplaySizeAtStart::shrinkToFit(const QWidget &window)
+bool DisplaySizeAtStart::shrinkToFit(QWidget &window)
 {
+    // Measured as it will be shown: a window laid out by a layout has its
+    // size only once the layout is done.
+    window.ensurePolished();
+    if (window.layout())
+        window.layout()->activate();
     const QSize room = window.screen()->availableGeometry().size();
-    const QSize wanted = window.size();
+    const QSize wanted = window.size().expandedTo(window.layout() ? window.sizeHint() : QSize());
     if (wanted.width() <= room.width() && wanted.height() <= room.height())
         return false;
     // At size c the window takes wanted * c / percent of the room as it is now.
@@ -59,7 +65,7 @@ void DisplaySizeAtStart::tellIfShrunk(QWidget *window) const
     if (percent == chosen)
         return;
     QTimer::singleShot(0, window, [shown = percent, chosen = chosen] {
-        ShowPlainMessage(u"画面に収まらないので、表示の大きさを %1\u00A0% にしました（設定は %2\u00A0%）。"_qs.arg(shown).arg(chosen));
+        ShowNotice(u"画面に収まらないので、表示の大きさを %1\u00A0% にしました（設定は %2\u00A0%）。"_qs.arg(shown).arg(chosen));
     });
 }
 

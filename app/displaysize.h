@@ -20,9 +20,10 @@ public:
     DisplaySizeAtStart();
     // Before each application object: its scale factor.
     void applyScale() const;
-    // Whether `window` is too large for its screen; if so, the size becomes
-    // the largest that fits, and the caller makes the application anew.
-    bool shrinkToFit(const QWidget &window);
+    // Whether `window`, laid out, is too large for its screen; if so, the
+    // size becomes the largest that fits, and the caller makes the
+    // application anew.
+    bool shrinkToFit(QWidget &window);
     // Tells the learner, once the window shows, that it came out smaller.
     void tellIfShrunk(QWidget *window) const;
 

@@ -43,6 +43,10 @@ QString figure(std::optional<double> value, const QString &unit = {})
 QChartView *chartView(QChart *chart)
 {
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // Qt Charts cuts an axis's labels short ("…") wherever it finds the room
+    // tight, even when they would fit: never.
+    for (QAbstractAxis *axis : chart->axes())
+        axis->setTruncateLabels(false);
     auto *view = new QChartView(chart);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumSize(560, 300);
@@ -121,6 +125,14 @@ ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent)
     watch->start(RereadEveryMs);
 }
 
+// Closing gives up bringing the record up to date; the next program does it.
+ProgressWindow::~ProgressWindow()
+{
+    givingUp = true;
+    if (bringing.joinable())
+        bringing.join();
+}
+
 // The record's file and its log, as they change with every write.
 QString ProgressWindow::writtenAt() const
 {
@@ -156,6 +168,19 @@ void ProgressWindow::reload()
     top->addWidget(choice);
     top->addStretch();
     layout()->addWidget(bar);
+    if (!bringing.joinable() && Outdated(path)) {
+        auto *waiting = new QLabel(u"練習の記録を新しい形にしています。記録が大きいと少しかかります…"_qs, this);
+        waiting->setObjectName(u"bringingUpToDate"_qs);
+        layout()->addWidget(waiting);
+        tabs = nullptr;
+        bringing = std::thread([this] {
+            const QString connection = u"bringing-%1"_qs.arg(quintptr(this));
+            OpenRecord(connection, Use::Writing, path, &givingUp).database.close();
+            QSqlDatabase::removeDatabase(connection);
+            QMetaObject::invokeMethod(this, &ProgressWindow::reload, Qt::QueuedConnection);
+        });
+        return;
+    }
     const QString connection = u"progress-%1"_qs.arg(quintptr(this));
     {
         OpenedRecord record = OpenRecord(connection, Use::Reading, path);

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <atomic>
+#include <thread>
+
 class QTabWidget;
 
 namespace kestova::record {
@@ -19,6 +22,7 @@ class ProgressWindow : public QWidget {
 
 public:
     explicit ProgressWindow(const QString &recordPath = {}, QWidget *parent = nullptr);
+    ~ProgressWindow() override;
 
     QTabWidget *tabs = nullptr;
 
@@ -32,6 +36,9 @@ private:
     QWidget *thumbPage(const PracticeStats &stats);
 
     const QString path;
+    // An older record is brought up to date beside the window, shown at once.
+    std::thread bringing;
+    std::atomic<bool> givingUp = false;
     Period period = AllTime;
     QString readAt; // writtenAt() when last read
 };

@@ -235,6 +235,22 @@ const QString PracticeGoesOn = u"練習は続けられます。"_qs;
 
 } // namespace
 
+bool Outdated(const QString &path)
+{
+    const QString connection = u"version-%1"_qs.arg(quintptr(&path));
+    int version = 0;
+    if (QFileInfo(path).isFile()) {
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, connection);
+        database.setDatabaseName(path);
+        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
+        QSqlError error;
+        version = database.open() ? versionOf(database, error) : 0;
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return version >= 1 && version < RecordVersion;
+}
+
 bool Unusable(const QSqlError &error)
 {
     const int code = error.nativeErrorCode().toInt() & 0xFF; // SQLITE_CORRUPT, SQLITE_NOTADB

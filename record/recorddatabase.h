@@ -45,6 +45,10 @@ enum class Use { Reading, Writing };
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath(),
                         const std::atomic<bool> *givingUp = nullptr);
 
+// Whether the record at `path` is of an older version, which opening it
+// brings up to date: on a big record a matter of seconds.
+bool Outdated(const QString &path);
+
 // Whether an error says the file cannot be used as it is: damaged, or no
 // database. A record locked by another program is in use, not broken.
 bool Unusable(const QSqlError &error);

@@ -89,6 +89,22 @@ int pendingLines(const QString &path)
     return lines;
 }
 
+// A record as the first version made its tables, with no version number.
+void writeFirstVersion(const QString &path)
+{
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"setup"_qs);
+        database.setDatabaseName(path);
+        QSqlQuery query((database.open(), database));
+        for (const char *statement : {"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
+                 "CREATE TABLE days (day, program, strokes, hits, active_ms, PRIMARY KEY (day, program))", "CREATE TABLE kana (expected, typed, count, PRIMARY KEY (expected, typed))",
+                 "CREATE TABLE thumbs (bin PRIMARY KEY, count, total, squares)", "INSERT INTO strokes VALUES (1796000000000, 'Kestova100', 'を', 'を', 1, 20, 1)",
+                 "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"})
+            QVERIFY(query.exec(QString::fromLatin1(statement)));
+    }
+    QSqlDatabase::removeDatabase(u"setup"_qs);
+}
+
 // One figure of the statistics as text; "what@N" for period N's.
 QString describe(const QSqlDatabase &database, QString what)
 {
@@ -212,16 +228,8 @@ private slots:
     {
         QFETCH(Fault, row);
         const QString fault = QString::fromLatin1(row.fault);
-        if (fault == u"older") { // the tables as the first version made them, no version number
-            OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"setup"_qs), {}, {}};
-            opened.database.setDatabaseName(path());
-            QSqlQuery query((opened.database.open(), opened.database));
-            for (const char *statement : {"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
-                     "CREATE TABLE days (day, program, strokes, hits, active_ms, PRIMARY KEY (day, program))", "CREATE TABLE kana (expected, typed, count, PRIMARY KEY (expected, typed))",
-                     "CREATE TABLE thumbs (bin PRIMARY KEY, count, total, squares)", "INSERT INTO strokes VALUES (1796000000000, 'Kestova100', 'を', 'を', 1, 20, 1)",
-                     "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"})
-                QVERIFY(query.exec(QString::fromLatin1(statement)));
-            opened.database.close();
+        if (fault == u"older") {
+            writeFirstVersion(path());
         } else {
             record(path(), u"9 F あ あ"_qs);
         }
@@ -301,6 +309,17 @@ private slots:
             QCOMPARE(pendingLines(path()), 0);
             QCOMPARE(strokesIn(path()), row.inRecord + row.pending + 1);
         }
+    }
+
+    // A record of the first version: the window says it is being brought up
+    // to date at once, and shows it once it is.
+    void windowBringsAnOldRecordUpToDate()
+    {
+        writeFirstVersion(path());
+        ProgressWindow window(path());
+        QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_qs) && !window.tabs);
+        QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
+        QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_qs);
     }
 
     // The progress window shows the figures of a record written afresh: a
