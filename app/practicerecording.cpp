@@ -88,7 +88,7 @@ void PracticeRecording::finish()
         KeepUnsavedProblem(notice);
 }
 
-void OpenProgressWindow()
+void OpenRecordWindow()
 {
     const QString program = QCoreApplication::applicationDirPath() + u"/KestovaRecord"_qs;
     if (!QProcess::startDetached(program, {}))

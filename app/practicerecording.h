@@ -50,8 +50,8 @@ private:
     QTimer holding;
 };
 
-// The progress window 練習の記録: the program KestovaRecord beside this one,
+// The record window 練習の記録: the program KestovaRecord beside this one,
 // started on its own.
-void OpenProgressWindow();
+void OpenRecordWindow();
 
 } // namespace kestova

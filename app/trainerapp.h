@@ -18,7 +18,7 @@ namespace kestova {
 // display size (made anew at a smaller size if the window would not fit the
 // screen, before anything is loaded), the window's load step, its judged
 // keystrokes kept in the practice record, ends asked for from outside, the
-// right-click menu with the progress window and what the window adds to it
+// right-click menu with the record window and what the window adds to it
 // (addToMenu), the recorded strokes for a window that follows them
 // (followRecording); what could not be saved is
 // told at the end.
@@ -50,7 +50,7 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
                 window.addToMenu(menu);
             menu->addAction(u"練習の記録…"_qs, &window, [&recording] {
                 recording.writeNow(); // this session's strokes too
-                OpenProgressWindow();
+                OpenRecordWindow();
             });
         });
         ShowCentred(&window);

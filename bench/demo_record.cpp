@@ -1,5 +1,5 @@
 // demo_record PATH: three weeks of plausible practice in a new practice
-// record at PATH, for looking at the progress window and for its pictures.
+// record at PATH, for looking at the record window and for its pictures.
 #include "strokerecorder.h"
 
 #include <QCoreApplication>

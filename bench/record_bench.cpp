@@ -1,11 +1,11 @@
-// The practice record with a million strokes: the progress window must be
+// The practice record with a million strokes: the record window must be
 // drawn within 300 ms and the CSV export written within 2 s; recording must
 // add at most 5 µs (median) to a keystroke on the window's thread.
 #include "codepage.h"
 #include "csvexport.h"
 #include "practicerecording.h"
 #include "practicestats.h"
-#include "progresswindow.h"
+#include "recordwindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
 #include "typingbox.h"
@@ -94,12 +94,12 @@ int main(int argc, char *argv[])
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
         timer.start();
-        kestova::record::ProgressWindow window(path);
+        kestova::record::RecordWindow window(path);
         window.resize(window.sizeHint());
         window.grab(); // drawn, as the screen would show it
         drawn.push_back(timer.nsecsElapsed() / 1e6);
     }
-    const bool windowOk = report("progress window drawn", medianOf(drawn), 300, "ms");
+    const bool windowOk = report("record window drawn", medianOf(drawn), 300, "ms");
     // A period other than all time is read from its strokes, not the summaries.
     QElapsedTimer month;
     month.start();

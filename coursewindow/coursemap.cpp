@@ -5,7 +5,7 @@
 namespace kestova::course {
 namespace {
 
-// As the progress window's map: two and a half times the trainers' map.
+// As the record window's map: two and a half times the trainers' map.
 constexpr double Scale = 2.5 / 15;
 constexpr int Margin = 8;
 // The thumb keys' row below the bottom row, in twips.

@@ -53,7 +53,7 @@ struct ThumbTiming {
     qint64 thumbKanaAttempts = 0, thumbKanaPlain = 0;
 };
 
-// What the progress window shows, read from the record's summaries.
+// What the record window shows, read from the record's summaries.
 class PracticeStats {
 public:
     // `now` decides what "today" is; the kana and the thumb are those of the

@@ -23,7 +23,7 @@ namespace {
 // its strokes elsewhere when its program ends.
 constexpr int BusyTimeoutMs = 250;
 
-// Every stroke, and what the progress window reads kept up to date beside
+// Every stroke, and what the record window reads kept up to date beside
 // them in the same transactions, so that it never reads every stroke.
 const char *const Schema[] = {
     "CREATE TABLE IF NOT EXISTS strokes ("

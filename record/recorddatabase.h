@@ -21,7 +21,7 @@ QString RecordPath();
 
 // A connection to the practice record, opened in the calling thread: WAL, a
 // short busy timeout (a writer tries again), the tables and the indexes the
-// progress window reads by. For writing, the file is checked for damage
+// record window reads by. For writing, the file is checked for damage
 // first, and a damaged one or one that is no database is set aside as
 // record.sqlite.broken-<date> and a fresh one started; an older record is
 // copied to record.sqlite.before-v<N> (whole or not at all) and brought up

@@ -1,10 +1,10 @@
 // The practice record: strokes written by the recorder, the figures the
-// progress window shows, the CSV export, and a broken file set aside.
+// record window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
 #include "harness.h"
 #include "pendingfile.h"
 #include "practicestats.h"
-#include "progresswindow.h"
+#include "recordwindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
 #include "thumbshift.h"
@@ -316,19 +316,19 @@ private slots:
     void windowBringsAnOldRecordUpToDate()
     {
         writeFirstVersion(path());
-        ProgressWindow window(path());
+        RecordWindow window(path());
         QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_qs) && !window.tabs);
         QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
         QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_qs);
     }
 
-    // The progress window shows the figures of a record written afresh: a
+    // The record window shows the figures of a record written afresh: a
     // row for each program that records, as its menu entry names it, adding
     // up to the total.
     void windowShowsTheTotals()
     {
         record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う"_qs);
-        ProgressWindow window(path());
+        RecordWindow window(path());
         const auto *table = window.tabs->widget(0)->findChild<QTableWidget *>();
         QStringList rows;
         for (int row = 0; row < table->rowCount(); ++row)

@@ -1,9 +1,9 @@
-// KestovaRecord: the progress window "練習の記録" on its own, or
+// KestovaRecord: the record window "練習の記録" on its own, or
 // `KestovaRecord --csv FILE` (or `-` for standard output): every stroke as CSV.
 #include "csvexport.h"
 #include "displaysize.h"
 #include "platform.h"
-#include "progresswindow.h"
+#include "recordwindow.h"
 #include "recorddatabase.h"
 #include "trainermenu.h"
 
@@ -79,7 +79,7 @@ int main(int argc, char *argv[])
         display.applyScale();
         QApplication app(argc, argv);
         kestova::StartProgram(u"KestovaRecord"_qs, u"練習の記録"_qs);
-        kestova::record::ProgressWindow window;
+        kestova::record::RecordWindow window;
         window.adjustSize();
         if (display.shrinkToFit(window))
             continue;

@@ -17,12 +17,12 @@ namespace kestova::record {
 // last 7 days and all time, per trainer and all together; kana per minute
 // and accuracy day by day; the keyboard coloured by misses, the weakest
 // kana and what was typed in their place; and when the thumb comes.
-class ProgressWindow : public QWidget {
+class RecordWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ProgressWindow(const QString &recordPath = {}, QWidget *parent = nullptr);
-    ~ProgressWindow() override;
+    explicit RecordWindow(const QString &recordPath = {}, QWidget *parent = nullptr);
+    ~RecordWindow() override;
 
     QTabWidget *tabs = nullptr;
 

@@ -1,4 +1,4 @@
-#include "progresswindow.h"
+#include "recordwindow.h"
 
 #include "keyheatmap.h"
 #include "practicestats.h"
@@ -111,7 +111,7 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
 } // namespace
 
 // Read again whenever a trainer writes to the record while it is open.
-ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent)
+RecordWindow::RecordWindow(const QString &recordPath, QWidget *parent)
     : QWidget(parent), path(recordPath.isEmpty() ? RecordPath() : recordPath)
 {
     setWindowTitle(u"練習の記録"_qs);
@@ -126,7 +126,7 @@ ProgressWindow::ProgressWindow(const QString &recordPath, QWidget *parent)
 }
 
 // Closing gives up bringing the record up to date; the next program does it.
-ProgressWindow::~ProgressWindow()
+RecordWindow::~RecordWindow()
 {
     givingUp = true;
     if (bringing.joinable())
@@ -134,7 +134,7 @@ ProgressWindow::~ProgressWindow()
 }
 
 // The record's file and its log, as they change with every write.
-QString ProgressWindow::writtenAt() const
+QString RecordWindow::writtenAt() const
 {
     QString stamp;
     for (const QString &file : {path, path + u"-wal"_qs}) {
@@ -144,7 +144,7 @@ QString ProgressWindow::writtenAt() const
     return stamp;
 }
 
-void ProgressWindow::reload()
+void RecordWindow::reload()
 {
     readAt = writtenAt();
     const int shown = tabs ? tabs->currentIndex() : 0;
@@ -158,7 +158,7 @@ void ProgressWindow::reload()
     choice->setCurrentIndex(period);
     connect(choice, &QComboBox::activated, this, [this](int chosen) {
         period = Period(chosen);
-        QTimer::singleShot(0, this, &ProgressWindow::reload); // not while the box is still in use
+        QTimer::singleShot(0, this, &RecordWindow::reload); // not while the box is still in use
     });
     auto *bar = new QWidget(this);
     auto *top = new QHBoxLayout(bar);
@@ -177,7 +177,7 @@ void ProgressWindow::reload()
             const QString connection = u"bringing-%1"_qs.arg(quintptr(this));
             OpenRecord(connection, Use::Writing, path, &givingUp).database.close();
             QSqlDatabase::removeDatabase(connection);
-            QMetaObject::invokeMethod(this, &ProgressWindow::reload, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &RecordWindow::reload, Qt::QueuedConnection);
         });
         return;
     }
@@ -204,7 +204,7 @@ void ProgressWindow::reload()
     QSqlDatabase::removeDatabase(connection);
 }
 
-QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
+QWidget *RecordWindow::summaryPage(const PracticeStats &stats)
 {
     auto *page = new QWidget;
     auto *table = new QTableWidget(0, 6, page);
@@ -240,7 +240,7 @@ QWidget *ProgressWindow::summaryPage(const PracticeStats &stats)
     return page;
 }
 
-QWidget *ProgressWindow::keysPage(const PracticeStats &stats)
+QWidget *RecordWindow::keysPage(const PracticeStats &stats)
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -262,7 +262,7 @@ QWidget *ProgressWindow::keysPage(const PracticeStats &stats)
     return page;
 }
 
-QWidget *ProgressWindow::thumbPage(const PracticeStats &stats)
+QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
 {
     const ThumbTiming &timing = stats.thumbTiming();
     const int window = LoadThumbShiftSettings().windowMs;
