@@ -11,17 +11,19 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 
 int LoadDisplaySize()
 {
-    const int saved = OpenUserSettings()->value(u"displaySize"_qs).toInt();
+    const int saved = OpenUserSettings()->value(u"displaySize"_s).toInt();
     return std::find(DisplaySizes.begin(), DisplaySizes.end(), saved) != DisplaySizes.end() ? saved : 100;
 }
 
 void SaveDisplaySize(int percent)
 {
-    OpenUserSettings()->setValue(u"displaySize"_qs, percent);
+    OpenUserSettings()->setValue(u"displaySize"_s, percent);
 }
 
 DisplaySizeAtStart::DisplaySizeAtStart()
@@ -65,7 +67,7 @@ void DisplaySizeAtStart::tellIfShrunk(QWidget *window) const
     if (percent == chosen)
         return;
     QTimer::singleShot(0, window, [shown = percent, chosen = chosen] {
-        ShowNotice(u"画面に収まらないので、表示の大きさを %1\u00A0% にしました（設定は %2\u00A0%）。"_qs.arg(shown).arg(chosen));
+        ShowNotice(u"画面に収まらないので、表示の大きさを %1\u00A0% にしました（設定は %2\u00A0%）。"_s.arg(shown).arg(chosen));
     });
 }
 

@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
@@ -77,7 +79,7 @@ void ReportUnsavedValues()
     const QStringList problems = TakeUnsavedProblems();
     if (problems.isEmpty())
         return;
-    const QString text = u"保存できなかったものがあります。\n\n"_qs + problems.join(u'\n');
+    const QString text = u"保存できなかったものがあります。\n\n"_s + problems.join(u'\n');
     std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), text.toLocal8Bit().constData());
     if (!askedFromOutside) {
         endAtOnce = 1;

@@ -10,6 +10,8 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 
 namespace {
@@ -90,9 +92,9 @@ void PracticeRecording::finish()
 
 void OpenRecordWindow()
 {
-    const QString program = QCoreApplication::applicationDirPath() + u"/KestovaRecord"_qs;
+    const QString program = QCoreApplication::applicationDirPath() + u"/KestovaRecord"_s;
     if (!QProcess::startDetached(program, {}))
-        ShowPlainMessage(u"練習の記録を開けません：%1 を起動できません。"_qs.arg(program));
+        ShowPlainMessage(u"練習の記録を開けません：%1 を起動できません。"_s.arg(program));
 }
 
 } // namespace kestova

@@ -12,6 +12,7 @@
 
 #include <functional>
 
+
 namespace kestova {
 
 // Runs a trainer's one window to its end: the application at the learner's
@@ -48,7 +49,7 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
         AddTrainerMenu(&window, [&recording, &window](QMenu *menu) {
             if constexpr (requires { window.addToMenu(menu); })
                 window.addToMenu(menu);
-            menu->addAction(u"練習の記録…"_qs, &window, [&recording] {
+            menu->addAction(QStringLiteral("練習の記録…"), &window, [&recording] {
                 recording.writeNow(); // this session's strokes too
                 OpenRecordWindow();
             });

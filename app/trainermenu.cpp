@@ -9,13 +9,15 @@
 #include <QMenu>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 
 void TellRefusedThumbKeys(QWidget *window)
 {
     const auto tell = [](const QString &refusal) {
         if (!refusal.isEmpty())
-            ShowNotice(refusal + u"\n右クリックの「親指シフトの設定…」でほかのキーを選べます。"_qs);
+            ShowNotice(refusal + u"\n右クリックの「親指シフトの設定…」でほかのキーを選べます。"_s);
     };
     tell(UserSettingsChanges::instance().refusal());
     QObject::connect(&UserSettingsChanges::instance(), &UserSettingsChanges::refusalChanged, window, tell);
@@ -26,17 +28,17 @@ QMenu *TrainerMenu(QWidget *window, const std::function<void(QMenu *)> &addMore)
     auto *menu = new QMenu(window);
     if (addMore)
         addMore(menu);
-    menu->addAction(u"親指シフトの設定…"_qs, window, [window] {
+    menu->addAction(u"親指シフトの設定…"_s, window, [window] {
         ThumbShiftDialog dialog(LoadThumbShiftSettings(), window);
         if (dialog.exec() == QDialog::Accepted)
             SaveThumbShiftSettings(dialog.chosen());
     });
     // The size applies from the next start: a window built for one scale
     // factor cannot take another.
-    QMenu *sizes = menu->addMenu(u"表示の大きさ（次の起動から）"_qs);
+    QMenu *sizes = menu->addMenu(u"表示の大きさ（次の起動から）"_s);
     auto *choices = new QActionGroup(sizes);
     for (int size : DisplaySizes) {
-        QAction *choice = sizes->addAction(u"%1 %"_qs.arg(size), [size] { SaveDisplaySize(size); });
+        QAction *choice = sizes->addAction(u"%1 %"_s.arg(size), [size] { SaveDisplaySize(size); });
         choice->setCheckable(true);
         choice->setChecked(size == LoadDisplaySize());
         choices->addAction(choice);

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova;
 
 namespace {
@@ -51,12 +53,12 @@ int main(int argc, char *argv[])
     const bool lessonOk = report("a lesson, slowest over every size of the course", lessons.back(), 5);
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"record.sqlite"_qs);
+    const QString path = dir.filePath(u"record.sqlite"_s);
     {
         record::StrokeRecorder recorder(course::CourseProgram, path);
         qint64 time = 1'790'000'000'000;
         for (int i = 0; i < 1'000'000; ++i) {
-            recorder.add({time += 400, units[i % 40].kana, i % 17 ? units[i % 40].kana : u"x"_qs, i % 17 != 0});
+            recorder.add({time += 400, units[i % 40].kana, i % 17 ? units[i % 40].kana : u"x"_s, i % 17 != 0});
             if (i % 100'000 == 99'999) // never more in memory than the recorder keeps
                 recorder.writeNow(std::chrono::minutes(2));
         }
@@ -65,21 +67,21 @@ int main(int argc, char *argv[])
     timer.start();
     {
         // Once, when the course first opens a record that holds them.
-        record::OpenedRecord opened = record::OpenRecord(u"course"_qs, record::Use::Writing, path);
+        record::OpenedRecord opened = record::OpenRecord(u"course"_s, record::Use::Writing, path);
         course::PrepareCourse(opened.database);
     }
-    QSqlDatabase::removeDatabase(u"course"_qs);
+    QSqlDatabase::removeDatabase(u"course"_s);
     std::printf("(the course's index made over 1 M strokes once: %.0f ms)\n", timer.nsecsElapsed() / 1e6);
     timer.restart();
     int inPlay = 0;
     {
-        record::OpenedRecord opened = record::OpenRecord(u"course"_qs, record::Use::Reading, path);
+        record::OpenedRecord opened = record::OpenRecord(u"course"_s, record::Use::Reading, path);
         const course::CourseState saved = course::LoadCourseState(opened.database);
         course::Course state(units, saved.unitsInPlay);
         state.weigh(course::ReadCourseAttempts(opened.database, saved.since).value());
         inPlay = state.inPlay();
     }
-    QSqlDatabase::removeDatabase(u"course"_qs);
+    QSqlDatabase::removeDatabase(u"course"_s);
     const bool stateOk = report("the course's state from 1 M strokes", timer.nsecsElapsed() / 1e6, 200);
     std::printf("(%d units in play after them)\n", inPlay);
     return lessonOk && stateOk ? 0 : 1;

@@ -6,16 +6,18 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc != 2)
         return 2;
-    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをんがぎぐぱ"_qs;
+    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをんがぎぐぱ"_s;
     QRandomGenerator random(5);
     const qint64 start = QDateTime::currentMSecsSinceEpoch() - 20LL * 86'400'000;
     for (int program = 0; program < 3; ++program) {
-        kestova::record::StrokeRecorder recorder(QStringList{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs}[program], QString::fromLocal8Bit(argv[1]));
+        kestova::record::StrokeRecorder recorder(QStringList{u"Kestova100"_s, u"KestovaC100"_s, u"KestovaB100"_s}[program], QString::fromLocal8Bit(argv[1]));
         qint64 time = start + program * 3'600'000;
         for (int i = 0; i < 6000; ++i) {
             time += i % 300 ? 300 + random.bounded(900 - i / 10) : 86'400'000 / 5;

@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr double HandlerBudget = 20, ThumbShiftBudget = 50; // µs
@@ -68,8 +70,8 @@ bool writeFile(const QString &path, const QString &text)
 
 bool benchFingerDrill()
 {
-    if (!writeFile(benchFolder + u"/Mirelo.ini"_qs,
-                   u"[指１本]\r\n文字数=6\r\n左小指=あ\tい\tう\tえ\tお\tか\r\n"_qs))
+    if (!writeFile(benchFolder + u"/Mirelo.ini"_s,
+                   u"[指１本]\r\n文字数=6\r\n左小指=あ\tい\tう\tえ\tお\tか\r\n"_s))
         return false;
     fingerdrill::Form1 window;
     window.Form_Load();
@@ -93,8 +95,8 @@ bool benchFingerDrill()
 
 bool benchWordType()
 {
-    if (!writeFile(benchFolder + u"/text.ini"_qs,
-                   u"[システム]\r\n繰り返し回数=3\r\n[テキスト]\r\n1=がっこう\r\n2=こーひー\r\n3=しゃつ\r\n"_qs))
+    if (!writeFile(benchFolder + u"/text.ini"_s,
+                   u"[システム]\r\n繰り返し回数=3\r\n[テキスト]\r\n1=がっこう\r\n2=こーひー\r\n3=しゃつ\r\n"_s))
         return false;
     wordtype::Form1 window;
     window.Form_Load();
@@ -170,7 +172,7 @@ bool benchTimerDecision()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    kestova::SetProgramTitle(u"Kestova"_qs);
+    kestova::SetProgramTitle(u"Kestova"_s);
     QTemporaryDir dir;
     benchFolder = dir.path();
     kestova::SetFolderHandler([] { return benchFolder; });

@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int StrokeCount = 1'000'000;
@@ -33,12 +35,12 @@ constexpr int StrokeCount = 1'000'000;
 // the trainers write them.
 void fillRecord(const QString &path)
 {
-    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"_qs;
+    const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"_s;
     QRandomGenerator random(3);
     qint64 time = QDateTime::currentMSecsSinceEpoch() - 60LL * 86'400'000;
     std::array<std::unique_ptr<kestova::record::StrokeRecorder>, 3> recorders;
     for (int i = 0; i < 3; ++i)
-        recorders[size_t(i)] = std::make_unique<kestova::record::StrokeRecorder>(QStringList{u"Kestova100"_qs, u"KestovaC100"_qs, u"KestovaB100"_qs}[i], path);
+        recorders[size_t(i)] = std::make_unique<kestova::record::StrokeRecorder>(QStringList{u"Kestova100"_s, u"KestovaC100"_s, u"KestovaB100"_s}[i], path);
     for (int session = 0; session < StrokeCount / 300; ++session) {
         kestova::record::StrokeRecorder &recorder = *recorders[size_t(session % 3)];
         time += 5000 + random.bounded(5'000'000);
@@ -76,7 +78,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"record.sqlite"_qs);
+    const QString path = dir.filePath(u"record.sqlite"_s);
     std::printf("== practice record, %d strokes ==\n", StrokeCount);
     fillRecord(path);
 
@@ -84,11 +86,11 @@ int main(int argc, char *argv[])
     QElapsedTimer checking;
     checking.start();
     {
-        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"check"_qs, kestova::record::Use::Writing, path);
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"check"_s, kestova::record::Use::Writing, path);
         std::printf("%-42s %9.2f ms (%s, on the writer's thread)\n", "integrity check on opening for writing", checking.nsecsElapsed() / 1e6,
                     record.problem.isEmpty() ? "ok" : qPrintable(record.problem));
     }
-    QSqlDatabase::removeDatabase(u"check"_qs);
+    QSqlDatabase::removeDatabase(u"check"_s);
 
     std::vector<double> drawn;
     for (int run = 0; run < 5; ++run) {
@@ -104,16 +106,16 @@ int main(int argc, char *argv[])
     QElapsedTimer month;
     month.start();
     {
-        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"month"_qs, kestova::record::Use::Reading, path);
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"month"_s, kestova::record::Use::Reading, path);
         const kestova::record::PracticeStats stats(record.database, QDateTime::currentDateTime(), kestova::record::LastThirtyDays);
     }
-    QSqlDatabase::removeDatabase(u"month"_qs);
+    QSqlDatabase::removeDatabase(u"month"_s);
     const bool monthOk = report("the last 30 days' figures (half the strokes)", month.nsecsElapsed() / 1e6, 300, "ms");
 
     QElapsedTimer timer;
     timer.start();
-    QFile csv(dir.filePath(u"strokes.csv"_qs));
-    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading, path);
+    QFile csv(dir.filePath(u"strokes.csv"_s));
+    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_s, kestova::record::Use::Reading, path);
     const bool exported = csv.open(QIODevice::WriteOnly) && kestova::record::WriteCsv(record.database, csv).isEmpty();
     csv.close();
     const bool csvOk = report("--csv of every stroke", timer.nsecsElapsed() / 1e6, 2000, "ms") && exported;
@@ -124,18 +126,18 @@ int main(int argc, char *argv[])
     // Both judge alike; only one's judgements reach the record.
     kestova::Judgements unrecorded, judgements;
     QWidget window;
-    kestova::PracticeRecording recorder(u"bench"_qs, judgements, &window, dir.filePath(u"keystrokes.sqlite"_qs));
+    kestova::PracticeRecording recorder(u"bench"_s, judgements, &window, dir.filePath(u"keystrokes.sqlite"_s));
     const auto judging = [](kestova::Judgements &to) {
         return [&to](qint16 &KeyAscii) {
             const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
-            to.judge(u"あ"_qs, typed, typed == u"あ");
+            to.judge(u"あ"_s, typed, typed == u"あ");
         };
     };
     kestova::TypingBox bare(judging(unrecorded), nullptr, &unrecorded);
     kestova::TypingBox recording(judging(judgements), nullptr, &judgements);
     for (int i = 0; i < 40002; ++i) {
         kestova::TypingBox &box = i % 2 ? recording : bare;
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"あ"_qs);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"あ"_s);
         QElapsedTimer one;
         one.start();
         QCoreApplication::sendEvent(&box, &key);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <map>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 
 // Keeps names and keys that differ from their bytes in the file, in chunks
@@ -406,16 +408,16 @@ QString IniDocument::refusal(const Edit &edit)
 {
     const QString section = ansiName(edit.section), key = ansiName(edit.key);
     if (breaksLines(section) || breaksLines(key) || breaksLines(edit.value))
-        return u"改行を含む名前や値は書き込めません。"_qs;
+        return u"改行を含む名前や値は書き込めません。"_s;
     if (section.contains(u']'))
-        return u"セクション名に「]」は使えません（「%1」）。"_qs.arg(section);
+        return u"セクション名に「]」は使えません（「%1」）。"_s.arg(section);
     if (key.contains(u'='))
-        return u"キー名に「=」は使えません（「%1」）。"_qs.arg(key);
+        return u"キー名に「=」は使えません（「%1」）。"_s.arg(key);
     if (const QString start = trimmedBlanks(key).left(1); start == u"[" || start == u";")
-        return u"キー名を「%1」で始めることはできません（「%2」）。"_qs.arg(start, key);
+        return u"キー名を「%1」で始めることはできません（「%2」）。"_s.arg(start, key);
     // A file's names lose their tabs at the ends too: such a name would read back as another.
     if (trimmedBlanks(section) != section || trimmedBlanks(key) != key)
-        return u"名前の前後にタブは使えません（「%1」「%2」）。"_qs.arg(section, key);
+        return u"名前の前後にタブは使えません（「%1」「%2」）。"_s.arg(section, key);
     return {};
 }
 

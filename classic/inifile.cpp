@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using kestova::IniDocument;
 
 namespace {
@@ -79,7 +81,7 @@ QStringList &unsaved()
 
 bool unsavedBecause(const QString &fileName, const QString &reason)
 {
-    const QString problem = u"%1：%2"_qs.arg(fileName, reason);
+    const QString problem = u"%1：%2"_s.arg(fileName, reason);
     if (!unsaved().contains(problem))
         unsaved().append(problem);
     return false;
@@ -105,7 +107,7 @@ constexpr qint64 RecheckAfterMicroseconds = 1000;
 constexpr qint64 SettledAfterMilliseconds = 200;
 constexpr int SettleChecks = 50;
 constexpr qint64 WrittenWithinMilliseconds = 2000;
-const QString BeingWritten = u"ほかのプログラムが書き換えている途中のようなので、上書きしませんでした。"_qs;
+const QString BeingWritten = u"ほかのプログラムが書き換えている途中のようなので、上書きしませんでした。"_s;
 constexpr useconds_t SettleWaitMicroseconds = 20'000;
 
 // What the system's error means for a learner.
@@ -113,14 +115,14 @@ QString reasonOf(int error)
 {
     switch (error) {
     case EACCES:
-    case EPERM: return u"権限がありません。"_qs;
-    case EROFS: return u"読み取り専用のディスクです。"_qs;
-    case ENOSPC: return u"ディスクに空きがありません。"_qs;
-    case EDQUOT: return u"ディスクの使用量が上限に達しています。"_qs;
-    case ENOENT: return u"見つかりません。"_qs;
-    case EIO: return u"ディスクの読み書きに失敗しました。"_qs;
-    case ELOOP: return u"リンクがたどれません。"_qs;
-    default: return u"エラー %1（%2）。"_qs.arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    case EPERM: return u"権限がありません。"_s;
+    case EROFS: return u"読み取り専用のディスクです。"_s;
+    case ENOSPC: return u"ディスクに空きがありません。"_s;
+    case EDQUOT: return u"ディスクの使用量が上限に達しています。"_s;
+    case ENOENT: return u"見つかりません。"_s;
+    case EIO: return u"ディスクの読み書きに失敗しました。"_s;
+    case ELOOP: return u"リンクがたどれません。"_s;
+    default: return u"エラー %1（%2）。"_s.arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -196,15 +198,15 @@ Loaded loadFile(const QByteArray &path, Values values = Values::OnRead)
     Loaded loaded;
     if (!file.valid()) {
         if (errno != ENOENT)
-            loaded.problem = u"読めません。"_qs + reasonOf(errno);
+            loaded.problem = u"読めません。"_s + reasonOf(errno);
         return loaded;
     }
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        loaded.problem = S_ISDIR(info.st_mode) ? u"ファイルではなくフォルダーです。"_qs : u"通常のファイルではありません。"_qs;
+        loaded.problem = S_ISDIR(info.st_mode) ? u"ファイルではなくフォルダーです。"_s : u"通常のファイルではありません。"_s;
         return loaded;
     }
     const auto tooLarge = [&] {
-        loaded.problem = u"大きすぎます（%1 MB。%2 MB まで）。"_qs.arg(qMax<qint64>(info.st_size, kestova::LargestIniFile + 1) >> 20).arg(kestova::LargestIniFile >> 20);
+        loaded.problem = u"大きすぎます（%1 MB。%2 MB まで）。"_s.arg(qMax<qint64>(info.st_size, kestova::LargestIniFile + 1) >> 20).arg(kestova::LargestIniFile >> 20);
         return loaded;
     };
     if (info.st_size > kestova::LargestIniFile)
@@ -212,7 +214,7 @@ Loaded loadFile(const QByteArray &path, Values values = Values::OnRead)
     if (!readAll(file.get(), loaded.bytes, info.st_size)) {
         if (errno == EFBIG)
             return tooLarge();
-        loaded.problem = u"読めません。"_qs + reasonOf(errno);
+        loaded.problem = u"読めません。"_s + reasonOf(errno);
         return loaded;
     }
     try {
@@ -220,7 +222,7 @@ Loaded loadFile(const QByteArray &path, Values values = Values::OnRead)
         if (values == Values::Decoded)
             loaded.document->decodeValues();
     } catch (const std::bad_alloc &) {
-        loaded.problem = u"メモリが足りず読めません。"_qs;
+        loaded.problem = u"メモリが足りず読めません。"_s;
         loaded.document.reset();
     }
     // The stamp of what was read: a write in between changes it again.
@@ -266,14 +268,14 @@ std::optional<QByteArray> realPath(const QByteArray &given, QString &problem)
     }
     struct stat link{};
     if (errno != ENOENT || ::lstat(given.constData(), &link) == 0) {
-        problem = errno == ENOENT ? u"リンク先のファイルがありません。"_qs : reasonOf(errno);
+        problem = errno == ENOENT ? u"リンク先のファイルがありません。"_s : reasonOf(errno);
         return std::nullopt;
     }
     const qsizetype slash = given.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? given.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
     char *real = ::realpath(folder.constData(), nullptr);
     if (!real) {
-        problem = u"フォルダーがありません。"_qs;
+        problem = u"フォルダーがありません。"_s;
         return std::nullopt;
     }
     QByteArray path = QByteArray(real) + '/' + given.mid(slash + 1);
@@ -397,7 +399,7 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
     // is only ever replaced whole.
     Descriptor folderLock(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderLock.valid() || ::access(folder.constData(), W_OK) != 0)
-        return unsavedBecause(FileName, u"フォルダーに書き込めません。"_qs + reasonOf(errno));
+        return unsavedBecause(FileName, u"フォルダーに書き込めません。"_s + reasonOf(errno));
     while (::flock(folderLock.get(), LOCK_EX) != 0) {
         if (errno != EINTR)
             return unsavedBecause(FileName, reasonOf(errno));
@@ -416,7 +418,7 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
         if (!exists)
             break;
         if (S_ISREG(old.st_mode) && ((old.st_mode & 0222) == 0 || ::access(path->constData(), W_OK) != 0))
-            return unsavedBecause(FileName, u"読み取り専用のファイルです。"_qs);
+            return unsavedBecause(FileName, u"読み取り専用のファイルです。"_s);
         now = loadFile(*path);
         if (!now.document)
             return unsavedBecause(FileName, now.problem);
@@ -447,14 +449,14 @@ bool EditIniFile(const QString &FileName, const std::function<QList<IniDocument:
     try {
         bytes = current.withValues(wanted);
     } catch (const std::bad_alloc &) {
-        return unsavedBecause(FileName, u"メモリが足りず書き込めません。"_qs);
+        return unsavedBecause(FileName, u"メモリが足りず書き込めません。"_s);
     }
     if (exists && bytes == now.bytes)
         return stored;
     if (bytes.size() > LargestIniFile)
-        return unsavedBecause(FileName, u"大きくなりすぎるため書き込めません。"_qs);
+        return unsavedBecause(FileName, u"大きくなりすぎるため書き込めません。"_s);
     if (const int error = replaceFile(*path, folder, bytes, exists ? &old : nullptr))
-        return unsavedBecause(FileName, u"書き込めませんでした。"_qs + reasonOf(error));
+        return unsavedBecause(FileName, u"書き込めませんでした。"_s + reasonOf(error));
 
     // What was written is what the next read sees, without reading it again.
     struct stat written{};

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
@@ -20,12 +22,12 @@ class NoticeBar : public QLabel {
 public:
     explicit NoticeBar(QWidget *window) : QLabel(window)
     {
-        setObjectName(u"notice"_qs);
+        setObjectName(u"notice"_s);
         setWordWrap(true);
         setFocusPolicy(Qt::NoFocus);
         setMargin(6);
-        setStyleSheet(u"QLabel#notice { background: #fff4c2; color: #1a1a1a; border-top: 1px solid #b08a00; }"_qs);
-        setToolTip(u"クリックするか Esc キーで閉じます。"_qs);
+        setStyleSheet(u"QLabel#notice { background: #fff4c2; color: #1a1a1a; border-top: 1px solid #b08a00; }"_s);
+        setToolTip(u"クリックするか Esc キーで閉じます。"_s);
         window->installEventFilter(this);
         qApp->installEventFilter(this);
     }
@@ -95,7 +97,7 @@ void showInWindow(const QString &text, int triesLeft)
             QTimer::singleShot(200, qApp, [text, triesLeft] { showInWindow(text, triesLeft - 1); });
         return;
     }
-    auto *bar = dynamic_cast<NoticeBar *>(window->findChild<QLabel *>(u"notice"_qs, Qt::FindDirectChildrenOnly));
+    auto *bar = dynamic_cast<NoticeBar *>(window->findChild<QLabel *>(u"notice"_s, Qt::FindDirectChildrenOnly));
     if (!bar)
         bar = new NoticeBar(window);
     bar->add(text);

@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
@@ -95,7 +97,7 @@ void StartProgram(const QString &name, const QString &title)
     static QPointer<QTranslator> qtsOwn;
     if (!qtsOwn) {
         qtsOwn = new QTranslator(QCoreApplication::instance());
-        if (qtsOwn->load(u"qtbase_ja"_qs, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        if (qtsOwn->load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(qtsOwn);
     }
 }

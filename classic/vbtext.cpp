@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
@@ -158,7 +160,7 @@ qint16 IntegerFromText(const QString &text, const QString &what)
     } else if (point == 0) {
         fraction = digits;
     } else {
-        fraction = u"01"_qs; // below a tenth: never rounded up
+        fraction = u"01"_s; // below a tenth: never rounded up
     }
     qint64 value = whole.isEmpty() ? 0 : whole.toLongLong();
     if (!fraction.isEmpty()) {

@@ -9,10 +9,12 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
-const QString TargetKey = u"Course/targetSpeed"_qs;
+const QString TargetKey = u"Course/targetSpeed"_s;
 
 bool run(const QSqlDatabase &database, const QString &sql, const QVariantList &values = {})
 {
@@ -28,8 +30,8 @@ bool run(const QSqlDatabase &database, const QString &sql, const QVariantList &v
 // strokes, in time order, so that weighing a long course reads nothing else.
 bool makeTables(const QSqlDatabase &database)
 {
-    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '', kana TEXT NOT NULL DEFAULT '')"_qs)
-            && run(database, u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, chord) WHERE program = '%1'"_qs.arg(CourseProgram));
+    return run(database, u"CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL, since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '', kana TEXT NOT NULL DEFAULT '')"_s)
+            && run(database, u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, chord) WHERE program = '%1'"_s.arg(CourseProgram));
 }
 
 } // namespace
@@ -38,7 +40,7 @@ CourseState LoadCourseState(const QSqlDatabase &database)
 {
     CourseState state;
     QSqlQuery query(database);
-    if (query.exec(u"SELECT units_in_play, lessons, since, joined, kana FROM course WHERE id = 1"_qs) && query.next()) {
+    if (query.exec(u"SELECT units_in_play, lessons, since, joined, kana FROM course WHERE id = 1"_s) && query.next()) {
         state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong(), {}, query.value(4).toString()};
         for (const QString &lesson : query.value(3).toString().split(u' ', Qt::SkipEmptyParts))
             state.joinedAt.append(lesson.toInt());
@@ -58,7 +60,7 @@ bool SaveCourseState(const QSqlDatabase &database, const CourseState &state)
         lessons.append(QString::number(lesson));
     const QString joined = lessons.join(u' ');
     return makeTables(database)
-            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_qs, {state.unitsInPlay, state.lessons, state.since, joined, state.kana});
+            && run(database, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_s, {state.unitsInPlay, state.lessons, state.since, joined, state.kana});
 }
 
 bool StartOver(const QSqlDatabase &database, qint64 now)
@@ -76,7 +78,7 @@ std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, q
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     sqlite3_stmt *rows = nullptr;
     // The program named as it stands, so that SQLite takes the course's index.
-    const QByteArray select = u"SELECT time, expected, hit, chord FROM strokes WHERE program = '%1' AND time >= ? ORDER BY time"_qs.arg(CourseProgram).toUtf8();
+    const QByteArray select = u"SELECT time, expected, hit, chord FROM strokes WHERE program = '%1' AND time >= ? ORDER BY time"_s.arg(CourseProgram).toUtf8();
     if (sqlite3_prepare_v2(connection, select.constData(), -1, &rows, nullptr) != SQLITE_OK)
         return std::nullopt;
     sqlite3_bind_int64(rows, 1, since);

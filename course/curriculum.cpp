@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
-const QString Punctuation = u"、。，・"_qs;
+const QString Punctuation = u"、。，・"_s;
 
 // The group a unit comes in with, first to last.
 int groupOf(const Unit &unit)

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
@@ -41,12 +43,12 @@ ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
 {
     // One line for each fault, in the order of ThumbFault; %1 the mean offset.
     static const QString advice[ThumbFaultCount] = {
-        u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_qs,
-        u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_qs,
-        u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_qs,
-        u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_qs,
-        u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_qs,
-        u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_qs};
+        u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_s,
+        u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_s,
+        u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_s,
+        u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_s,
+        u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_s,
+        u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_s};
     ThumbDiagnosis diagnosis;
     QList<qint64> offsets; // of every thumb the kana asked for, struck or not
     std::array<qint64, ThumbFaultCount> offsetSums{};
@@ -83,7 +85,7 @@ ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
 
 QString ThumbFaultName(ThumbFault fault)
 {
-    static const QString names[ThumbFaultCount] = {u"親指が遅い"_qs, u"親指が早い"_qs, u"反対の親指"_qs, u"親指なし"_qs, u"重なりが短い"_qs, u"要らない親指"_qs};
+    static const QString names[ThumbFaultCount] = {u"親指が遅い"_s, u"親指が早い"_s, u"反対の親指"_s, u"親指なし"_s, u"重なりが短い"_s, u"要らない親指"_s};
     return names[int(fault)];
 }
 

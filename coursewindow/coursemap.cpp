@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
@@ -22,7 +24,7 @@ QColor colourOf(std::optional<double> confidence)
 
 CourseMap::CourseMap(QWidget *parent) : QWidget(parent), places(KanaPlaces(Scale, Margin))
 {
-    setObjectName(u"courseMap"_qs);
+    setObjectName(u"courseMap"_s);
 }
 
 QSize CourseMap::sizeHint() const
@@ -67,7 +69,7 @@ void CourseMap::paintEvent(QPaintEvent *)
         painter.setPen(KanaColour(at.plane, palette().color(QPalette::WindowText)));
         painter.drawText(at.place, Qt::AlignCenter, at.kana);
     }
-    for (const auto &[hand, name] : {std::pair{ThumbHand::Left, u"左親指"_qs}, {ThumbHand::Right, u"右親指"_qs}}) {
+    for (const auto &[hand, name] : {std::pair{ThumbHand::Left, u"左親指"_s}, {ThumbHand::Right, u"右親指"_s}}) {
         painter.setPen(QPen(hand == thumb ? Qt::black : Qt::gray, hand == thumb ? 3 : 1.5));
         painter.setBrush(hand == thumb ? lit : palette().color(QPalette::Button));
         painter.drawRoundedRect(thumbKey(hand).adjusted(1, 1, -1, -1), 4, 4);

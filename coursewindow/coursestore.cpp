@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
-const QString Connection = u"course"_qs;
+const QString Connection = u"course"_s;
 constexpr qsizetype ShortestWord = 2, LongestWord = 8;
 constexpr int BusyTries = 20; // five seconds
 
@@ -20,15 +22,15 @@ constexpr int BusyTries = 20; // five seconds
 QString WordListPath()
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + u"/kana-words.txt"_qs;
-    return QFileInfo::exists(beside) ? beside : QFileInfo(folder + u"/../share/kestova/kana-words.txt"_qs).absoluteFilePath();
+    const QString beside = folder + u"/kana-words.txt"_s;
+    return QFileInfo::exists(beside) ? beside : QFileInfo(folder + u"/../share/kestova/kana-words.txt"_s).absoluteFilePath();
 }
 
 QStringList ReadWordList(const QString &path, QString *problem)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem = u"単語の一覧 %1 を読めません。作った語だけで練習します。"_qs.arg(path);
+        *problem = u"単語の一覧 %1 を読めません。作った語だけで練習します。"_s.arg(path);
         return {};
     }
     QSet<QChar> typed;
@@ -44,7 +46,7 @@ QStringList ReadWordList(const QString &path, QString *problem)
             words.append(word);
     }
     if (words.isEmpty())
-        *problem = u"単語の一覧 %1 に使える語がありません（UTF-8 で一行に一語、ひらがな 2〜8 字）。作った語だけで練習します。"_qs.arg(path);
+        *problem = u"単語の一覧 %1 に使える語がありません（UTF-8 で一行に一語、ひらがな 2〜8 字）。作った語だけで練習します。"_s.arg(path);
     return words;
 }
 
@@ -102,8 +104,8 @@ void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &
             loaded = true;
         }
         if (!opened->problem.isEmpty() || !loaded) {
-            start->problem += (start->problem.isEmpty() ? QString() : u"\n"_qs) + opened->problem
-                    + (loaded ? QString() : u"\nコースは今までの練習を数えずに始め、その進み具合は記録しません。"_qs);
+            start->problem += (start->problem.isEmpty() ? QString() : u"\n"_s) + opened->problem
+                    + (loaded ? QString() : u"\nコースは今までの練習を数えずに始め、その進み具合は記録しません。"_s);
         }
         QMetaObject::invokeMethod(receiver, [start, done] { done(*start); });
     });
@@ -118,7 +120,7 @@ void CourseStore::save(const CourseState &state)
         if ((!opened.writable || !SaveCourseState(opened.database, state)) && !told) {
             told = true;
             const QString cause = opened.problem.isEmpty() ? record::CauseOf(opened.database.lastError()) : opened.problem;
-            emit problem(u"コースの進み具合を練習の記録に書けません（%1）。打った記録は残ります。"_qs.arg(cause));
+            emit problem(u"コースの進み具合を練習の記録に書けません（%1）。打った記録は残ります。"_s.arg(cause));
         }
     });
 }

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QStackedLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
@@ -50,21 +52,21 @@ QString percent(double share)
 
 CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) : store(wordsPath, recordPath)
 {
-    setObjectName(u"CourseWindow"_qs);
-    setWindowTitle(u"練習コース"_qs);
+    setObjectName(u"CourseWindow"_s);
+    setWindowTitle(u"練習コース"_s);
 
     auto *practice = new QWidget(this);
-    lessonWords = label(u"lessonWords"_qs, practice);
+    lessonWords = label(u"lessonWords"_s, practice);
     lessonWords->setWordWrap(true);
     lessonWords->setTextFormat(Qt::RichText);
-    currentWord = label(u"currentWord"_qs, practice, 28);
+    currentWord = label(u"currentWord"_s, practice, 28);
     currentWord->setAlignment(Qt::AlignCenter);
-    currentWord->setText(u"準備中…"_qs);
+    currentWord->setText(u"準備中…"_s);
     typingBox = new TypingBox([this](qint16 &KeyAscii) { typingBox_KeyPress(KeyAscii); }, practice, &judgements);
-    typingBox->setObjectName(u"typingBox"_qs);
+    typingBox->setObjectName(u"typingBox"_s);
     typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
-    focusKana = label(u"focusKana"_qs, practice);
-    liveStats = label(u"liveStats"_qs, practice);
+    focusKana = label(u"focusKana"_s, practice);
+    liveStats = label(u"liveStats"_s, practice);
     auto *typingRow = new QHBoxLayout;
     typingRow->addWidget(typingBox);
     typingRow->addWidget(focusKana);
@@ -77,14 +79,14 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     practiceLayout->addLayout(typingRow);
 
     auto *result = new QWidget(this);
-    lessonResult = label(u"lessonResult"_qs, result);
+    lessonResult = label(u"lessonResult"_s, result);
     lessonResult->setWordWrap(true);
     lessonResult->setTextFormat(Qt::RichText);
     lessonResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     takeWindow = new QPushButton(result);
-    takeWindow->setObjectName(u"takeWindow"_qs);
-    nextLesson = new QPushButton(u"次のレッスン"_qs, result);
-    nextLesson->setObjectName(u"nextLesson"_qs);
+    takeWindow->setObjectName(u"takeWindow"_s);
+    nextLesson = new QPushButton(u"次のレッスン"_s, result);
+    nextLesson->setObjectName(u"nextLesson"_s);
     nextLesson->setAutoDefault(true); // Return on it starts the next lesson
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(takeWindow);
@@ -200,17 +202,17 @@ void CourseWindow::ShowWord()
         // Made-up words in italics; those done grey; the current one bold.
         QString word = words[i].word.toHtmlEscaped();
         if (words[i].madeUp)
-            word = u"<i>%1</i>"_qs.arg(word);
+            word = u"<i>%1</i>"_s.arg(word);
         // Kana may break anywhere in Japanese text; a word, never: its kana
         // are joined (U+2060 WORD JOINER, which shows nothing).
         word = QStringList(word.begin(), word.end()).join(QChar(0x2060));
-        shown.append(i < wordIndex ? u"<span style=\"color:gray\">%1</span>"_qs.arg(word) : i == wordIndex ? u"<b><u>%1</u></b>"_qs.arg(word) : word);
+        shown.append(i < wordIndex ? u"<span style=\"color:gray\">%1</span>"_s.arg(word) : i == wordIndex ? u"<b><u>%1</u></b>"_s.arg(word) : word);
     }
-    lessonWords->setText(shown.join(u"　"_qs));
+    lessonWords->setText(shown.join(u"　"_s));
     QFont font = currentWord->font();
     font.setItalic(words[wordIndex].madeUp);
     currentWord->setFont(font);
-    currentWord->setToolTip(words[wordIndex].madeUp ? u"作った語（辞書にない語）"_qs : QString());
+    currentWord->setToolTip(words[wordIndex].madeUp ? u"作った語（辞書にない語）"_s : QString());
     currentWord->setText(rest);
     missed = false;
     ShowLive();
@@ -220,9 +222,9 @@ void CourseWindow::ShowWord()
 void CourseWindow::ShowLive()
 {
     const Unit &focused = course->units()[focus];
-    focusKana->setText(u"練習する字「%1」"_qs.arg(focused.kana));
-    liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_qs
-                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_qs, strokes ? percent(double(hits) / strokes) : u"－"_qs)
+    focusKana->setText(u"練習する字「%1」"_s.arg(focused.kana));
+    liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_s
+                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_s, strokes ? percent(double(hits) / strokes) : u"－"_s)
                                .arg(course->inPlay())
                                .arg(course->units().size()));
 }
@@ -313,33 +315,33 @@ void CourseWindow::EndLesson()
         saved.kana += course->units()[unit].kana;
     store.save(saved);
 
-    QStringList lines{u"<b>レッスン %1 の結果</b>"_qs.arg(saved.lessons)};
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_qs.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
-    lines.append(u"「%1」の習熟度 %2 % → %3 %"_qs.arg(focused.kana, percent(qMin(1.0, focusBefore)), percent(qMin(1.0, focusAfter))));
+    QStringList lines{u"<b>レッスン %1 の結果</b>"_s.arg(saved.lessons)};
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, percent(qMin(1.0, focusBefore)), percent(qMin(1.0, focusAfter))));
     QStringList joined;
     for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
-        joined.append(u"「%1」"_qs.arg(course->units()[unit].kana));
+        joined.append(u"「%1」"_s.arg(course->units()[unit].kana));
     if (!joined.isEmpty())
-        lines.append(u"新しく使える字：%1"_qs.arg(joined.join(QString())));
+        lines.append(u"新しく使える字：%1"_s.arg(joined.join(QString())));
     const int windowMs = LoadThumbShiftSettings().windowMs;
     const ThumbDiagnosis diagnosis = DiagnoseThumbs(kept, windowMs);
     if (diagnosis.commonest) {
         QStringList counts;
         for (int fault = 0; fault < ThumbFaultCount; ++fault) {
             if (diagnosis.counts[fault])
-                counts.append(u"%1 %2 回"_qs.arg(ThumbFaultName(ThumbFault(fault))).arg(diagnosis.counts[fault]));
+                counts.append(u"%1 %2 回"_s.arg(ThumbFaultName(ThumbFault(fault))).arg(diagnosis.counts[fault]));
         }
-        lines.append(u"親指の打ち間違い：%1"_qs.arg(counts.join(u"、"_qs)));
+        lines.append(u"親指の打ち間違い：%1"_s.arg(counts.join(u"、"_s)));
         lines.append(diagnosis.advice);
     } else {
-        lines.append(u"親指の打ち間違いはありませんでした。"_qs);
+        lines.append(u"親指の打ち間違いはありませんでした。"_s);
     }
     suggestedWindowMs = diagnosis.suggestedWindowMs;
     takeWindow->setVisible(suggestedWindowMs.has_value());
     if (suggestedWindowMs)
-        takeWindow->setText(u"同時打鍵の判定時間を %1 ms から %2 ms にする"_qs.arg(windowMs).arg(*suggestedWindowMs));
-    lines.append(u"<span style=\"color:gray\">下の図：どれだけ覚えたか。緑は覚えた字、黄・橙・赤はまだの字、灰色はまだ使わない字</span>"_qs);
-    lessonResult->setText(lines.join(u"<br>"_qs));
+        takeWindow->setText(u"同時打鍵の判定時間を %1 ms から %2 ms にする"_s.arg(windowMs).arg(*suggestedWindowMs));
+    lines.append(u"<span style=\"color:gray\">下の図：どれだけ覚えたか。緑は覚えた字、黄・橙・赤はまだの字、灰色はまだ使わない字</span>"_s);
+    lessonResult->setText(lines.join(u"<br>"_s));
 
     QHash<QString, double> known;
     for (int unit = 0; unit < course->inPlay(); ++unit)
@@ -351,15 +353,15 @@ void CourseWindow::EndLesson()
 
 void CourseWindow::addToMenu(QMenu *menu)
 {
-    menu->addAction(u"目標の速さ…"_qs, this, &CourseWindow::SetTargetSpeed)->setEnabled(ready());
-    menu->addAction(u"最初から…"_qs, this, &CourseWindow::StartOver)->setEnabled(ready());
+    menu->addAction(u"目標の速さ…"_s, this, &CourseWindow::SetTargetSpeed)->setEnabled(ready());
+    menu->addAction(u"最初から…"_s, this, &CourseWindow::StartOver)->setEnabled(ready());
     menu->addSeparator();
 }
 
 void CourseWindow::SetTargetSpeed()
 {
     bool ok = false;
-    const int speed = QInputDialog::getInt(this, u"目標の速さ"_qs, u"1 分間に打つ字の数（%1〜%2）"_qs.arg(SlowestTarget).arg(FastestTarget), LoadTargetSpeed(),
+    const int speed = QInputDialog::getInt(this, u"目標の速さ"_s, u"1 分間に打つ字の数（%1〜%2）"_s.arg(SlowestTarget).arg(FastestTarget), LoadTargetSpeed(),
                                            SlowestTarget, FastestTarget, 10, &ok);
     if (!ok)
         return;
@@ -373,7 +375,7 @@ void CourseWindow::SetTargetSpeed()
 // record, and only those typed from now on count.
 void CourseWindow::StartOver()
 {
-    if (QMessageBox::question(this, u"練習コース"_qs, u"練習コースを最初からやり直しますか？\n打った記録は残ります。"_qs) != QMessageBox::Yes)
+    if (QMessageBox::question(this, u"練習コース"_s, u"練習コースを最初からやり直しますか？\n打った記録は残ります。"_s) != QMessageBox::Yes)
         return;
     saved = {FirstUnits, 0, now(), {}, {}};
     store.save(saved);

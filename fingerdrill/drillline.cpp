@@ -11,13 +11,15 @@
 #include <QLabel>
 #include <QLineEdit>
 
+using namespace Qt::StringLiterals;
+
 namespace fingerdrill {
 namespace {
 
 // What error descriptions call the group's section: "Mirelo.ini の [指１本]".
 QString sectionName(const QString &group)
 {
-    return u"Mirelo.ini の [%1]"_qs.arg(group);
+    return u"Mirelo.ini の [%1]"_s.arg(group);
 }
 
 // Drawing stops only when an index other than the previous one comes up, so
@@ -28,17 +30,17 @@ constexpr qint16 SmallestCharCount = 2;
 
 qint16 Form1::ReadCharCount() const
 {
-    const QString text = GetIniString(GroupName, u"文字数"_qs, IniPath);
+    const QString text = GetIniString(GroupName, u"文字数"_s, IniPath);
     if (const QString problem = text.isEmpty() ? kestova::IniFileProblem(IniPath) : QString(); !problem.isEmpty())
-        kestova::Raise(kestova::TypeMismatchError, u"%1 を使えません：%2"_qs.arg(IniPath, problem));
+        kestova::Raise(kestova::TypeMismatchError, u"%1 を使えません：%2"_s.arg(IniPath, problem));
     if (text.isEmpty())
         kestova::Raise(kestova::TypeMismatchError,
-                       u"%1 に「文字数」がありません。"_qs.arg(sectionName(GroupName)));
+                       u"%1 に「文字数」がありません。"_s.arg(sectionName(GroupName)));
     const qint16 CharCount =
-        kestova::IntegerFromText(text, u"%1 の「文字数」"_qs.arg(sectionName(GroupName)));
+        kestova::IntegerFromText(text, u"%1 の「文字数」"_s.arg(sectionName(GroupName)));
     if (CharCount < SmallestCharCount)
         kestova::Raise(kestova::InvalidArgumentError,
-                       u"%1 の「文字数」は %2 以上にしてください（「%3」）。"_qs.arg(
+                       u"%1 の「文字数」は %2 以上にしてください（「%3」）。"_s.arg(
                            sectionName(GroupName), QString::number(SmallestCharCount), text));
     return CharCount;
 }
@@ -70,8 +72,8 @@ void Form1::ShowDrillLine()
                 const QString where = sectionName(GroupName);
                 kestova::Raise(kestova::SubscriptError,
                                entries.isEmpty()
-                                   ? u"%1 に「%2」の文字がありません。"_qs.arg(where, FingerName)
-                                   : u"%1 の「%2」には文字が %3 個しかありません（「文字数」は %4）。"_qs.arg(
+                                   ? u"%1 に「%2」の文字がありません。"_s.arg(where, FingerName)
+                                   : u"%1 の「%2」には文字が %3 個しかありません（「文字数」は %4）。"_s.arg(
                                          where, FingerName, QString::number(entries.size()),
                                          QString::number(CharCount)));
             }

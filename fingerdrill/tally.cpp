@@ -8,10 +8,12 @@
 
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace fingerdrill {
 namespace {
 
-const QString SecondsSection = u"秒数"_qs;
+const QString SecondsSection = u"秒数"_s;
 
 // What the file should hold after this window's practice: the file's value
 // as it is now plus what was practised here since the value was read, so
@@ -32,7 +34,7 @@ void Form1::Timer1_Timer()
 {
     kestova::AutoSizeLabel *seconds = Label4.at(SelectedFinger);
     if (seconds->text().isEmpty())
-        seconds->setText(u"0"_qs);
+        seconds->setText(u"0"_s);
     // A hand-edited value that is no number cannot take a second; it stays
     // as it is, and is saved back as it is.
     if (const std::optional<double> value = kestova::NumberFromText(seconds->text()))
@@ -49,7 +51,7 @@ void Form1::LoadFingerSeconds()
         }
         const QString value = GetIniString(SecondsSection, finger, IniPath);
         SecondsAsRead[finger] = value;
-        Label4[i]->setText(value.isEmpty() ? u"0"_qs : value);
+        Label4[i]->setText(value.isEmpty() ? u"0"_s : value);
     }
 }
 

@@ -13,40 +13,42 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
-const QString SetCaption = u"押して決める"_qs;
+const QString SetCaption = u"押して決める"_s;
 
 QString namesOf(const QList<int> &keyCodes)
 {
     QStringList names;
     for (int code : keyCodes)
         names.append(KeyName(code));
-    return names.join(u"、"_qs);
+    return names.join(u"、"_s);
 }
 
 } // namespace
 
 ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *parent) : QDialog(parent), settings(initial)
 {
-    setWindowTitle(u"親指シフトの設定"_qs);
-    enabled = new QCheckBox(u"内蔵の親指シフトを使う（入力メソッドを使わないとき）"_qs, this);
-    continuous = new QCheckBox(u"親指キーを押している間は続けてシフトする（連続シフト）"_qs, this);
+    setWindowTitle(u"親指シフトの設定"_s);
+    enabled = new QCheckBox(u"内蔵の親指シフトを使う（入力メソッドを使わないとき）"_s, this);
+    continuous = new QCheckBox(u"親指キーを押している間は続けてシフトする（連続シフト）"_s, this);
     leftKeys = new QLabel(this);
     rightKeys = new QLabel(this);
     setLeft = new QPushButton(SetCaption, this);
     setRight = new QPushButton(SetCaption, this);
     windowMs = new QSpinBox(this);
     windowMs->setRange(ThumbShiftSettings::ShortestWindowMs, ThumbShiftSettings::LongestWindowMs);
-    windowMs->setSuffix(u" ミリ秒"_qs);
+    windowMs->setSuffix(u" ミリ秒"_s);
     tryField = new TypingBox([](qint16 &) {}, this);
     for (QPushButton *button : {setLeft, setRight})
         button->setAutoDefault(false);
 
     auto *form = new QFormLayout;
     form->addRow(enabled);
-    for (const auto &[caption, keys, button] : {std::tuple{u"左の親指キー："_qs, leftKeys, setLeft}, {u"右の親指キー："_qs, rightKeys, setRight}}) {
+    for (const auto &[caption, keys, button] : {std::tuple{u"左の親指キー："_s, leftKeys, setLeft}, {u"右の親指キー："_s, rightKeys, setRight}}) {
         auto *row = new QHBoxLayout;
         row->addWidget(keys, 1);
         row->addWidget(button);
@@ -55,13 +57,13 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     note = new QLabel(this);
     note->setWordWrap(true);
     form->addRow(note);
-    form->addRow(u"同時に押したとみなす間隔："_qs, windowMs);
+    form->addRow(u"同時に押したとみなす間隔："_s, windowMs);
     form->addRow(continuous);
-    form->addRow(u"試し打ち："_qs, tryField);
+    form->addRow(u"試し打ち："_s, tryField);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"決定"_qs);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_qs);
-    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(u"既定に戻す"_qs);
+    buttons->button(QDialogButtonBox::Ok)->setText(u"決定"_s);
+    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
+    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(u"既定に戻す"_s);
     form->addRow(buttons);
     setLayout(form);
 
@@ -97,7 +99,7 @@ void ThumbShiftDialog::changed()
 void ThumbShiftDialog::capture(QList<int> *thumbKeys, QPushButton *button)
 {
     capturing = thumbKeys;
-    button->setText(u"キーを押してください…"_qs);
+    button->setText(u"キーを押してください…"_s);
     grabKeyboard();
 }
 
@@ -125,7 +127,7 @@ void ThumbShiftDialog::keyPressEvent(QKeyEvent *event)
         if (!refusal.isEmpty()) {
             note->setText(refusal);
         } else if (otherHand == QList<int>{code}) {
-            note->setText(u"%1 はもう一方の手のただ一つの親指キーです。先にそちらを別のキーにしてください。"_qs.arg(KeyName(code)));
+            note->setText(u"%1 はもう一方の手のただ一つの親指キーです。先にそちらを別のキーにしてください。"_s.arg(KeyName(code)));
         } else { // a key is a thumb key of one hand only
             settings.leftThumbKeys.removeAll(code);
             settings.rightThumbKeys.removeAll(code);

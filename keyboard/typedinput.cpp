@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
@@ -426,9 +428,9 @@ void TypedInput::showPreedit(const QString &preedit)
     }
     if (!preeditShown) {
         preeditShown = new QLabel(receiver->window());
-        preeditShown->setObjectName(u"preedit"_qs);
+        preeditShown->setObjectName(u"preedit"_s);
         preeditShown->setAttribute(Qt::WA_TransparentForMouseEvents);
-        preeditShown->setStyleSheet(u"QLabel { background: white; color: black; border: 1px solid gray; text-decoration: underline; }"_qs);
+        preeditShown->setStyleSheet(u"QLabel { background: white; color: black; border: 1px solid gray; text-decoration: underline; }"_s);
     }
     const QRect cursor = receiver->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     preeditShown->setText(preedit);

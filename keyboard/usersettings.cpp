@@ -13,10 +13,12 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova {
 namespace {
 
-const QString Group = u"ThumbShift"_qs;
+const QString Group = u"ThumbShift"_s;
 
 // Why a key cannot be a thumb key now, with this layout.
 QString whyNot(int code)
@@ -33,10 +35,10 @@ QList<int> keyCodesOf(const QVariant &value, const QString &key, QStringList &re
 {
     const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
     QList<int> codes;
-    for (const QString &part : text.split(QRegularExpression(u"[,\\s]+"_qs), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QRegularExpression(u"[,\\s]+"_s), Qt::SkipEmptyParts)) {
         bool ok = false;
         const int code = part.toInt(&ok);
-        const QString refusal = ok ? whyNot(code) : u"「%1」はキーコードではありません。"_qs.arg(part);
+        const QString refusal = ok ? whyNot(code) : u"「%1」はキーコードではありません。"_s.arg(part);
         if (refusal.isEmpty() && !codes.contains(code))
             codes.append(code);
         else if (!refusal.isEmpty())
@@ -85,7 +87,7 @@ QString textOf(const QList<int> &codes)
 
 std::unique_ptr<QSettings> OpenUserSettings()
 {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Kestova"_qs, u"Kestova"_qs);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Kestova"_s, u"Kestova"_s);
 }
 
 ThumbShiftSettings LoadThumbShiftSettings(QStringList *told)
@@ -94,10 +96,10 @@ ThumbShiftSettings LoadThumbShiftSettings(QStringList *told)
     QStringList refused;
     const auto file = OpenUserSettings();
     file->beginGroup(Group);
-    settings.enabled = switchOf(file->value(u"enabled"_qs), settings.enabled);
-    settings.continuousShift = switchOf(file->value(u"continuousShift"_qs), settings.continuousShift);
-    const std::array hands{std::tuple{u"leftThumbKeys"_qs, &settings.leftThumbKeys, quint32(0xFFE9)}, // Alt_L
-                           std::tuple{u"rightThumbKeys"_qs, &settings.rightThumbKeys, quint32(0xFFEA)}}; // Alt_R
+    settings.enabled = switchOf(file->value(u"enabled"_s), settings.enabled);
+    settings.continuousShift = switchOf(file->value(u"continuousShift"_s), settings.continuousShift);
+    const std::array hands{std::tuple{u"leftThumbKeys"_s, &settings.leftThumbKeys, quint32(0xFFE9)}, // Alt_L
+                           std::tuple{u"rightThumbKeys"_s, &settings.rightThumbKeys, quint32(0xFFEA)}}; // Alt_R
     for (auto [key, codes, altKeysym] : hands) {
         const QList<int> saved = keyCodesOf(file->value(key), key, refused);
         *codes = saved.isEmpty() ? usableDefaults(*codes, altKeysym, refused) : saved;
@@ -107,7 +109,7 @@ ThumbShiftSettings LoadThumbShiftSettings(QStringList *told)
     const bool leftAlt = std::any_of(settings.leftThumbKeys.cbegin(), settings.leftThumbKeys.cend(), [](int code) {
         return LayoutKeys::instance().altKeys().contains(code);
     });
-    if (!file->contains(u"rightThumbKeys"_qs) && leftAlt && !KeyboardHold::possible() && settings.rightThumbKeys.size() > 1)
+    if (!file->contains(u"rightThumbKeys"_s) && leftAlt && !KeyboardHold::possible() && settings.rightThumbKeys.size() > 1)
         settings.rightThumbKeys.removeAll(keycode::Space);
     // A key is a thumb key of one hand only: the left keeps it, and a right
     // hand left with none has its own keys back.
@@ -120,7 +122,7 @@ ThumbShiftSettings LoadThumbShiftSettings(QStringList *told)
         }
     }
     bool ok = false;
-    const int window = file->value(u"windowMs"_qs).toInt(&ok);
+    const int window = file->value(u"windowMs"_s).toInt(&ok);
     if (ok && window >= ThumbShiftSettings::ShortestWindowMs && window <= ThumbShiftSettings::LongestWindowMs)
         settings.windowMs = window;
     if (told)
@@ -133,11 +135,11 @@ void SaveThumbShiftSettings(const ThumbShiftSettings &settings)
     {
         const auto file = OpenUserSettings();
         file->beginGroup(Group);
-        file->setValue(u"enabled"_qs, settings.enabled);
-        file->setValue(u"leftThumbKeys"_qs, textOf(settings.leftThumbKeys));
-        file->setValue(u"rightThumbKeys"_qs, textOf(settings.rightThumbKeys));
-        file->setValue(u"windowMs"_qs, settings.windowMs);
-        file->setValue(u"continuousShift"_qs, settings.continuousShift);
+        file->setValue(u"enabled"_s, settings.enabled);
+        file->setValue(u"leftThumbKeys"_s, textOf(settings.leftThumbKeys));
+        file->setValue(u"rightThumbKeys"_s, textOf(settings.rightThumbKeys));
+        file->setValue(u"windowMs"_s, settings.windowMs);
+        file->setValue(u"continuousShift"_s, settings.continuousShift);
     }
     UserSettingsChanges::instance().followFile(true);
 }

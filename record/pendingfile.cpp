@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -29,7 +31,7 @@ QByteArray nativeOf(const QString &path)
 QString stateFolder()
 {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    return (QDir::isAbsolutePath(state) ? state : QDir::homePath() + u"/.local/state"_qs) + u"/Kestova"_qs;
+    return (QDir::isAbsolutePath(state) ? state : QDir::homePath() + u"/.local/state"_s) + u"/Kestova"_s;
 }
 
 bool regular(int fd)
@@ -57,7 +59,7 @@ QStringList PendingPlaces(const QString &recordPath)
 {
     const QString absolute = QFileInfo(recordPath).absoluteFilePath();
     const QByteArray which = QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
-    return {absolute + u".pending"_qs, u"%1/%2.%3.pending"_qs.arg(stateFolder(), QFileInfo(absolute).fileName(), QString::fromLatin1(which))};
+    return {absolute + u".pending"_s, u"%1/%2.%3.pending"_s.arg(stateFolder(), QFileInfo(absolute).fileName(), QString::fromLatin1(which))};
 }
 
 PendingKept KeepPending(const QString &recordPath, const std::vector<Stroke> &strokes, const QString &program)
@@ -81,7 +83,7 @@ PendingKept KeepPending(const QString &recordPath, const std::vector<Stroke> &st
                 ::unlink(nativeOf(place).constData());
         }
         if (!ok)
-            why = regular(fd) ? CauseOfErrno(error) : u"%1 がふつうのファイルではありません"_qs.arg(place);
+            why = regular(fd) ? CauseOfErrno(error) : u"%1 がふつうのファイルではありません"_s.arg(place);
         ::close(fd);
         if (ok)
             return {place, {}};
@@ -152,11 +154,11 @@ std::vector<PendingClaim> PendingClaim::claimAll(const QString &recordPath, QStr
         const int fd = ::open(nativeOf(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             if (errno == EACCES)
-                problems.append(u"%1 を読めないので、練習の記録に加えられません。このファイルの持ち主を自分にするか、要らなければ消してください。"_qs.arg(file));
+                problems.append(u"%1 を読めないので、練習の記録に加えられません。このファイルの持ち主を自分にするか、要らなければ消してください。"_s.arg(file));
             return;
         }
         if (!regular(fd)) {
-            problems.append(u"%1 がふつうのファイルではないので、練習の記録に加えません。要らなければ消してください。"_qs.arg(file));
+            problems.append(u"%1 がふつうのファイルではないので、練習の記録に加えません。要らなければ消してください。"_s.arg(file));
         } else if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && (file == claimed || ::rename(nativeOf(file).constData(), nativeOf(claimed).constData()) == 0)) {
             claims.push_back(PendingClaim(fd, claimed, mark));
             return;
@@ -166,21 +168,21 @@ std::vector<PendingClaim> PendingClaim::claimAll(const QString &recordPath, QStr
     for (const QString &place : PendingPlaces(recordPath)) {
         const QFileInfo pending(place);
         // Claims of programs that ended before they were done.
-        for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*.*"_qs}, QDir::Files | QDir::System)) {
+        for (const QFileInfo &left : pending.dir().entryInfoList({pending.fileName() + u".*.*"_s}, QDir::Files | QDir::System)) {
             const QString mark = left.fileName().section(u'.', -1);
-            take(left.filePath(), u"%1.%2.%3"_qs.arg(place, pid, mark), mark);
+            take(left.filePath(), u"%1.%2.%3"_s.arg(place, pid, mark), mark);
         }
         // The pending file itself: renamed first, so that no program appends
         // to it any more, then locked.
         const QString mark = QString::number(QDateTime::currentMSecsSinceEpoch());
-        const QString claimed = u"%1.%2.%3"_qs.arg(place, pid, mark);
+        const QString claimed = u"%1.%2.%3"_s.arg(place, pid, mark);
         struct stat status {};
         if (::lstat(nativeOf(place).constData(), &status) != 0)
             continue;
         if (!S_ISREG(status.st_mode))
-            problems.append(u"%1 がふつうのファイルではないので、練習の記録に加えません。要らなければ消してください。"_qs.arg(place));
+            problems.append(u"%1 がふつうのファイルではないので、練習の記録に加えません。要らなければ消してください。"_s.arg(place));
         else if (::access(nativeOf(place).constData(), R_OK) != 0)
-            problems.append(u"%1 を読めないので、練習の記録に加えられません。このファイルの持ち主を自分にするか、要らなければ消してください。"_qs.arg(place));
+            problems.append(u"%1 を読めないので、練習の記録に加えられません。このファイルの持ち主を自分にするか、要らなければ消してください。"_s.arg(place));
         else if (::rename(nativeOf(place).constData(), nativeOf(claimed).constData()) == 0)
             take(claimed, claimed, mark);
     }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -22,7 +24,7 @@ constexpr int PacedStrokesRead = 100'000;
 // the same program, pauses left out, over the latest strokes since `since`.
 void addMedianTimes(QSqlQuery &query, qint64 since, QHash<QString, KanaTally> &byKana)
 {
-    query.prepare(u"SELECT expected, time, program FROM strokes WHERE time >= ? ORDER BY time DESC LIMIT ?"_qs);
+    query.prepare(u"SELECT expected, time, program FROM strokes WHERE time >= ? ORDER BY time DESC LIMIT ?"_s);
     query.addBindValue(since);
     query.addBindValue(PacedStrokesRead);
     if (!query.exec())
@@ -75,7 +77,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
         return query.isActive();
     };
 
-    if (run(u"SELECT day, program, strokes, hits, active_ms, paced_hits FROM days ORDER BY day"_qs)) {
+    if (run(u"SELECT day, program, strokes, hits, active_ms, paced_hits FROM days ORDER BY day"_s)) {
         while (query.next()) {
             const int day = query.value(0).toInt();
             const Totals totals{query.value(4).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong(), query.value(5).toLongLong()};
@@ -94,8 +96,8 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
     // Every period but all time is read from the tallies of its days.
     const int firstDay = today - PeriodDays[shown] + 1;
     const qint64 since = qint64(firstDay) * DayMs - offset;
-    if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_qs
-                             : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day BETWEEN %1 AND %2 GROUP BY expected, typed"_qs.arg(firstDay).arg(today))) {
+    if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_s
+                             : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day BETWEEN %1 AND %2 GROUP BY expected, typed"_s.arg(firstDay).arg(today))) {
         while (query.next()) {
             const QString expected = query.value(0).toString(), typed = query.value(1).toString();
             const qint64 count = query.value(2).toLongLong();
@@ -106,8 +108,8 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
                 tally.misses += count, mistakes.append({expected, typed, count});
         }
     }
-    if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_qs
-                             : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day BETWEEN %1 AND %2 GROUP BY bin, chord"_qs.arg(firstDay).arg(today))) {
+    if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_s
+                             : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day BETWEEN %1 AND %2 GROUP BY bin, chord"_s.arg(firstDay).arg(today))) {
         double sum = 0, squares = 0;
         while (query.next()) {
             (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -103,7 +105,7 @@ QSqlError runAll(QSqlDatabase &database, std::initializer_list<const char *> sta
 int versionOf(QSqlDatabase &database, QSqlError &error)
 {
     QSqlQuery query(database);
-    if (!query.exec(u"SELECT (SELECT user_version FROM pragma_user_version), EXISTS (SELECT 1 FROM sqlite_master WHERE name = 'strokes')"_qs)
+    if (!query.exec(u"SELECT (SELECT user_version FROM pragma_user_version), EXISTS (SELECT 1 FROM sqlite_master WHERE name = 'strokes')"_s)
         || !query.next()) {
         error = query.lastError();
         return -1;
@@ -116,15 +118,15 @@ int versionOf(QSqlDatabase &database, QSqlError &error)
 // its strokes and passes a check.
 bool wholeCopy(const QString &copy)
 {
-    const QString connection = u"copy-%1"_qs.arg(quintptr(&copy));
+    const QString connection = u"copy-%1"_s.arg(quintptr(&copy));
     bool whole = false;
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, connection);
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
         database.setDatabaseName(copy);
-        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
+        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
         QSqlQuery query(database);
-        whole = database.open() && query.exec(u"PRAGMA quick_check"_qs) && query.next() && query.value(0).toString() == u"ok"
-                && query.exec(u"SELECT 1 FROM sqlite_master WHERE name = 'strokes'"_qs) && query.next();
+        whole = database.open() && query.exec(u"PRAGMA quick_check"_s) && query.next() && query.value(0).toString() == u"ok"
+                && query.exec(u"SELECT 1 FROM sqlite_master WHERE name = 'strokes'"_s) && query.next();
     }
     QSqlDatabase::removeDatabase(connection);
     return whole;
@@ -136,17 +138,17 @@ bool wholeCopy(const QString &copy)
 // another program doing the same at once finds it done.
 QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version)
 {
-    const QString copy = u"%1.before-v%2"_qs.arg(path).arg(RecordVersion);
+    const QString copy = u"%1.before-v%2"_s.arg(path).arg(RecordVersion);
     if (version > 0 && !(QFileInfo::exists(copy) && wholeCopy(copy))) {
-        const QString partial = copy + u".partial"_qs;
+        const QString partial = copy + u".partial"_s;
         QFile::remove(partial);
         QSqlQuery vacuum(database);
-        const bool made = vacuum.exec(u"VACUUM INTO '%1'"_qs.arg(QString(partial).replace(u'\'', u"''"_qs)));
+        const bool made = vacuum.exec(u"VACUUM INTO '%1'"_s.arg(QString(partial).replace(u'\'', u"''"_s)));
         const QSqlError error = vacuum.lastError();
         vacuum.finish();
         if (!made || !wholeCopy(partial) || !(QFile::remove(copy) || !QFileInfo::exists(copy)) || !QFile::rename(partial, copy)) {
             QFile::remove(partial);
-            return error.isValid() ? error : QSqlError(u"copy"_qs, {}, QSqlError::StatementError, u"10"_qs);
+            return error.isValid() ? error : QSqlError(u"copy"_s, {}, QSqlError::StatementError, u"10"_s);
         }
     }
     QSqlError error = run(database, "BEGIN IMMEDIATE");
@@ -177,7 +179,7 @@ QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version
 bool open(QSqlDatabase &database, const QString &path)
 {
     database.setDatabaseName(path);
-    database.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_qs.arg(BusyTimeoutMs));
+    database.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(BusyTimeoutMs));
     return database.open();
 }
 
@@ -186,9 +188,9 @@ bool open(QSqlDatabase &database, const QString &path)
 QSqlError check(QSqlDatabase &database)
 {
     QSqlQuery check(database);
-    if (!check.exec(u"PRAGMA quick_check"_qs) || !check.next())
+    if (!check.exec(u"PRAGMA quick_check"_s) || !check.next())
         return check.lastError();
-    return check.value(0).toString() == u"ok" ? QSqlError() : QSqlError(check.value(0).toString(), {}, QSqlError::StatementError, u"11"_qs);
+    return check.value(0).toString() == u"ok" ? QSqlError() : QSqlError(check.value(0).toString(), {}, QSqlError::StatementError, u"11"_s);
 }
 
 // Sets up an open connection for writing; the error where it fails. A
@@ -202,7 +204,7 @@ QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
     error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
     // SQLite opens a file it may not write read-only, without a word.
     if (!error.isValid() && sqlite3_db_readonly(handleOf(record.database), "main") == 1)
-        return QSqlError(u"read-only"_qs, {}, QSqlError::ConnectionError, u"8"_qs);
+        return QSqlError(u"read-only"_s, {}, QSqlError::ConnectionError, u"8"_s);
     if (!error.isValid())
         error = check(record.database);
     if (error.isValid())
@@ -217,8 +219,8 @@ QString cannotOpen(const QString &path, const QSqlError &error)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if ((error.nativeErrorCode().toInt() & 0xFF) == 14 && QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        return u"練習の記録 %1 を開けません（フォルダー %2 に書き込めません。読み取り専用になっているか、許可がありません）。"_qs.arg(path, folder);
-    return u"練習の記録 %1 を開けません（%2）。"_qs.arg(path, CauseOf(error));
+        return u"練習の記録 %1 を開けません（フォルダー %2 に書き込めません。読み取り専用になっているか、許可がありません）。"_s.arg(path, folder);
+    return u"練習の記録 %1 を開けません（%2）。"_s.arg(path, CauseOf(error));
 }
 
 // A check or a bringing up to date stops where the program gives up.
@@ -231,18 +233,18 @@ void stopWhen(QSqlDatabase &database, const std::atomic<bool> *givingUp)
     sqlite3_progress_handler(connection, givingUp ? 1000 : 0, givingUp ? +given : nullptr, const_cast<std::atomic<bool> *>(givingUp));
 }
 
-const QString PracticeGoesOn = u"練習は続けられます。"_qs;
+const QString PracticeGoesOn = u"練習は続けられます。"_s;
 
 } // namespace
 
 bool Outdated(const QString &path)
 {
-    const QString connection = u"version-%1"_qs.arg(quintptr(&path));
+    const QString connection = u"version-%1"_s.arg(quintptr(&path));
     int version = 0;
     if (QFileInfo(path).isFile()) {
-        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, connection);
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
         database.setDatabaseName(path);
-        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
+        database.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
         QSqlError error;
         version = database.open() ? versionOf(database, error) : 0;
         database.close();
@@ -268,21 +270,21 @@ QString CauseOf(const QSqlError &error)
     switch (error.nativeErrorCode().toInt() & 0xFF) {
     case 5:
     case 6:
-        return u"ほかのプログラムが使っています"_qs;
+        return u"ほかのプログラムが使っています"_s;
     case 8:
     case 23:
-        return u"書き込みが許されていません"_qs;
+        return u"書き込みが許されていません"_s;
     case 10:
-        return u"ディスクの読み書きに失敗しました"_qs;
+        return u"ディスクの読み書きに失敗しました"_s;
     case 11:
     case 26:
-        return u"ファイルが壊れています"_qs;
+        return u"ファイルが壊れています"_s;
     case 13:
-        return u"ディスクがいっぱいです"_qs;
+        return u"ディスクがいっぱいです"_s;
     case 14:
-        return u"ファイルを開けません。フォルダーがないか、許可がありません"_qs;
+        return u"ファイルを開けません。フォルダーがないか、許可がありません"_s;
     default:
-        return u"記録のファイルを使えません"_qs;
+        return u"記録のファイルを使えません"_s;
     }
 }
 
@@ -291,24 +293,24 @@ QString CauseOfErrno(int error)
     switch (error) {
     case ENOSPC:
     case EDQUOT:
-        return u"ディスクがいっぱいです"_qs;
+        return u"ディスクがいっぱいです"_s;
     case EFBIG:
-        return u"ファイルが大きくなりすぎました"_qs;
+        return u"ファイルが大きくなりすぎました"_s;
     case EROFS:
-        return u"読み取り専用のディスクです"_qs;
+        return u"読み取り専用のディスクです"_s;
     case EACCES:
     case EPERM:
-        return u"書き込みが許されていません"_qs;
+        return u"書き込みが許されていません"_s;
     case ENOENT:
-        return u"フォルダーがありません"_qs;
+        return u"フォルダーがありません"_s;
     case EISDIR:
-        return u"フォルダーです"_qs;
+        return u"フォルダーです"_s;
     case EINVAL:
-        return u"書き込めない種類のファイルです"_qs;
+        return u"書き込めない種類のファイルです"_s;
     case EIO:
-        return u"ディスクの読み書きに失敗しました"_qs;
+        return u"ディスクの読み書きに失敗しました"_s;
     default:
-        return u"書き込めません（エラー番号 %1）"_qs.arg(error);
+        return u"書き込めません（エラー番号 %1）"_s.arg(error);
     }
 }
 
@@ -323,10 +325,10 @@ QString StartAfresh(OpenedRecord &record, const QString &path, quint64 foundBrok
     record.database.close();
     QString told;
     if (foundBroken && FileIdOf(path) == foundBroken) {
-        const QString aside = path + u".broken-"_qs + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss-zzz"_qs);
+        const QString aside = path + u".broken-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss-zzz"_s);
         for (const char *suffix : {"", "-wal", "-shm"})
             QFile::rename(path + QLatin1String(suffix), aside + QLatin1String(suffix));
-        told = u"練習の記録のファイルが壊れていたので、%1 として残し、新しく記録を始めました。"_qs.arg(aside);
+        told = u"練習の記録のファイルが壊れていたので、%1 として残し、新しく記録を始めました。"_s.arg(aside);
     }
     record.writable = false;
     record.fileId = 0;
@@ -341,19 +343,19 @@ QString StartAfresh(OpenedRecord &record, const QString &path, quint64 foundBrok
 
 QString RecordPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestova/record.sqlite"_qs;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestova/record.sqlite"_s;
 }
 
 OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path, const std::atomic<bool> *givingUp)
 {
-    OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_qs, connectionName), {}, {}};
+    OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName), {}, {}};
     if (QFileInfo(path).isDir()) {
-        opened.problem = u"練習の記録 %1 がフォルダーになっていて、記録を読み書きできません。このフォルダーの名前を変えるか、ほかへ移してください。"_qs.arg(path)
+        opened.problem = u"練習の記録 %1 がフォルダーになっていて、記録を読み書きできません。このフォルダーの名前を変えるか、ほかへ移してください。"_s.arg(path)
                 + (use == Use::Writing ? PracticeGoesOn : QString());
         return opened;
     }
     if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
-        QSqlError error = open(opened.database, u":memory:"_qs) ? QSqlError() : opened.database.lastError();
+        QSqlError error = open(opened.database, u":memory:"_s) ? QSqlError() : opened.database.lastError();
         for (const char *statement : Schema) {
             if (!error.isValid())
                 error = run(opened.database, statement);
@@ -362,7 +364,7 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
         return opened;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        opened.problem = u"フォルダー %1 を作れません。"_qs.arg(QFileInfo(path).absolutePath());
+        opened.problem = u"フォルダー %1 を作れません。"_s.arg(QFileInfo(path).absolutePath());
         return opened;
     }
     if (!open(opened.database, path)) {
@@ -375,7 +377,7 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
         QSqlError error;
         const int version = versionOf(opened.database, error);
         if (version > RecordVersion)
-            opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られています。読めるところだけを表示します。"_qs.arg(path);
+            opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られています。読めるところだけを表示します。"_s.arg(path);
         else if (version >= 1 && version < RecordVersion) // brought up to date where it can be; read as it is otherwise
             bringUpToDate(opened.database, path, version);
         return opened;
@@ -393,7 +395,7 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
         opened.error = error;
         opened.problem = cannotOpen(path, error) + PracticeGoesOn;
     } else if (!opened.writable) {
-        opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られているので、書き込みません。この版での練習は %2 に残します。"_qs.arg(path, path + u".pending"_qs);
+        opened.problem = u"練習の記録 %1 は新しい版の Kestova で作られているので、書き込みません。この版での練習は %2 に残します。"_s.arg(path, path + u".pending"_s);
     }
     return opened;
 }

@@ -12,6 +12,8 @@
 #include <optional>
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -55,9 +57,9 @@ QString whatToDo(const QString &path, const QSqlError &error)
     const int code = error.nativeErrorCode().toInt() & 0xFF;
     const QString folder = QFileInfo(path).absolutePath();
     if (code == 13)
-        return u"%1 のあるディスクに空きを作ってください。"_qs.arg(folder);
+        return u"%1 のあるディスクに空きを作ってください。"_s.arg(folder);
     if (code == 8 || code == 14 || code == 23)
-        return u"フォルダー %1 とその中の記録に書き込めるようにしてください。"_qs.arg(folder);
+        return u"フォルダー %1 とその中の記録に書き込めるようにしてください。"_s.arg(folder);
     return {};
 }
 
@@ -135,7 +137,7 @@ void StrokeRecorder::takeKept(std::vector<Stroke> &batch)
 
 void StrokeRecorder::run()
 {
-    const QString connection = u"record-writer-%1"_qs.arg(quintptr(this));
+    const QString connection = u"record-writer-%1"_s.arg(quintptr(this));
     std::optional<OpenedRecord> record;
     std::vector<Stroke> batch;
     qint64 openAgainAt = 0;
@@ -174,7 +176,7 @@ void StrokeRecorder::run()
                 if (record->writable && writeBatch(record->database, batch))
                     batch.clear();
             } else if (!Busy(lastError) || ++busyWrites >= BusyWritesTold) {
-                tell(u"練習の記録 %1 に書き込めません（%2）。%3"_qs.arg(path, CauseOf(lastError), whatToDo(path, lastError)));
+                tell(u"練習の記録 %1 に書き込めません（%2）。%3"_s.arg(path, CauseOf(lastError), whatToDo(path, lastError)));
             }
             if (!batch.empty() && !Busy(lastError))
                 record->database.close(); // opened again later
@@ -205,19 +207,19 @@ void StrokeRecorder::run()
 void StrokeRecorder::spill(std::vector<Stroke> &batch, const QSqlError &why)
 {
     const PendingKept pending = KeepPending(path, batch, program);
-    const QString cause = why.isValid() ? u"（%1）"_qs.arg(CauseOf(why)) : QString();
+    const QString cause = why.isValid() ? u"（%1）"_s.arg(CauseOf(why)) : QString();
     if (!pending.place.isEmpty()) {
-        tell(u"練習の記録 %1 に書き込めません%2。いまの練習は %3 に残し、書き込めるようになったら記録に加えます。%4"_qs.arg(path, cause, pending.place,
+        tell(u"練習の記録 %1 に書き込めません%2。いまの練習は %3 に残し、書き込めるようになったら記録に加えます。%4"_s.arg(path, cause, pending.place,
                                                                                                        whatToDo(path, why)));
         batch.clear();
         spilled = true;
         return;
     }
-    const QString text = u"練習の記録 %1 に書き込めません%2。いまの練習はどこにも残せていません（%3）。%4"_qs.arg(path, cause, pending.problem, whatToDo(path, why));
+    const QString text = u"練習の記録 %1 に書き込めません%2。いまの練習はどこにも残せていません（%3）。%4"_s.arg(path, cause, pending.problem, whatToDo(path, why));
     tell(text);
     const std::lock_guard lock(mutex);
     if (stopping)
-        lost = u"%1 打の練習を残せませんでした。"_qs.arg(batch.size()) + text;
+        lost = u"%1 打の練習を残せませんでした。"_s.arg(batch.size()) + text;
 }
 
 // Each claimed pending file in parts, each in one transaction with how many
@@ -232,7 +234,7 @@ void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &liv
         tell(problem);
     for (PendingClaim &claim : claims) {
         QSqlQuery done(record.database);
-        done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_qs);
+        done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_s);
         done.addBindValue(claim.mark());
         const qint64 merged = done.exec() && done.next() ? done.value(0).toLongLong() : 0;
         done.finish();
@@ -246,7 +248,7 @@ void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &liv
             if (line && part.size() < MergedAtOnce)
                 continue;
             const auto progress = [&](QSqlQuery &query) {
-                query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_qs);
+                query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_s);
                 query.addBindValue(claim.mark());
                 query.addBindValue(read);
                 return query.exec();
@@ -315,44 +317,44 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     };
     const QVariant none(QMetaType::fromType<qint64>());
     size_t row = 0;
-    bool ok = query.exec(u"BEGIN IMMEDIATE"_qs)
+    bool ok = query.exec(u"BEGIN IMMEDIATE"_s)
             && std::all_of(batch.begin(), batch.end(), [&](const Stroke &stroke) {
                    return run(u"INSERT INTO strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed)"
-                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_qs,
+                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                               {stroke.time, stroke.program.isEmpty() ? program : stroke.program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
                                stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.shifted() ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++],
                                stroke.thumbHand ? QVariant(stroke.thumbHand) : none, stroke.thumbNeeded});
                })
             && std::all_of(days.begin(), days.end(), [&](const auto &day) {
                    return run(u"INSERT INTO days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET strokes = strokes + excluded.strokes,"
-                              " hits = hits + excluded.hits, active_ms = active_ms + excluded.active_ms, paced_hits = paced_hits + excluded.paced_hits"_qs,
+                              " hits = hits + excluded.hits, active_ms = active_ms + excluded.active_ms, paced_hits = paced_hits + excluded.paced_hits"_s,
                               {day.first.first, day.first.second, day.second.strokes, day.second.hits, day.second.activeMs, day.second.pacedHits});
                })
             && std::all_of(kana.begin(), kana.end(), [&](const auto &pair) {
-                   return run(u"INSERT INTO kana VALUES (?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_qs,
+                   return run(u"INSERT INTO kana VALUES (?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_s,
                               {pair.first.first, pair.first.second, pair.second});
                })
             && std::all_of(thumbs.begin(), thumbs.end(), [&](const auto &bin) {
                    return run(u"INSERT INTO thumb_bins VALUES (?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
-                              " total = total + excluded.total, squares = squares + excluded.squares"_qs,
+                              " total = total + excluded.total, squares = squares + excluded.squares"_s,
                               {bin.first.first, bin.first.second ? 1 : 0, bin.second.count, bin.second.total, bin.second.squares});
                })
             && std::all_of(kanaDays.begin(), kanaDays.end(), [&](const auto &tally) {
                    const auto &[day, expected, typed] = tally.first;
-                   return run(u"INSERT INTO kana_days VALUES (?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_qs,
+                   return run(u"INSERT INTO kana_days VALUES (?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count"_s,
                               {day, expected, typed, tally.second});
                })
             && std::all_of(thumbDays.begin(), thumbDays.end(), [&](const auto &tally) {
                    const auto &[day, bin, chord] = tally.first;
                    return run(u"INSERT INTO thumb_days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET count = count + excluded.count,"
-                              " total = total + excluded.total, squares = squares + excluded.squares"_qs,
+                              " total = total + excluded.total, squares = squares + excluded.squares"_s,
                               {day, bin, chord ? 1 : 0, tally.second.count, tally.second.total, tally.second.squares});
                })
             && (!alsoDo || alsoDo(query))
-            && query.exec(u"COMMIT"_qs);
+            && query.exec(u"COMMIT"_s);
     if (!ok) {
         lastError = query.lastError();
-        query.exec(u"ROLLBACK"_qs);
+        query.exec(u"ROLLBACK"_s);
         return false;
     }
     lastError = {};

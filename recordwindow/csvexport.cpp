@@ -13,6 +13,8 @@
 #include <optional>
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -32,7 +34,7 @@ public:
         const qint64 local = ms + qint64(offset) * 1000;
         const qint64 day = local / 86'400'000 - (local % 86'400'000 < 0);
         if (day != shownDay)
-            shownDay = day, date = QDate(1970, 1, 1).addDays(day).toString(u"yyyy-MM-dd"_qs).toLatin1();
+            shownDay = day, date = QDate(1970, 1, 1).addDays(day).toString(u"yyyy-MM-dd"_s).toLatin1();
         qint64 inDay = local - day * 86'400'000;
         char clock[] = "THH:MM:SS.mmm+HH:MM";
         const int east = std::abs(offset) / 60;
@@ -68,12 +70,12 @@ QString WriteCsv(const QSqlDatabase &database, QIODevice &out)
     // interface, on the same connection, hands each field over as it stands.
     const QVariant handle = database.driver()->handle();
     if (!database.isOpen() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return u"練習の記録が開いていません。"_qs;
+        return u"練習の記録が開いていません。"_s;
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     const auto recordsFault = [&] {
-        return u"練習の記録 %1 を読めません（%2）。"_qs.arg(database.databaseName(), CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection)))));
+        return u"練習の記録 %1 を読めません（%2）。"_s.arg(database.databaseName(), CauseOf(QSqlError({}, {}, QSqlError::StatementError, QString::number(sqlite3_errcode(connection)))));
     };
-    const auto outputsFault = [&out] { return u"%1 に書き出せません（%2）。"_qs.arg(out.objectName(), CauseOfErrno(errno)); };
+    const auto outputsFault = [&out] { return u"%1 に書き出せません（%2）。"_s.arg(out.objectName(), CauseOfErrno(errno)); };
     sqlite3_stmt *rows = nullptr;
     if (sqlite3_prepare_v2(connection, "SELECT time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed FROM strokes ORDER BY time", -1, &rows, nullptr) != SQLITE_OK)
         return recordsFault();

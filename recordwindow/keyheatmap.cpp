@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
@@ -64,8 +66,8 @@ bool KeyHeatMap::event(QEvent *event)
     for (const Cell &cell : cells) {
         if (cell.place.contains(help->pos())) {
             const KanaTally &tally = cell.tally;
-            QToolTip::showText(help->globalPos(), tally.attempts == 0 ? u"%1：まだ練習していません"_qs.arg(tally.kana)
-                    : u"%1：%2 回のうちミス %3 回（%4 %）"_qs.arg(tally.kana).arg(tally.attempts).arg(tally.misses).arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0), this);
+            QToolTip::showText(help->globalPos(), tally.attempts == 0 ? u"%1：まだ練習していません"_s.arg(tally.kana)
+                    : u"%1：%2 回のうちミス %3 回（%4 %）"_s.arg(tally.kana).arg(tally.attempts).arg(tally.misses).arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0), this);
             return true;
         }
     }

@@ -18,6 +18,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Like any Unix tool: "-" is standard output; a pipe, a terminal or
@@ -31,7 +33,7 @@ int exportCsv(int &argc, char **argv, const QString &target)
         std::fprintf(stderr, "KestovaRecord: %s\n", problem.toLocal8Bit().constData());
         return 1;
     };
-    const auto fail = [&target, &said](const QString &cause) { return said(u"%1 に書き出せません（%2）。"_qs.arg(target, cause)); };
+    const auto fail = [&target, &said](const QString &cause) { return said(u"%1 に書き出せません（%2）。"_s.arg(target, cause)); };
     struct stat status {};
     const bool exists = target != u"-" && ::stat(QFile::encodeName(target).constData(), &status) == 0;
     // /dev/stdout and /dev/fd/N lead through /proc to what the shell opened,
@@ -39,11 +41,11 @@ int exportCsv(int &argc, char **argv, const QString &target)
     bool descriptor = false;
     QString step = target;
     for (int links = 0; links < 40 && !descriptor && !step.isEmpty(); ++links, step = QFileInfo(step).symLinkTarget())
-        descriptor = step.startsWith(u"/proc/"_qs) || step.startsWith(u"/dev/fd/"_qs);
+        descriptor = step.startsWith(u"/proc/"_s) || step.startsWith(u"/dev/fd/"_s);
     const bool stream = target == u"-" || descriptor || (exists && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)));
     if (exists && !stream && !S_ISREG(status.st_mode))
-        return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_qs : u"ふつうのファイルではありません"_qs);
-    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_qs, kestova::record::Use::Reading);
+        return fail(S_ISDIR(status.st_mode) ? u"フォルダーです"_s : u"ふつうのファイルではありません"_s);
+    kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"export"_s, kestova::record::Use::Reading);
     if (!record.database.isOpen())
         return said(record.problem); // the record is at fault, and named
     QFile streamed;
@@ -78,7 +80,7 @@ int main(int argc, char *argv[])
     for (;;) {
         display.applyScale();
         QApplication app(argc, argv);
-        kestova::StartProgram(u"KestovaRecord"_qs, u"練習の記録"_qs);
+        kestova::StartProgram(u"KestovaRecord"_s, u"練習の記録"_s);
         kestova::record::RecordWindow window;
         window.adjustSize();
         if (display.shrinkToFit(window))

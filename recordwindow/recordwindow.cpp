@@ -24,20 +24,22 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::record {
 namespace {
 
-const QStringList PeriodNames{u"今日"_qs, u"直近 7 日"_qs, u"直近 30 日"_qs, u"すべて"_qs};
+const QStringList PeriodNames{u"今日"_s, u"直近 7 日"_s, u"直近 30 日"_s, u"すべて"_s};
 
 QString timeText(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
-    return u"%1:%2:%3"_qs.arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QChar(u'0')).arg(seconds % 60, 2, 10, QChar(u'0'));
+    return u"%1:%2:%3"_s.arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QChar(u'0')).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
 QString figure(std::optional<double> value, const QString &unit = {})
 {
-    return value ? QString::number(*value, 'f', 1) + unit : u"—"_qs;
+    return value ? QString::number(*value, 'f', 1) + unit : u"—"_s;
 }
 
 QChartView *chartView(QChart *chart)
@@ -64,18 +66,18 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
             days.append(day);
     }
     if (days.isEmpty())
-        return new QLabel(u"直近 30 日には練習がありません。"_qs);
+        return new QLabel(u"直近 30 日には練習がありません。"_s);
     auto *chart = new QChart;
-    chart->setTitle(u"日ごとの速さと正確さ（直近 30 日）"_qs);
+    chart->setTitle(u"日ごとの速さと正確さ（直近 30 日）"_s);
     auto *dates = new QDateTimeAxis;
-    dates->setFormat(u"M/d"_qs);
-    dates->setTitleText(first.year() == today.year() ? u"%1 年"_qs.arg(today.year()) : u"%1 年 〜 %2 年"_qs.arg(first.year()).arg(today.year()));
+    dates->setFormat(u"M/d"_s);
+    dates->setTitleText(first.year() == today.year() ? u"%1 年"_s.arg(today.year()) : u"%1 年 〜 %2 年"_s.arg(first.year()).arg(today.year()));
     dates->setRange(QDateTime(first, QTime(0, 0)), QDateTime(today.addDays(1), QTime(0, 0)));
     auto *perMinute = new QValueAxis, *percent = new QValueAxis;
-    perMinute->setTitleText(u"かな／分"_qs);
-    perMinute->setLabelFormat(u"%d"_qs);
-    percent->setTitleText(u"正確さ（%）"_qs);
-    percent->setLabelFormat(u"%d"_qs);
+    perMinute->setTitleText(u"かな／分"_s);
+    perMinute->setLabelFormat(u"%d"_s);
+    percent->setTitleText(u"正確さ（%）"_s);
+    percent->setLabelFormat(u"%d"_s);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(perMinute, Qt::AlignLeft);
     chart->addAxis(percent, Qt::AlignRight);
@@ -86,7 +88,7 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
         if (!speed || last.daysTo(day.day) > 1) { // a gap: the lines begin anew
             const bool firstRun = !speed;
             speed = new QLineSeries, accuracy = new QLineSeries;
-            for (auto [series, axis, name] : {std::tuple{speed, perMinute, u"かな／分"_qs}, {accuracy, percent, u"正確さ"_qs}}) {
+            for (auto [series, axis, name] : {std::tuple{speed, perMinute, u"かな／分"_s}, {accuracy, percent, u"正確さ"_s}}) {
                 series->setName(name);
                 series->setPointsVisible(true);
                 chart->addSeries(series), series->attachAxis(dates), series->attachAxis(axis);
@@ -114,7 +116,7 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
 RecordWindow::RecordWindow(const QString &recordPath, QWidget *parent)
     : QWidget(parent), path(recordPath.isEmpty() ? RecordPath() : recordPath)
 {
-    setWindowTitle(u"練習の記録"_qs);
+    setWindowTitle(u"練習の記録"_s);
     new QVBoxLayout(this);
     reload();
     auto *watch = new QTimer(this);
@@ -137,9 +139,9 @@ RecordWindow::~RecordWindow()
 QString RecordWindow::writtenAt() const
 {
     QString stamp;
-    for (const QString &file : {path, path + u"-wal"_qs}) {
+    for (const QString &file : {path, path + u"-wal"_s}) {
         const QFileInfo info(file);
-        stamp += u"%1/%2 "_qs.arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+        stamp += u"%1/%2 "_s.arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
     }
     return stamp;
 }
@@ -153,7 +155,7 @@ void RecordWindow::reload()
         delete item;
     }
     auto *choice = new QComboBox(this);
-    choice->setObjectName(u"period"_qs);
+    choice->setObjectName(u"period"_s);
     choice->addItems(PeriodNames);
     choice->setCurrentIndex(period);
     connect(choice, &QComboBox::activated, this, [this](int chosen) {
@@ -163,38 +165,38 @@ void RecordWindow::reload()
     auto *bar = new QWidget(this);
     auto *top = new QHBoxLayout(bar);
     top->setContentsMargins(0, 0, 0, 0);
-    top->addWidget(new QLabel(u"期間："_qs, bar));
+    top->addWidget(new QLabel(u"期間："_s, bar));
     choice->setParent(bar);
     top->addWidget(choice);
     top->addStretch();
     layout()->addWidget(bar);
     if (!bringing.joinable() && Outdated(path)) {
-        auto *waiting = new QLabel(u"練習の記録を新しい形にしています。記録が大きいと少しかかります…"_qs, this);
-        waiting->setObjectName(u"bringingUpToDate"_qs);
+        auto *waiting = new QLabel(u"練習の記録を新しい形にしています。記録が大きいと少しかかります…"_s, this);
+        waiting->setObjectName(u"bringingUpToDate"_s);
         layout()->addWidget(waiting);
         tabs = nullptr;
         bringing = std::thread([this] {
-            const QString connection = u"bringing-%1"_qs.arg(quintptr(this));
+            const QString connection = u"bringing-%1"_s.arg(quintptr(this));
             OpenRecord(connection, Use::Writing, path, &givingUp).database.close();
             QSqlDatabase::removeDatabase(connection);
             QMetaObject::invokeMethod(this, &RecordWindow::reload, Qt::QueuedConnection);
         });
         return;
     }
-    const QString connection = u"progress-%1"_qs.arg(quintptr(this));
+    const QString connection = u"progress-%1"_s.arg(quintptr(this));
     {
         OpenedRecord record = OpenRecord(connection, Use::Reading, path);
         const PracticeStats stats(record.database, QDateTime::currentDateTime(), period);
         tabs = new QTabWidget(this);
         const QString problem = !record.problem.isEmpty() ? record.problem : stats.problem;
         if (!problem.isEmpty())
-            layout()->addWidget(new QLabel(record.problem.isEmpty() ? u"練習の記録 %1 を読めません（%2）。"_qs.arg(path, problem) : problem, this));
+            layout()->addWidget(new QLabel(record.problem.isEmpty() ? u"練習の記録 %1 を読めません（%2）。"_s.arg(path, problem) : problem, this));
         if (stats.programs().isEmpty() && problem.isEmpty()) {
-            layout()->addWidget(new QLabel(u"まだ練習の記録がありません。練習するとここに速さと正確さ、苦手なかな、親指のタイミングが出ます。"_qs, this));
+            layout()->addWidget(new QLabel(u"まだ練習の記録がありません。練習するとここに速さと正確さ、苦手なかな、親指のタイミングが出ます。"_s, this));
         } else {
-            tabs->addTab(summaryPage(stats), u"速さと正確さ"_qs);
-            tabs->addTab(keysPage(stats), u"キーごと"_qs);
-            tabs->addTab(thumbPage(stats), u"親指のタイミング"_qs);
+            tabs->addTab(summaryPage(stats), u"速さと正確さ"_s);
+            tabs->addTab(keysPage(stats), u"キーごと"_s);
+            tabs->addTab(thumbPage(stats), u"親指のタイミング"_s);
             tabs->setCurrentIndex(shown);
         }
         layout()->addWidget(tabs);
@@ -208,7 +210,7 @@ QWidget *RecordWindow::summaryPage(const PracticeStats &stats)
 {
     auto *page = new QWidget;
     auto *table = new QTableWidget(0, 6, page);
-    table->setHorizontalHeaderLabels({u"期間"_qs, u"練習"_qs, u"練習時間"_qs, u"打鍵数"_qs, u"1分あたりのかな"_qs, u"正確さ"_qs});
+    table->setHorizontalHeaderLabels({u"期間"_s, u"練習"_s, u"練習時間"_s, u"打鍵数"_s, u"1分あたりのかな"_s, u"正確さ"_s});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Every program that keeps strokes, and any other the record holds (a
@@ -224,8 +226,8 @@ QWidget *RecordWindow::summaryPage(const PracticeStats &stats)
         const Totals totals = stats.totals(program)[size_t(period)];
         const int row = table->rowCount();
         table->insertRow(row);
-        const QStringList cells{PeriodNames[period], program.isEmpty() ? u"合計"_qs : ShownName(program), timeText(totals.activeMs), QString::number(totals.strokes),
-                                figure(totals.kanaPerMinute()), figure(totals.accuracy(), u" %"_qs)};
+        const QStringList cells{PeriodNames[period], program.isEmpty() ? u"合計"_s : ShownName(program), timeText(totals.activeMs), QString::number(totals.strokes),
+                                figure(totals.kanaPerMinute()), figure(totals.accuracy(), u" %"_s)};
         for (int column = 0; column < cells.size(); ++column)
             table->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
@@ -234,7 +236,7 @@ QWidget *RecordWindow::summaryPage(const PracticeStats &stats)
     table->setMinimumHeight(table->horizontalHeader()->height() + table->rowCount() * table->rowHeight(0) + 2 * table->frameWidth());
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(table);
-    layout->addWidget(new QLabel(u"1分あたりのかな：正しく打てたかなの数を練習時間で割ったもの。%1 秒以上の間とその直後の1打は、練習時間にも数にも入れません。"_qs
+    layout->addWidget(new QLabel(u"1分あたりのかな：正しく打てたかなの数を練習時間で割ったもの。%1 秒以上の間とその直後の1打は、練習時間にも数にも入れません。"_s
                                          .arg(PauseMs / 1000)));
     layout->addWidget(dailyChart(stats, QDate::currentDate()));
     return page;
@@ -245,19 +247,19 @@ QWidget *RecordWindow::keysPage(const PracticeStats &stats)
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     auto *legend = new QLabel(u"キーごとのミスの割合：白 5 % 未満、黄 10 % 未満、橙 20 % 未満、赤 20 % 以上、灰色 まだ練習していない。"
-                              "各キーの左上は同じ側の親指（赤字）、右上は反対側の親指（濁音など、青字）、下は親指なしのかな。"_qs);
+                              "各キーの左上は同じ側の親指（赤字）、右上は反対側の親指（濁音など、青字）、下は親指なしのかな。"_s);
     legend->setWordWrap(true);
     layout->addWidget(legend);
     layout->addWidget(new KeyHeatMap(stats.kana(), page));
-    QStringList weakest{u"苦手なかな（5 回以上打ったもの）"_qs};
+    QStringList weakest{u"苦手なかな（5 回以上打ったもの）"_s};
     for (const KanaTally &tally : stats.weakest())
-        weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）、かかる時間 %5"_qs.arg(tally.kana).arg(tally.attempts).arg(tally.misses)
-                               .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_qs.arg(*tally.medianMs) : u"—"_qs));
-    QStringList confusions{u"よくある打ち間違い"_qs};
+        weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）、かかる時間 %5"_s.arg(tally.kana).arg(tally.attempts).arg(tally.misses)
+                               .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_s.arg(*tally.medianMs) : u"—"_s));
+    QStringList confusions{u"よくある打ち間違い"_s};
     for (const Confusion &confusion : stats.confusions())
-        confusions.append(u"　%1 を打つところで %2　%3 回"_qs.arg(confusion.expected, confusion.typed).arg(confusion.count));
+        confusions.append(u"　%1 を打つところで %2　%3 回"_s.arg(confusion.expected, confusion.typed).arg(confusion.count));
     for (const QStringList &lines : {weakest, confusions})
-        layout->addWidget(new QLabel(lines.size() > 1 ? lines.join(u'\n') : lines.first() + u"：まだありません"_qs));
+        layout->addWidget(new QLabel(lines.size() > 1 ? lines.join(u'\n') : lines.first() + u"：まだありません"_s));
     layout->addStretch();
     return page;
 }
@@ -267,7 +269,7 @@ QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
     const ThumbTiming &timing = stats.thumbTiming();
     const int window = LoadThumbShiftSettings().windowMs;
     auto *chart = new QChart;
-    chart->setTitle(u"親指キーを押した時刻 − 文字キーを押した時刻（10 ミリ秒ごと）"_qs);
+    chart->setTitle(u"親指キーを押した時刻 − 文字キーを押した時刻（10 ミリ秒ごと）"_s);
     // Bars as steps over milliseconds, the chords and the thumbs that made
     // none side by side, and the judgement window's ends as lines.
     auto *chordTop = new QLineSeries, *failedTop = new QLineSeries;
@@ -281,14 +283,14 @@ QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
     }
     auto *inside = new QAreaSeries(chordTop), *outside = new QAreaSeries(failedTop);
     chordTop->setParent(inside), failedTop->setParent(outside); // an area series does not own its line
-    inside->setName(u"同時打鍵になった"_qs);
-    outside->setName(u"ならなかった（遅すぎ・早すぎ・反対の親指）"_qs);
+    inside->setName(u"同時打鍵になった"_s);
+    outside->setName(u"ならなかった（遅すぎ・早すぎ・反対の親指）"_s);
     outside->setColor(QColor(230, 120, 60, 180));
     auto *ms = new QValueAxis, *counts = new QValueAxis;
     ms->setRange(first - 10, last + 10);
-    ms->setLabelFormat(u"%d"_qs);
+    ms->setLabelFormat(u"%d"_s);
     counts->setRange(0, highest);
-    counts->setLabelFormat(u"%d"_qs);
+    counts->setLabelFormat(u"%d"_s);
     chart->addAxis(ms, Qt::AlignBottom);
     chart->addAxis(counts, Qt::AlignLeft);
     for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(inside), static_cast<QAbstractSeries *>(outside)})
@@ -306,13 +308,13 @@ QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(chartView(chart));
-    layout->addWidget(new QLabel(u"破線は判定時間（±%1 ミリ秒）です。"_qs.arg(window)));
+    layout->addWidget(new QLabel(u"破線は判定時間（±%1 ミリ秒）です。"_s.arg(window)));
     const QString share = timing.thumbKanaAttempts
-            ? u"%1 %（%2 回のうち %3 回）"_qs.arg(100.0 * timing.thumbKanaPlain / timing.thumbKanaAttempts, 0, 'f', 1).arg(timing.thumbKanaAttempts).arg(timing.thumbKanaPlain)
-            : u"—"_qs;
-    layout->addWidget(new QLabel(timing.count == 0 ? u"親指シフトで打ったかながまだありません。"_qs
-            : u"平均 %1 ミリ秒、ばらつき（標準偏差）%2 ミリ秒、%3 回。負の値は親指が先です。"_qs.arg(timing.mean, 0, 'f', 1).arg(timing.spread, 0, 'f', 1).arg(timing.count)));
-    layout->addWidget(new QLabel(u"親指で打つかなが親指なしのかなになった割合：%1"_qs.arg(share)));
+            ? u"%1 %（%2 回のうち %3 回）"_s.arg(100.0 * timing.thumbKanaPlain / timing.thumbKanaAttempts, 0, 'f', 1).arg(timing.thumbKanaAttempts).arg(timing.thumbKanaPlain)
+            : u"—"_s;
+    layout->addWidget(new QLabel(timing.count == 0 ? u"親指シフトで打ったかながまだありません。"_s
+            : u"平均 %1 ミリ秒、ばらつき（標準偏差）%2 ミリ秒、%3 回。負の値は親指が先です。"_s.arg(timing.mean, 0, 'f', 1).arg(timing.spread, 0, 'f', 1).arg(timing.count)));
+    layout->addWidget(new QLabel(u"親指で打つかなが親指なしのかなになった割合：%1"_s.arg(share)));
     return page;
 }
 

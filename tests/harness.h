@@ -25,6 +25,8 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 inline QList<kestova::MessageRequest> &ShownMessages()
 {
     static QList<kestova::MessageRequest> messages;
@@ -60,7 +62,7 @@ public:
         kestova::StartProgram(title, title);
         ShownMessages().clear();
         folderOfTest() = folder.path();
-        qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_qs))); // pending strokes of the test's records
+        qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s))); // pending strokes of the test's records
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); // the user's settings too
     }
     ~TestProgram()
@@ -71,7 +73,7 @@ public:
     }
     QString path(const QString &name) const { return folder.filePath(name); }
     // Writes text with "\n" line ends as a code page 932 file with CR LF.
-    void write(const QString &name, QString text) const { WriteFile(path(name), kestova::ToCp932(text.replace(u"\n"_qs, u"\r\n"_qs))); }
+    void write(const QString &name, QString text) const { WriteFile(path(name), kestova::ToCp932(text.replace(u"\n"_s, u"\r\n"_s))); }
     QByteArray read(const QString &name) const { return ReadFile(path(name)); }
     // A trainer's window loaded as at start-up, once `file` (unless null) is its data file `name`.
     template <typename Window>
@@ -149,23 +151,23 @@ inline void TypeText(QWidget *widget, const QString &text)
 // "typed hit" per stroke.
 inline QStringList RecordedOfControlKeysAndAMiss(const TestProgram &program, kestova::Judgements &judgements, QWidget *receiver)
 {
-    const QString path = program.path(u"record.sqlite"_qs);
+    const QString path = program.path(u"record.sqlite"_s);
     {
         QWidget owner;
-        kestova::PracticeRecording recording(u"test"_qs, judgements, &owner, path);
-        for (const auto &[key, text, modifiers] : {std::tuple{Qt::Key_Return, u"\r"_qs, Qt::NoModifier}, {Qt::Key_Escape, u"\x1b"_qs, Qt::NoModifier},
-                 {Qt::Key_Backspace, u"\b"_qs, Qt::NoModifier}, {Qt::Key_Tab, u"\t"_qs, Qt::NoModifier}, {Qt::Key_Delete, u"\x7f"_qs, Qt::NoModifier},
-                 {Qt::Key_C, u"\x03"_qs, Qt::ControlModifier}, {Qt::Key_X, u"x"_qs, Qt::AltModifier}, {Qt::Key_1, u"1"_qs, Qt::NoModifier}})
+        kestova::PracticeRecording recording(u"test"_s, judgements, &owner, path);
+        for (const auto &[key, text, modifiers] : {std::tuple{Qt::Key_Return, u"\r"_s, Qt::NoModifier}, {Qt::Key_Escape, u"\x1b"_s, Qt::NoModifier},
+                 {Qt::Key_Backspace, u"\b"_s, Qt::NoModifier}, {Qt::Key_Tab, u"\t"_s, Qt::NoModifier}, {Qt::Key_Delete, u"\x7f"_s, Qt::NoModifier},
+                 {Qt::Key_C, u"\x03"_s, Qt::ControlModifier}, {Qt::Key_X, u"x"_s, Qt::AltModifier}, {Qt::Key_1, u"1"_s, Qt::NoModifier}})
             QTest::sendKeyEvent(QTest::Click, receiver, key, text, modifiers);
     }
     QStringList strokes;
     {
-        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"recorded"_qs, kestova::record::Use::Reading, path);
-        QSqlQuery query(u"SELECT typed, hit FROM strokes ORDER BY rowid"_qs, record.database);
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"recorded"_s, kestova::record::Use::Reading, path);
+        QSqlQuery query(u"SELECT typed, hit FROM strokes ORDER BY rowid"_s, record.database);
         while (query.next())
             strokes.append(query.value(0).toString() + u' ' + query.value(1).toString());
     }
-    QSqlDatabase::removeDatabase(u"recorded"_qs);
+    QSqlDatabase::removeDatabase(u"recorded"_s);
     return strokes;
 }
 
@@ -175,8 +177,8 @@ inline int KeyCode(QStringView name)
 {
     if (name.startsWith(u'#'))
         return name.mid(1).toInt();
-    const QMap<QString, int> thumbs{{u"L"_qs, 102}, {u"R"_qs, 100}, {u"?"_qs, 99}};
-    for (const auto &[row, first] : {std::pair{u"qwertyuiop["_qs, 24}, {u"asdfghjkl;"_qs, 38}, {u"zxcvbnm,./"_qs, 52}}) {
+    const QMap<QString, int> thumbs{{u"L"_s, 102}, {u"R"_s, 100}, {u"?"_s, 99}};
+    for (const auto &[row, first] : {std::pair{u"qwertyuiop["_s, 24}, {u"asdfghjkl;"_s, 38}, {u"zxcvbnm,./"_s, 52}}) {
         if (name.size() == 1 && row.contains(name[0]))
             return first + int(row.indexOf(name[0]));
     }
@@ -204,7 +206,7 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
         }
         const bool control = event.startsWith(u'^');
         event.remove(u'^');
-        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*/~]"_qs));
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+*/~]"_s));
         QString name = event.left(at);
         const bool forwarded = name.size() == 2 && name.endsWith(u'0');
         name.truncate(1 + !forwarded * name.size());
@@ -215,8 +217,8 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
             continue;
         }
         const int code = forwarded ? 0 : name == u"1" ? 10 : KeyCode(name);
-        QKeyEvent key(u"-/"_qs.contains(event[at]) ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
-                      quint32(code), name.size() == 1 ? name[0].unicode() : 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_qs.contains(event[at]));
+        QKeyEvent key(u"-/"_s.contains(event[at]) ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
+                      quint32(code), name.size() == 1 ? name[0].unicode() : 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_s.contains(event[at]));
         key.setTimestamp(forwarded ? 0 : 1000 + event.mid(at + 1).toULong()); // an X server's time is never 0
         QCoreApplication::sendEvent(receiver, &key);
     }
@@ -239,13 +241,13 @@ QList<int> ShownLabels(const std::array<QLabel *, N> &labels)
 // draws the pictures anew after an intended change.
 inline bool LooksLikeItsPicture(QWidget *window, const QString &name)
 {
-    const QString picture = QStringLiteral(KESTOVA_SOURCE_DIR "/tests/pictures/") + name + u".png"_qs;
+    const QString picture = QStringLiteral(KESTOVA_SOURCE_DIR "/tests/pictures/") + name + u".png"_s;
     const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (qEnvironmentVariableIsSet("KESTOVA_NEW_PICTURES"))
         return drawn.save(picture);
     if (drawn == QImage(picture).convertToFormat(QImage::Format_RGB32))
         return true;
-    drawn.save(name + u"-drawn.png"_qs);
+    drawn.save(name + u"-drawn.png"_s);
     qWarning("%s differs from %s: see %s-drawn.png", qPrintable(name), qPrintable(picture), qPrintable(name));
     return false;
 }

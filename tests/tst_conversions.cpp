@@ -6,6 +6,8 @@
 
 #include <clocale>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova;
 
 namespace {
@@ -23,15 +25,15 @@ private slots:
     // Windows' table, not "SHIFT_JIS": ～ － \ and the NEC rows differ.
     void codePage_data()
     {
-        AddRows<Bytes>({{"ascii", u"a=[b]"_qs, "a=[b]"}, {"backslash stays ascii", u"\\"_qs, "\x5C"}, {"hiragana", u"か"_qs, "\x82\xA9"},
-            {"long vowel mark", u"ー"_qs, "\x81\x5B"}, {"fullwidth tilde", u"～"_qs, "\x81\x60"}, {"fullwidth minus", u"－"_qs, "\x81\x7C"},
-            {"nec circled one", u"①"_qs, "\x87\x40"}, {"halfwidth katakana", u"ｱ"_qs, "\xB1"}, {"trail byte like bracket", u"ゾ"_qs, "\x83\x5D"},
-            {"trail byte like backslash", u"表"_qs, "\x95\x5C"}, {"nul kept", QString(u"a\0b"_qs), QByteArray("a\0b", 3)}, {"empty", {}, {}},
-            {"broken bar", u"a\u00A6b"_qs, "a?b", Bytes::Encode}, {"emoji is one mark", u"x😀y"_qs, "x?y", Bytes::Encode},
-            {"lone surrogate", QString(QChar(0xD800)), "?", Bytes::Encode}, {"stray 80", u"a\u0080b"_qs, "a\x80" "b", Bytes::Decode},
-            {"stray A0", u"\uF8F0"_qs, "\xA0", Bytes::Decode}, {"stray FF", u"\uF8F3"_qs, "\xFF", Bytes::Decode},
-            {"lead byte at end", u"a・"_qs, "a\x82", Bytes::Decode}, {"lead byte before newline", u"・\n"_qs, "\x82\n", Bytes::Decode},
-            {"undefined pair", u"・x"_qs, "\x85\x40x", Bytes::Decode}});
+        AddRows<Bytes>({{"ascii", u"a=[b]"_s, "a=[b]"}, {"backslash stays ascii", u"\\"_s, "\x5C"}, {"hiragana", u"か"_s, "\x82\xA9"},
+            {"long vowel mark", u"ー"_s, "\x81\x5B"}, {"fullwidth tilde", u"～"_s, "\x81\x60"}, {"fullwidth minus", u"－"_s, "\x81\x7C"},
+            {"nec circled one", u"①"_s, "\x87\x40"}, {"halfwidth katakana", u"ｱ"_s, "\xB1"}, {"trail byte like bracket", u"ゾ"_s, "\x83\x5D"},
+            {"trail byte like backslash", u"表"_s, "\x95\x5C"}, {"nul kept", QString(u"a\0b"_s), QByteArray("a\0b", 3)}, {"empty", {}, {}},
+            {"broken bar", u"a\u00A6b"_s, "a?b", Bytes::Encode}, {"emoji is one mark", u"x😀y"_s, "x?y", Bytes::Encode},
+            {"lone surrogate", QString(QChar(0xD800)), "?", Bytes::Encode}, {"stray 80", u"a\u0080b"_s, "a\x80" "b", Bytes::Decode},
+            {"stray A0", u"\uF8F0"_s, "\xA0", Bytes::Decode}, {"stray FF", u"\uF8F3"_s, "\xFF", Bytes::Decode},
+            {"lead byte at end", u"a・"_s, "a\x82", Bytes::Decode}, {"lead byte before newline", u"・\n"_s, "\x82\n", Bytes::Decode},
+            {"undefined pair", u"・x"_s, "\x85\x40x", Bytes::Decode}});
     }
     void codePage()
     {
@@ -45,10 +47,10 @@ private slots:
     // A typed character as the classic key press carries it: double-byte codes negative.
     void keyAscii_data()
     {
-        AddRows<Typed>({{"letter", u"a"_qs, 97, u"a"_qs}, {"backspace", u"\b"_qs, 8, u"\b"_qs}, {"halfwidth katakana", u"ｱ"_qs, 0xB1, u"ｱ"_qs},
-            {"hiragana", u"か"_qs, qint16(0x82A9), u"か"_qs}, {"full stop", u"。"_qs, qint16(0x8142), u"。"_qs},
-            {"katakana", u"カ"_qs, qint16(0x834A), u"カ"_qs}, {"kanji above 0xE000", u"漾"_qs, qint16(0xE040), u"漾"_qs},
-            {"outside the code page", u"😀"_qs, '?', u"?"_qs}, {"broken bar", u"\u00A6"_qs, '?', u"?"_qs}});
+        AddRows<Typed>({{"letter", u"a"_s, 97, u"a"_s}, {"backspace", u"\b"_s, 8, u"\b"_s}, {"halfwidth katakana", u"ｱ"_s, 0xB1, u"ｱ"_s},
+            {"hiragana", u"か"_s, qint16(0x82A9), u"か"_s}, {"full stop", u"。"_s, qint16(0x8142), u"。"_s},
+            {"katakana", u"カ"_s, qint16(0x834A), u"カ"_s}, {"kanji above 0xE000", u"漾"_s, qint16(0xE040), u"漾"_s},
+            {"outside the code page", u"😀"_s, '?', u"?"_s}, {"broken bar", u"\u00A6"_s, '?', u"?"_s}});
     }
     void keyAscii()
     {
@@ -73,10 +75,10 @@ private slots:
     {
         QFETCH(Integer, row);
         try {
-            QCOMPARE(int(IntegerFromText(QString::fromUtf8(row.name), u"「文字数」"_qs)), row.result);
+            QCOMPARE(int(IntegerFromText(QString::fromUtf8(row.name), u"「文字数」"_s)), row.result);
         } catch (const RuntimeError &error) {
             QCOMPARE(error.Number, row.result == Overflow ? int(OverflowError) : row.result == Mismatch ? int(TypeMismatchError) : -1);
-            QVERIFY(error.Description.contains(u"「文字数」"_qs));
+            QVERIFY(error.Description.contains(u"「文字数」"_s));
         }
     }
 
@@ -92,7 +94,7 @@ private slots:
     {
         QFETCH(Number, row);
         const std::optional<double> number = row.parse ? NumberFromText(QString::fromUtf8(row.name)) : row.value;
-        QCOMPARE(number ? TextFromNumber(*number) : u"-"_qs, QString::fromLatin1(row.text));
+        QCOMPARE(number ? TextFromNumber(*number) : u"-"_s, QString::fromLatin1(row.text));
     }
 
     // Number text keeps its "." under a locale that writes a ",": the test
@@ -101,7 +103,7 @@ private slots:
     {
         QVERIFY(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
         const QString text = TextFromNumber(12.5);
-        const std::optional<double> number = NumberFromText(u"12.5"_qs);
+        const std::optional<double> number = NumberFromText(u"12.5"_s);
         std::setlocale(LC_NUMERIC, "C");
         QVERIFY(text == u"12.5" && number == 12.5);
     }

@@ -26,6 +26,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova::course;
 
 namespace {
@@ -42,7 +44,7 @@ QList<Attempt> attemptsOf(const QString &text)
     for (const QString &token : text.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList repeated = token.split(u'*');
         const QString one = repeated.last();
-        const QRegularExpressionMatch part = QRegularExpression(u"^(\\d+|p)([hm])([ci]?)$"_qs).match(one);
+        const QRegularExpressionMatch part = QRegularExpression(u"^(\\d+|p)([hm])([ci]?)$"_s).match(one);
         for (int i = 0; i < (repeated.size() > 1 ? repeated[0].toInt() : 1); ++i)
             attempts.append({part.captured(1) == u"p" ? std::nullopt : std::optional(part.captured(1).toLongLong()), part.captured(2) == u"h",
                                 part.captured(3) == u"i" ? std::nullopt : std::optional(part.captured(3) == u"c")});
@@ -78,8 +80,8 @@ private slots:
     {
         QFETCH(Known, row);
         const Skill skill = SkillOf(attemptsOf(QString::fromLatin1(row.attempts)), row.takesThumb, TargetMs(60));
-        const auto number = [](std::optional<double> value) { return value ? QString::number(*value, 'g', 4) : u"-"_qs; };
-        QCOMPARE(u"%1 %2 %3 %4 %5"_qs.arg(skill.attempts).arg(number(skill.smoothedMs), number(skill.accuracy), number(skill.chordShare), number(skill.confidence)),
+        const auto number = [](std::optional<double> value) { return value ? QString::number(*value, 'g', 4) : u"-"_s; };
+        QCOMPARE(u"%1 %2 %3 %4 %5"_s.arg(skill.attempts).arg(number(skill.smoothedMs), number(skill.accuracy), number(skill.chordShare), number(skill.confidence)),
                  QString::fromLatin1(row.skill));
     }
 
@@ -119,12 +121,12 @@ private slots:
     // starting over keeps but no longer counts; the target speed within its bounds.
     void stateInTheRecord()
     {
-        TestProgram program(u"KestovaCourse"_qs);
-        const QString path = program.path(u"record.sqlite"_qs);
-        for (const auto &[by, time, kana] : {std::tuple{CourseProgram, 1000, u"う"_qs}, {u"KestovaB100"_qs, 2000, u"し"_qs}, {CourseProgram, 3000, u"し"_qs}})
+        TestProgram program(u"KestovaCourse"_s);
+        const QString path = program.path(u"record.sqlite"_s);
+        for (const auto &[by, time, kana] : {std::tuple{CourseProgram, 1000, u"う"_s}, {u"KestovaB100"_s, 2000, u"し"_s}, {CourseProgram, 3000, u"し"_s}})
             kestova::record::StrokeRecorder(by, path).add({time, kana, kana, true, 30, true});
         {
-            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_qs, kestova::record::Use::Writing, path);
+            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_s, kestova::record::Use::Writing, path);
             QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
             QVERIFY(PrepareCourse(record.database) && SaveCourseState(record.database, {9, 4, 0, {2, 3, 4}}));
             QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4 && LoadCourseState(record.database).joinedAt == QList<int>({2, 3, 4}));
@@ -133,7 +135,7 @@ private slots:
             QVERIFY(StartOver(record.database, 2000) && LoadCourseState(record.database).lessons == 0 && LoadCourseState(record.database).unitsInPlay == FirstUnits);
             QVERIFY(attemptsAt(u'う') == 0 && attemptsAt(u'し') == 1);
         }
-        QSqlDatabase::removeDatabase(u"course"_qs);
+        QSqlDatabase::removeDatabase(u"course"_s);
         for (const auto &[saved, loaded] : {std::pair{90, 90}, {20, 30}, {400, 300}}) {
             SaveTargetSpeed(saved);
             QCOMPARE(LoadTargetSpeed(), loaded);
@@ -144,7 +146,7 @@ private slots:
     // order, the more frequent first within a group.
     void curriculumOrder()
     {
-        const QHash<QString, qint64> frequency = KanaFrequency({u"しかし"_qs, u"かて"_qs, u"ぎんが"_qs});
+        const QHash<QString, qint64> frequency = KanaFrequency({u"しかし"_s, u"かて"_s, u"ぎんが"_s});
         const QList<Unit> units = Curriculum(frequency);
         QSet<QString> kana, typed;
         for (const Unit &unit : units) { // each typed at its key with its thumb
@@ -155,12 +157,12 @@ private slots:
             typed += QSet<QString>{QString::fromUtf16(key.plain.caption), QString::fromUtf16(key.thumbShift.caption), QString::fromUtf16(key.otherThumb)};
         typed.remove(QString());
         QVERIFY(kana.size() == units.size() && kana == typed);
-        QCOMPARE(units.first().kana, u"し"_qs); // the home row's most frequent plain kana
+        QCOMPARE(units.first().kana, u"し"_s); // the home row's most frequent plain kana
         for (int i = 0; i < FirstUnits; ++i)
             QVERIFY(units[i].row == kestova::KeyRow::Home && units[i].plane == Plane::Plain);
         const auto rank = [&](const QString &k) { return std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana == k; }) - units.cbegin(); };
-        QVERIFY(rank(u"て"_qs) < rank(u"う"_qs) && rank(u"か"_qs) < rank(u"た"_qs)); // by frequency within the home and the top row
-        QVERIFY(rank(u"を"_qs) < rank(u"か"_qs) && rank(u"か"_qs) < rank(u"ぎ"_qs) && rank(u"ぎ"_qs) < rank(u"、"_qs));
+        QVERIFY(rank(u"て"_s) < rank(u"う"_s) && rank(u"か"_s) < rank(u"た"_s)); // by frequency within the home and the top row
+        QVERIFY(rank(u"を"_s) < rank(u"か"_s) && rank(u"か"_s) < rank(u"ぎ"_s) && rank(u"ぎ"_s) < rank(u"、"_s));
     }
 };
 
@@ -185,7 +187,7 @@ private slots:
     {
         QTest::addColumn<int>("inPlay");
         for (int units : {FirstUnits, 8, 12, 20, 40, 70})
-            QTest::newRow(qPrintable(u"%1 units"_qs.arg(units))) << units;
+            QTest::newRow(qPrintable(u"%1 units"_s.arg(units))) << units;
     }
     void lessonsFromTheWords()
     {
@@ -264,13 +266,13 @@ public:
         {
             kestova::record::StrokeRecorder history(CourseProgram, path);
             for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
-                history.add({QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs, u"しいうとんき"_qs.mid(i % FirstUnits, 1), u"しいうとんき"_qs.mid(i % FirstUnits, 1), true});
+                history.add({QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs, u"しいうとんき"_s.mid(i % FirstUnits, 1), u"しいうとんき"_s.mid(i % FirstUnits, 1), true});
         }
         {
-            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_qs, kestova::record::Use::Writing, path);
+            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_s, kestova::record::Use::Writing, path);
             SaveCourseState(record.database, state);
         }
-        QSqlDatabase::removeDatabase(u"set"_qs);
+        QSqlDatabase::removeDatabase(u"set"_s);
         window.emplace(path);
         recording.emplace(CourseProgram, window->judgements, &*window, path);
         window->followRecording(*recording);
@@ -289,19 +291,19 @@ public:
         const bool right = unit().thumb == kestova::ThumbHand::Right;
         QStringList events;
         for (const QString &event : keys.split(u' ')) {
-            const qsizetype sign = event.indexOf(QRegularExpression(u"[-+]"_qs));
+            const qsizetype sign = event.indexOf(QRegularExpression(u"[-+]"_s));
             QString key = event.left(sign); // K the kana's key, H its thumb, O the other thumb
             if (key == u"K" || key == u"H" || key == u"O")
-                key = key == u"K" ? u"#%1"_qs.arg(unit().keyCode) : QString((key == u"H") == right ? u'R' : u'L');
+                key = key == u"K" ? u"#%1"_s.arg(unit().keyCode) : QString((key == u"H") == right ? u'R' : u'L');
             events.append(key + event[sign] + QString::number(at + event.mid(sign + 1).toLongLong()));
         }
         SendKeys(window->typingBox, events.join(u' '));
         at += 1000;
     }
-    void typeRight() { type(unit().thumb == kestova::ThumbHand::None ? u"K+0 K-30"_qs : u"K+0 H+20 K-80 H-90"_qs); }
+    void typeRight() { type(unit().thumb == kestova::ThumbHand::None ? u"K+0 K-30"_s : u"K+0 H+20 K-80 H-90"_s); }
 
-    TestProgram program{u"KestovaCourse"_qs};
-    const QString path = program.path(u"record.sqlite"_qs);
+    TestProgram program{u"KestovaCourse"_s};
+    const QString path = program.path(u"record.sqlite"_s);
     std::optional<CourseWindow> window;
     std::optional<kestova::PracticeRecording> recording;
     qint64 at = 100'000;
@@ -329,7 +331,7 @@ private slots:
         CourseUnderTest course({FirstUnits, action == u"new" ? 1 : 5, 0, {}}, row.medianMs);
         QTRY_VERIFY(course.window->ready());
         if (action == u"miss")
-            course.type(course.unit().keyCode == 38 ? u"s+0 s-30"_qs : u"a+0 a-30"_qs);
+            course.type(course.unit().keyCode == 38 ? u"s+0 s-30"_s : u"a+0 a-30"_s);
         if (action == u"wait")
             QTest::qWait(300);
         QCOMPARE(course.window->map->hintedKana(), row.hinted ? QString(course.asked()) : QString());
@@ -403,7 +405,7 @@ private slots:
     {
         CourseUnderTest course({FirstUnits, 1, 0, {}});
         QSignalSpy judged(&course.window->judgements, &kestova::Judgements::judged);
-        SendKeys(course.window->typingBox, u"a+0 a-30 s+100 s-130 d+200 d-230"_qs);
+        SendKeys(course.window->typingBox, u"a+0 a-30 s+100 s-130 d+200 d-230"_s);
         QTRY_VERIFY(course.window->ready());
         QCOMPARE(judged.size(), 3);
     }
@@ -430,7 +432,7 @@ private slots:
             button->click();
         });
         menu.actions()[1]->trigger();
-        QCOMPARE(yes, u"はい(&Y)"_qs); // Qt's own words in Japanese
+        QCOMPARE(yes, u"はい(&Y)"_s); // Qt's own words in Japanese
         QTRY_VERIFY(course.window->state().inPlay() == FirstUnits && course.window->lesson().size() == LessonLength);
     }
 };

@@ -9,24 +9,26 @@
 #include <QPushButton>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using fingerdrill::Form1;
 
 namespace {
 
-const QStringList OneFinger = {u"左小指"_qs, u"左薬指"_qs, u"左中指"_qs, u"左人差指左"_qs, u"左人差指右"_qs,
-                               u"右人差指左"_qs, u"右人差指右"_qs, u"右中指"_qs, u"右薬指"_qs, u"右小指"_qs};
-const QStringList TwoFingers = {u"左小指"_qs, u"左薬・中指"_qs, u"左人差指"_qs, u"右人差指"_qs, u"右中・薬指"_qs, u"右小指"_qs, {}, {}, {}, {}};
-const QStringList Lists = {u"あいうえおか"_qs, u"きくけこさし"_qs, u"すせそたちつ"_qs, u"てとなにぬね"_qs, u"のはひふへほ"_qs,
-                           u"まみむめもや"_qs, u"ゆよらりるれ"_qs, u"ろわをんがぎ"_qs, u"ぐげござじず"_qs, u"ぜぞだぢづで"_qs,
-                           u"アイウエオカ"_qs, u"キクケコサシ"_qs, u"スセソタチツ"_qs, u"テトナニヌネ"_qs, u"ノハヒフヘホ"_qs, u"マミムメモヤ"_qs};
+const QStringList OneFinger = {u"左小指"_s, u"左薬指"_s, u"左中指"_s, u"左人差指左"_s, u"左人差指右"_s,
+                               u"右人差指左"_s, u"右人差指右"_s, u"右中指"_s, u"右薬指"_s, u"右小指"_s};
+const QStringList TwoFingers = {u"左小指"_s, u"左薬・中指"_s, u"左人差指"_s, u"右人差指"_s, u"右中・薬指"_s, u"右小指"_s, {}, {}, {}, {}};
+const QStringList Lists = {u"あいうえおか"_s, u"きくけこさし"_s, u"すせそたちつ"_s, u"てとなにぬね"_s, u"のはひふへほ"_s,
+                           u"まみむめもや"_s, u"ゆよらりるれ"_s, u"ろわをんがぎ"_s, u"ぐげござじず"_s, u"ぜぞだぢづで"_s,
+                           u"アイウエオカ"_s, u"キクケコサシ"_s, u"スセソタチツ"_s, u"テトナニヌネ"_s, u"ノハヒフヘホ"_s, u"マミムメモヤ"_s};
 
 // Both groups, six distinct kana for each finger; `extra` follows as it stands.
 QString drillFile(const QString &extra = {})
 {
-    QString text = u"[指１本]\n文字数=6\n"_qs;
+    QString text = u"[指１本]\n文字数=6\n"_s;
     for (int i = 0; i < 16; ++i) {
         if (i == 10)
-            text += u"[指２本]\n文字数=6\n"_qs;
+            text += u"[指２本]\n文字数=6\n"_s;
         text += (i < 10 ? OneFinger[i] : TwoFingers[i - 10]) + u'=' + Lists[i].split(QString(), Qt::SkipEmptyParts).join(u'\t') + u'\n';
     }
     return text + extra;
@@ -37,7 +39,7 @@ QString row(const Form1 &window, bool echo = false)
 {
     QString text;
     for (QLabel *label : echo ? window.Label2 : window.Label1)
-        text += label->text().isEmpty() ? u"_"_qs : label->text();
+        text += label->text().isEmpty() ? u"_"_s : label->text();
     return text;
 }
 
@@ -80,33 +82,33 @@ class FingerDrillTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestProgram> program;
 
-    QString seconds(const QString &finger) const { return GetIniString(u"秒数"_qs, finger, program->path(u"Mirelo.ini"_qs)); }
-    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"Mirelo.ini"_qs, file); }
+    QString seconds(const QString &finger) const { return GetIniString(u"秒数"_s, finger, program->path(u"Mirelo.ini"_s)); }
+    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"Mirelo.ini"_s, file); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_qs); }
+    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_s); }
 
     void opensAsDesigned()
     {
         Form1 window;
-        QVERIFY(LooksLikeItsPicture(&window, u"fingerdrill"_qs));
+        QVERIFY(LooksLikeItsPicture(&window, u"fingerdrill"_s));
     }
 
     // The first group's left little finger, its seconds saved at once; with
     // no file at all the line keeps its placeholders and no box comes.
     void startUp()
     {
-        for (const QString &file : {drillFile(u"[秒数]\n左中指=41\n"_qs), QString()}) {
+        for (const QString &file : {drillFile(u"[秒数]\n左中指=41\n"_s), QString()}) {
             init();
             auto window = loaded(file);
-            QCOMPARE(window->Combo1->currentText(), u"指１本"_qs);
+            QCOMPARE(window->Combo1->currentText(), u"指１本"_s);
             QCOMPARE(textsOf(window->Command1), OneFinger);
             for (int i = 0; i < 10; ++i) {
-                const QString expected = !file.isNull() && i == 2 ? u"41"_qs : u"0"_qs;
+                const QString expected = !file.isNull() && i == 2 ? u"41"_s : u"0"_s;
                 QVERIFY(window->Label4[i]->text() == expected && seconds(OneFinger[i]) == expected);
             }
-            QCOMPARE(seconds(u"左人差指"_qs), QString());
-            QVERIFY2(file.isNull() ? row(*window) == u"Label1"_qs.repeated(20) : onlyFrom(row(*window), Lists[0]), qPrintable(row(*window)));
+            QCOMPARE(seconds(u"左人差指"_s), QString());
+            QVERIFY2(file.isNull() ? row(*window) == u"Label1"_s.repeated(20) : onlyFrom(row(*window), Lists[0]), qPrintable(row(*window)));
             QCOMPARE(row(*window, true), QString(20, u'_'));
             QCOMPARE(window->focusWidget(), window->Text1);
             QVERIFY(ShownMessages().isEmpty());
@@ -119,30 +121,30 @@ private slots:
         ScriptedGenerator generator({1.5f / 6, 2.5f / 6, 3.5f / 6, 4.5f / 6, 5.5f / 6}); // entries 1..5
         auto window = loaded(drillFile());
         const int drawsForOneLine = generator.draws;
-        QCOMPARE(row(*window), u"いうえおか"_qs.repeated(4));
-        TypeText(window->Text1, u"うい"_qs + u"いう"_qs); // strictly from the left: a miss, or the same kana again, changes nothing
-        QCOMPARE(row(*window, true), u"いう"_qs + QString(18, u'_'));
+        QCOMPARE(row(*window), u"いうえおか"_s.repeated(4));
+        TypeText(window->Text1, u"うい"_s + u"いう"_s); // strictly from the left: a miss, or the same kana again, changes nothing
+        QCOMPARE(row(*window, true), u"いう"_s + QString(18, u'_'));
         typeLine(*window, 17);
         QCOMPARE(generator.draws, drawsForOneLine);
         typeLine(*window, 1);
         QCOMPARE(generator.draws, 2 * drawsForOneLine);
         QCOMPARE(row(*window, true), QString(20, u'_'));
-        TypeText(window->Text1, u"うい"_qs); // checked again from the first position
-        QCOMPARE(row(*window, true), u"い"_qs + QString(19, u'_'));
+        TypeText(window->Text1, u"うい"_s); // checked again from the first position
+        QCOMPARE(row(*window, true), u"い"_s + QString(19, u'_'));
     }
 
     // Neighbours differ, the first never shows entry 0, only the first count entries come.
     void drawing_data()
     {
-        AddRows<Drawing>({{"count of two alternates from entry 1", u"文字数=2\n左小指=か\tき\tく"_qs, u"きか"_qs.repeated(10), u"かき"_qs},
-                          {"only the first count entries", u"文字数=3\n左小指=か\tき\tく\tけ\tこ"_qs, {}, u"かきく"_qs},
-                          {"an empty entry, never typed", u"文字数=2\n左小指=あ\t\tい"_qs, u"_あ"_qs.repeated(10), u"あ_"_qs}});
+        AddRows<Drawing>({{"count of two alternates from entry 1", u"文字数=2\n左小指=か\tき\tく"_s, u"きか"_s.repeated(10), u"かき"_s},
+                          {"only the first count entries", u"文字数=3\n左小指=か\tき\tく\tけ\tこ"_s, {}, u"かきく"_s},
+                          {"an empty entry, never typed", u"文字数=2\n左小指=あ\t\tい"_s, u"_あ"_s.repeated(10), u"あ_"_s}});
     }
     void drawing()
     {
         QFETCH(Drawing, row);
-        auto window = loaded(drillFile(u"[指３本]\n"_qs + row.section + u'\n'));
-        window->Combo1->addItem(u"指３本"_qs); // a third group, drawn from its own section
+        auto window = loaded(drillFile(u"[指３本]\n"_s + row.section + u'\n'));
+        window->Combo1->addItem(u"指３本"_s); // a third group, drawn from its own section
         window->Combo1->setCurrentIndex(2);
         window->Combo1_Click();
         QSet<QChar> seen;
@@ -161,21 +163,21 @@ private slots:
     // little fingers share one tally; buttons without caption do nothing.
     void switchingGroupsKeepsEveryTally()
     {
-        auto window = loaded(drillFile(u"[秒数]\n左小指=30\n右小指=7\n右人差指=5\n右薬指=3\n"_qs));
+        auto window = loaded(drillFile(u"[秒数]\n左小指=30\n右小指=7\n右人差指=5\n右薬指=3\n"_s));
         window->show();
         window->Command1[8]->click();
         for (int tick = 0; tick < 4; ++tick)
             window->Timer1_Timer();
-        QVERIFY(window->Label4[8]->text() == u"7" && seconds(u"右薬指"_qs) == u"3");
+        QVERIFY(window->Label4[8]->text() == u"7" && seconds(u"右薬指"_s) == u"3");
         typeLine(*window, 5);
         window->Command1[3]->click(); // mid-line: a new line, checked from its start
         QVERIFY(row(*window, true) == QString(20, u'_') && onlyFrom(row(*window), Lists[3]));
 
         chooseGroup(*window, 1);
-        QCOMPARE(seconds(u"右薬指"_qs), u"7"_qs);
+        QCOMPARE(seconds(u"右薬指"_s), u"7"_s);
         QCOMPARE(textsOf(window->Command1), TwoFingers);
         QVERIFY(std::none_of(window->Command1.begin(), window->Command1.end(), [](QPushButton *b) { return b->isHidden(); }));
-        QCOMPARE(textsOf(window->Label4), (QStringList{u"30"_qs, u"0"_qs, u"0"_qs, u"5"_qs, u"0"_qs, u"7"_qs, {}, {}, {}, {}}));
+        QCOMPARE(textsOf(window->Label4), (QStringList{u"30"_s, u"0"_s, u"0"_s, u"5"_s, u"0"_s, u"7"_s, {}, {}, {}, {}}));
         QVERIFY(onlyFrom(row(*window), Lists[10]) && window->focusWidget() == window->Text1);
         typeLine(*window, 3);
         const QString drawn = row(*window), echo = row(*window, true);
@@ -184,39 +186,39 @@ private slots:
         window->Timer1_Timer();
         QVERIFY(window->Label4[0]->text() == u"31" && window->Label4[7]->text().isEmpty());
 
-        PutIniString(u"秒数"_qs, u"左薬指"_qs, u"99"_qs, program->path(u"Mirelo.ini"_qs)); // the second group's saves leave it
+        PutIniString(u"秒数"_s, u"左薬指"_s, u"99"_s, program->path(u"Mirelo.ini"_s)); // the second group's saves leave it
         chooseGroup(*window, 0);
-        QCOMPARE(textsOf(window->Label4), (QStringList{u"31"_qs, u"99"_qs, u"0"_qs, u"0"_qs, u"0"_qs, u"0"_qs, u"0"_qs, u"0"_qs, u"7"_qs, u"7"_qs}));
-        QCOMPARE(seconds(u"左薬・中指"_qs), u"0"_qs);
+        QCOMPARE(textsOf(window->Label4), (QStringList{u"31"_s, u"99"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"7"_s, u"7"_s}));
+        QCOMPARE(seconds(u"左薬・中指"_s), u"0"_s);
         chooseGroup(*window, 1);
         window->Timer1_Timer();
         window->close();
-        QCOMPARE(seconds(u"左小指"_qs), u"32"_qs);
-        QCOMPARE(loaded(QString())->Label4[0]->text(), u"32"_qs);
+        QCOMPARE(seconds(u"左小指"_s), u"32"_s);
+        QCOMPARE(loaded(QString())->Label4[0]->text(), u"32"_s);
     }
 
     // Two windows on one file both count: each adds what it practised.
     void twoWindowsOnOneFileBothCount()
     {
-        program->write(u"Mirelo.ini"_qs, drillFile(u"[秒数]\n左小指=10\n"_qs));
+        program->write(u"Mirelo.ini"_s, drillFile(u"[秒数]\n左小指=10\n"_s));
         auto first = loaded(QString()), second = loaded(QString());
         for (int tick = 0; tick < 3; ++tick)
             first->Timer1_Timer(), second->Timer1_Timer();
         first->Timer1_Timer();
         first->close(), second->close();
-        QCOMPARE(seconds(u"左小指"_qs), u"17"_qs);
+        QCOMPARE(seconds(u"左小指"_s), u"17"_s);
     }
 
     void tick_data()
     {
-        AddRows<Tick>({{"never practised", {}, u"0"_qs, u"2"_qs}, {"with a fraction", u"12.5"_qs, u"12.5"_qs, u"14.5"_qs},
-                       {"large", u"99999999999999"_qs, u"99999999999999"_qs, u"100000000000001"_qs},
-                       {"edited by hand", u"たくさん"_qs, u"たくさん"_qs, u"たくさん"_qs}});
+        AddRows<Tick>({{"never practised", {}, u"0"_s, u"2"_s}, {"with a fraction", u"12.5"_s, u"12.5"_s, u"14.5"_s},
+                       {"large", u"99999999999999"_s, u"99999999999999"_s, u"100000000000001"_s},
+                       {"edited by hand", u"たくさん"_s, u"たくさん"_s, u"たくさん"_s}});
     }
     void tick()
     {
         QFETCH(Tick, row);
-        auto window = loaded(drillFile(row.stored.isEmpty() ? QString() : u"[秒数]\n右中指=%1\n"_qs.arg(row.stored)));
+        auto window = loaded(drillFile(row.stored.isEmpty() ? QString() : u"[秒数]\n右中指=%1\n"_s.arg(row.stored)));
         window->Command1[7]->click();
         QCOMPARE(window->Label4[7]->text(), row.shown);
         window->Timer1_Timer();
@@ -224,7 +226,7 @@ private slots:
         QVERIFY(window->Label4[7]->text() == row.afterTwo && window->Label4[0]->text() == u"0");
         QVERIFY(window->Label4[7]->width() >= window->Label4[7]->sizeHint().width());
         window->close();
-        QCOMPARE(seconds(u"右中指"_qs), row.afterTwo);
+        QCOMPARE(seconds(u"右中指"_s), row.afterTwo);
         QVERIFY(ShownMessages().isEmpty());
     }
 
@@ -232,21 +234,21 @@ private slots:
     // same fault passes silently and the rest of the old line stays.
     void badData_data()
     {
-        const QString where = u"Mirelo.ini の [指１本] "_qs;
-        AddRows<BadData>({{"list gone", u"左小指="_qs, where + u"に「左小指」の文字がありません。"_qs},
-            {"count gone", u"文字数="_qs, where + u"に「文字数」がありません。"_qs},
-            {"count 1", u"文字数=1"_qs, where + u"の「文字数」は 2 以上にしてください（「1」）。"_qs},
-            {"count 0", u"文字数=0"_qs, where + u"の「文字数」は 2 以上にしてください（「0」）。"_qs},
-            {"count too large", u"文字数=40000"_qs, where + u"の「文字数」が -32768 から 32767 の範囲にありません（「40000」）。"_qs},
-            {"count no number", u"文字数=六"_qs, where + u"の「文字数」が数値ではありません（「六」）。"_qs},
-            {"count above the list", u"文字数=90"_qs, where + u"の「左小指」には文字が 6 個しかありません（「文字数」は 90）。"_qs}});
+        const QString where = u"Mirelo.ini の [指１本] "_s;
+        AddRows<BadData>({{"list gone", u"左小指="_s, where + u"に「左小指」の文字がありません。"_s},
+            {"count gone", u"文字数="_s, where + u"に「文字数」がありません。"_s},
+            {"count 1", u"文字数=1"_s, where + u"の「文字数」は 2 以上にしてください（「1」）。"_s},
+            {"count 0", u"文字数=0"_s, where + u"の「文字数」は 2 以上にしてください（「0」）。"_s},
+            {"count too large", u"文字数=40000"_s, where + u"の「文字数」が -32768 から 32767 の範囲にありません（「40000」）。"_s},
+            {"count no number", u"文字数=六"_s, where + u"の「文字数」が数値ではありません（「六」）。"_s},
+            {"count above the list", u"文字数=90"_s, where + u"の「左小指」には文字が 6 個しかありません（「文字数」は 90）。"_s}});
     }
     void badData()
     {
         QFETCH(BadData, row);
         auto window = loaded(drillFile());
         typeLine(*window, 19);
-        PutIniString(u"指１本"_qs, row.line.section(u'=', 0, 0), row.line.section(u'=', 1), program->path(u"Mirelo.ini"_qs));
+        PutIniString(u"指１本"_s, row.line.section(u'=', 0, 0), row.line.section(u'=', 1), program->path(u"Mirelo.ini"_s));
         typeLine(*window, 1);
         QCOMPARE(ShownMessages().size(), 1);
         QVERIFY(ShownMessages()[0].text == row.message && ShownMessages()[0].title == u"Kestova" && ShownMessages()[0].icon == QMessageBox::NoIcon);
@@ -263,7 +265,7 @@ private slots:
     void recordKeepsMissesNotControlKeys()
     {
         auto window = loaded(drillFile());
-        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_qs});
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_s});
     }
 };
 

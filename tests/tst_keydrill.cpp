@@ -4,6 +4,8 @@
 
 #include <QInputMethodEvent>
 
+using namespace Qt::StringLiterals;
+
 using keydrill::Frame1;
 
 namespace {
@@ -31,18 +33,18 @@ class KeyDrillTest : public QObject {
     std::unique_ptr<TestProgram> program;
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaB"_qs); }
+    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaB"_s); }
 
     // The map as drawn: its frames with no kana, then the kana of the thumb
     // (red), then the plain ones, each at its key.
     void mapShowsEveryKanaAtItsKey()
     {
         Frame1 window;
-        QVERIFY(ShownLabels(window.Label1).isEmpty() && LooksLikeItsPicture(&window, u"keydrill"_qs));
-        for (const QString shown : {u"thumb"_qs, u"plain"_qs}) {
+        QVERIFY(ShownLabels(window.Label1).isEmpty() && LooksLikeItsPicture(&window, u"keydrill"_s));
+        for (const QString shown : {u"thumb"_s, u"plain"_s}) {
             for (int i = 0; i < kestova::LabelCount; ++i)
                 window.Label1[i]->setVisible((i < 58 ? i % 2 == 0 : i == 58) == (shown == u"thumb"));
-            QVERIFY(LooksLikeItsPicture(&window, u"keydrill-"_qs + shown));
+            QVERIFY(LooksLikeItsPicture(&window, u"keydrill-"_s + shown));
         }
     }
 
@@ -50,7 +52,7 @@ private slots:
     // "。" steps on from either of its keys.
     void scriptedSteps_data()
     {
-        AddRows<Step>({{"label 0 drawn again", {0, 5}, {}, {5}}, {"。 on the top row", {1, 30}, u"。"_qs, {30}}, {"。 on Z", {41, 30}, u"。"_qs, {30}}});
+        AddRows<Step>({{"label 0 drawn again", {0, 5}, {}, {5}}, {"。 on the top row", {1, 30}, u"。"_s, {30}}, {"。 on Z", {41, 30}, u"。"_s, {30}}});
     }
     void scriptedSteps()
     {
@@ -85,9 +87,9 @@ private slots:
 
     void input_data()
     {
-        AddRows<Input>({{"key event", u"="_qs, Input::Key, true}, {"input-method commit", u"="_qs, Input::Commit, true},
-            {"kana held as preedit", u"="_qs, Input::Preedit, true}, {"katakana for hiragana", u"katakana"_qs, Input::Key, false},
-            {"kana on no key", u"が"_qs, Input::Key, false}});
+        AddRows<Input>({{"key event", u"="_s, Input::Key, true}, {"input-method commit", u"="_s, Input::Commit, true},
+            {"kana held as preedit", u"="_s, Input::Preedit, true}, {"katakana for hiragana", u"katakana"_s, Input::Key, false},
+            {"kana on no key", u"が"_s, Input::Key, false}});
     }
     void input()
     {
@@ -99,7 +101,7 @@ private slots:
         if (row.typed == u"=")
             row.typed = QString(QChar(kana));
         else if (row.typed == u"katakana")
-            row.typed = kana >= u'ぁ' && kana <= u'ゖ' ? QString(QChar(kana + 0x60)) : u"ア"_qs;
+            row.typed = kana >= u'ぁ' && kana <= u'ゖ' ? QString(QChar(kana + 0x60)) : u"ア"_s;
         if (row.route == Input::Key) {
             QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_unknown, row.typed, Qt::NoModifier);
         } else {
@@ -118,7 +120,7 @@ private slots:
     {
         Frame1 window;
         activate(window);
-        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window.judgements, &window), QStringList{u"1 0"_qs});
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window.judgements, &window), QStringList{u"1 0"_s});
     }
 };
 

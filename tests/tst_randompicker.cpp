@@ -3,6 +3,8 @@
 
 #include <QMessageBox>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova;
 
 namespace {
@@ -63,7 +65,7 @@ private slots:
     // No counter: the box comes before any draw, and the program ends.
     void unreadableCounterEndsTheProgramAtOnce()
     {
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         ScriptedGenerator generator;
         FixedCounter counter(std::nullopt);
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, PickRandomIndex(qint16(59)));

@@ -25,6 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova::record;
 
 namespace {
@@ -45,11 +47,11 @@ int strokesIn(const QString &path)
 {
     int count = -1;
     {
-        OpenedRecord opened = OpenRecord(u"count"_qs, Use::Reading, path);
-        QSqlQuery query(u"SELECT count(*) FROM strokes"_qs, opened.database);
+        OpenedRecord opened = OpenRecord(u"count"_s, Use::Reading, path);
+        QSqlQuery query(u"SELECT count(*) FROM strokes"_s, opened.database);
         count = query.next() ? query.value(0).toInt() : -1;
     }
-    QSqlDatabase::removeDatabase(u"count"_qs);
+    QSqlDatabase::removeDatabase(u"count"_s);
     return count;
 }
 
@@ -64,8 +66,8 @@ void record(const QString &path, const QString &strokes)
         const QStringList part = stroke.split(u' ', Qt::SkipEmptyParts);
         auto &recorder = recorders[part[1][0]];
         if (!recorder)
-            recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_qs}, {u'W', u"KestovaC100"_qs}, {u'K', u"KestovaB100"_qs},
-                                                                          {u'C', u"KestovaCourse"_qs}}.value(part[1][0]), path);
+            recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_s}, {u'W', u"KestovaC100"_s}, {u'K', u"KestovaB100"_s},
+                                                                          {u'C', u"KestovaCourse"_s}}.value(part[1][0]), path);
         const qint64 time = part[0].contains(u'T') ? QDateTime::fromString(part[0], Qt::ISODate).toMSecsSinceEpoch()
                                                    : Now.toMSecsSinceEpoch() - qint64(part[0].toDouble() * 1000);
         Stroke kept{time, part[2], part[3], part[2] == part[3], part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt,
@@ -93,7 +95,7 @@ int pendingLines(const QString &path)
 void writeFirstVersion(const QString &path)
 {
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"setup"_qs);
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"setup"_s);
         database.setDatabaseName(path);
         QSqlQuery query((database.open(), database));
         for (const char *statement : {"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
@@ -102,7 +104,7 @@ void writeFirstVersion(const QString &path)
                  "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"})
             QVERIFY(query.exec(QString::fromLatin1(statement)));
     }
-    QSqlDatabase::removeDatabase(u"setup"_qs);
+    QSqlDatabase::removeDatabase(u"setup"_s);
 }
 
 // One figure of the statistics as text; "what@N" for period N's.
@@ -114,7 +116,7 @@ QString describe(const QSqlDatabase &database, QString what)
     const auto totals = [&](const QString &program) {
         QStringList periods;
         for (const Totals &totals : stats.totals(program))
-            periods.append(u"%1/%2/%3/%4"_qs.arg(totals.activeMs).arg(totals.strokes).arg(totals.hits).arg(totals.pacedHits));
+            periods.append(u"%1/%2/%3/%4"_s.arg(totals.activeMs).arg(totals.strokes).arg(totals.hits).arg(totals.pacedHits));
         return periods.join(u' ');
     };
     QStringList parts;
@@ -122,27 +124,27 @@ QString describe(const QSqlDatabase &database, QString what)
         return totals(what.mid(7) == u"*" ? QString() : what.mid(7));
     if (what == u"weakest")
         for (const KanaTally &tally : stats.weakest())
-            parts.append(u"%1 %2/%3"_qs.arg(tally.kana).arg(tally.misses).arg(tally.attempts));
+            parts.append(u"%1 %2/%3"_s.arg(tally.kana).arg(tally.misses).arg(tally.attempts));
     if (what == u"medians") {
         for (const KanaTally &tally : stats.kana())
-            parts.append(u"%1 %2"_qs.arg(tally.kana).arg(tally.medianMs.value_or(-1)));
+            parts.append(u"%1 %2"_s.arg(tally.kana).arg(tally.medianMs.value_or(-1)));
         parts.sort();
     }
     if (what == u"confusions")
         for (const Confusion &confusion : stats.confusions())
-            parts.append(u"%1>%2 %3"_qs.arg(confusion.expected, confusion.typed).arg(confusion.count));
+            parts.append(u"%1>%2 %3"_s.arg(confusion.expected, confusion.typed).arg(confusion.count));
     if (what == u"thumbs") {
         const ThumbTiming &thumb = stats.thumbTiming();
         for (auto bin = thumb.bins.cbegin(); bin != thumb.bins.cend(); ++bin)
-            parts.append(u"%1:%2"_qs.arg(bin.key()).arg(bin.value()));
+            parts.append(u"%1:%2"_s.arg(bin.key()).arg(bin.value()));
         for (auto bin = thumb.failedBins.cbegin(); bin != thumb.failedBins.cend(); ++bin)
-            parts.append(u"%1x%2"_qs.arg(bin.key()).arg(bin.value()));
-        parts.append(u"mean %1 spread %2 plain %3/%4"_qs.arg(thumb.mean).arg(thumb.spread).arg(thumb.thumbKanaPlain).arg(thumb.thumbKanaAttempts));
+            parts.append(u"%1x%2"_s.arg(bin.key()).arg(bin.value()));
+        parts.append(u"mean %1 spread %2 plain %3/%4"_s.arg(thumb.mean).arg(thumb.spread).arg(thumb.thumbKanaPlain).arg(thumb.thumbKanaAttempts));
     }
     if (what == u"days")
         for (const DayTotals &day : stats.days())
-            parts.append(u"%1:%2"_qs.arg(day.day.toString(u"MMdd"_qs)).arg(day.totals.strokes));
-    return parts.join(u", "_qs);
+            parts.append(u"%1:%2"_s.arg(day.day.toString(u"MMdd"_s)).arg(day.totals.strokes));
+    return parts.join(u", "_s);
 }
 
 } // namespace
@@ -150,39 +152,39 @@ QString describe(const QSqlDatabase &database, QString what)
 class RecordTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestProgram> program;
-    QString path() const { return program->path(u"record.sqlite"_qs); }
+    QString path() const { return program->path(u"record.sqlite"_s); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_qs); }
+    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_s); }
 
     void figures_data()
     {
         AddRows<Figures>({{"pauses of 5 s and the stroke after them count in no speed", "30 F あ あ;29 F い い;28 F う う;8 F え え;7 F お お;2.1 F か か;-2.9 F き き",
-                               "totals Kestova100", u"7900/7/7/4 7900/7/7/4 7900/7/7/4 7900/7/7/4"_qs},
-            {"gaps of 9 s and 11 s: no speed at all", "40 K あ あ;31 K あ あ;20 K あ あ;11 K あ あ", "totals KestovaB100", u"0/4/4/0 0/4/4/0 0/4/4/0 0/4/4/0"_qs},
+                               "totals Kestova100", u"7900/7/7/4 7900/7/7/4 7900/7/7/4 7900/7/7/4"_s},
+            {"gaps of 9 s and 11 s: no speed at all", "40 K あ あ;31 K あ あ;20 K あ あ;11 K あ あ", "totals KestovaB100", u"0/4/4/0 0/4/4/0 0/4/4/0 0/4/4/0"_s},
             {"today, the last 7 and 30 days, all time", "10 W あ あ;259200 W い い;864000 W う う;3456000 W え え", "totals KestovaC100",
-             u"0/1/1/0 0/2/2/0 0/3/3/0 0/4/4/0"_qs},
-            {"a period ends now: tomorrow counts in all time only", "-86400 W あ あ;10 W い い", "totals KestovaC100", u"0/1/1/0 0/1/1/0 0/1/1/0 0/2/2/0"_qs},
-            {"the kana of the last 7 days only", "10 W あ い;259200 W あ う;864000 W あ え", "confusions@1", u"あ>い 1, あ>う 1"_qs},
-            {"the time a kana takes: median, pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 800"_qs},
-            {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1 3000/4/3/1"_qs},
-            {"practice days", "10 F あ あ;86400 F い い;86401 W う う", "days", u"1206:2, 1207:1"_qs},
-            {"a session across midnight in Tokyo", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:1, 1207:1"_qs, "Asia/Tokyo"},
-            {"the same session in UTC", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:2"_qs},
+             u"0/1/1/0 0/2/2/0 0/3/3/0 0/4/4/0"_s},
+            {"a period ends now: tomorrow counts in all time only", "-86400 W あ あ;10 W い い", "totals KestovaC100", u"0/1/1/0 0/1/1/0 0/1/1/0 0/2/2/0"_s},
+            {"the kana of the last 7 days only", "10 W あ い;259200 W あ う;864000 W あ え", "confusions@1", u"あ>い 1, あ>う 1"_s},
+            {"the time a kana takes: median, pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 800"_s},
+            {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1 3000/4/3/1"_s},
+            {"practice days", "10 F あ あ;86400 F い い;86401 W う う", "days", u"1206:2, 1207:1"_s},
+            {"a session across midnight in Tokyo", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:1, 1207:1"_s, "Asia/Tokyo"},
+            {"the same session in UTC", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:2"_s},
             {"the weakest have five attempts", "9 F い あ;8 F い あ;7 F い い;6 F い い;5 F い い;9 K う あ;8 K う う;7 K う う;6 K う う;5 K う う;"
-                                               "9 W え あ;8 W え あ;7 W え え;6 W え え", "weakest", u"い 2/5, う 1/5"_qs},
-            {"confusions, most first", "5 F む ね;4 F む ほ;3 F む ね;2 F む む", "confusions", u"む>ね 2, む>ほ 1"_qs},
+                                               "9 W え あ;8 W え あ;7 W え え;6 W え え", "weakest", u"い 2/5, う 1/5"_s},
+            {"confusions, most first", "5 F む ね;4 F む ほ;3 F む ね;2 F む む", "confusions", u"む>ね 2, む>ほ 1"_s},
             {"thumb bins, mean, spread, thumb kana typed plain", "5 F を を -15;4 F を う 15;3 F が が 10;2 F が か;1 F を を 40", "thumbs",
-             u"-20:1, 10:2, 40:1, mean 12.5 spread 19.5256 plain 2/5"_qs},
+             u"-20:1, 10:2, 40:1, mean 12.5 spread 19.5256 plain 2/5"_s},
             {"failed thumbs beside the chords; a thumb near a plain kana is none", "5 F を う 130x;4 F を を -20;3 F を う -140x;2 F う う 30x", "thumbs",
-             u"-20:1, -140x1, 130x1, mean -10 spread 110.454 plain 2/3"_qs}});
+             u"-20:1, -140x1, 130x1, mean -10 spread 110.454 plain 2/3"_s}});
     }
     void figures()
     {
         QFETCH(Figures, row);
         useZone(row.zone);
         record(path(), QString::fromUtf8(row.strokes));
-        OpenedRecord opened = OpenRecord(u"figures"_qs, Use::Reading, path());
+        OpenedRecord opened = OpenRecord(u"figures"_s, Use::Reading, path());
         QCOMPARE(describe(opened.database, QString::fromLatin1(row.what)), row.shown);
         opened.database.close();
         useZone("UTC");
@@ -194,13 +196,13 @@ private slots:
     void csvHoldsEveryStroke()
     {
         useZone("Europe/Berlin");
-        record(path(), u"2026-10-25T00:30:00Z F を , 12;2026-10-25T01:30:00.5Z W い い"_qs);
-        OpenedRecord opened = OpenRecord(u"csv"_qs, Use::Reading, path());
+        record(path(), u"2026-10-25T00:30:00Z F を , 12;2026-10-25T01:30:00.5Z W い い"_s);
+        OpenedRecord opened = OpenRecord(u"csv"_s, Use::Reading, path());
         QBuffer out;
         QVERIFY(out.open(QIODevice::WriteOnly) && WriteCsv(opened.database, out).isEmpty());
         QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed\n"
                                                  "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left\n"
-                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none\n"_qs);
+                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none\n"_s);
         opened.database.close();
         useZone("UTC");
     }
@@ -231,80 +233,80 @@ private slots:
         if (fault == u"older") {
             writeFirstVersion(path());
         } else {
-            record(path(), u"9 F あ あ"_qs);
+            record(path(), u"9 F あ あ"_s);
         }
         if (fault == u"garbage")
             WriteFile(path(), QByteArray(8192, 'x'));
         if (fault == u"claimed-live") // PID 1 lives, and is no Kestova program
-            WriteFile(path() + u".pending.1.1"_qs, "631152000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
+            WriteFile(path() + u".pending.1.1"_s, "631152000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
         if (fault == u"unreadable")
-            WriteFile(path() + u".pending"_qs, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
+            WriteFile(path() + u".pending"_s, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
         if (fault == u"fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path() + u".pending"_qs).constData(), 0600), 0);
+            QCOMPARE(::mkfifo(QFile::encodeName(path() + u".pending"_s).constData(), 0600), 0);
         if (fault == u"folder")
             QFile::remove(path()), QDir().mkpath(path());
         if (fault == u"claimed") // two strokes, then no time, a time in 2400, a huge thumb, binary
-            WriteFile(path() + u".pending.4194303.1"_qs, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n"
+            WriteFile(path() + u".pending.4194303.1"_s, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n"
                       "1796000000500\tKestova100\t%E3%82%92\t%E3%81%86\t0\t130\t0\t1\t1\t32400\n"
                       "\tKestova100\tx\tx\t1\t\t0\t0\t0\t0\n13569465600000\tKestova100\tx\tx\t1\t\t0\t0\t0\t0\n"
                       "1796000000000\tKestova100\tx\tx\t1\t99999999\t0\t0\t0\t0\n\x01\x02\xff\n");
         if (fault == u"newer" || fault == u"damaged" || fault == u"claimed") {
-            OpenedRecord opened = OpenRecord(u"setup"_qs, Use::Writing, path());
+            OpenedRecord opened = OpenRecord(u"setup"_s, Use::Writing, path());
             QSqlQuery query(opened.database);
-            QVERIFY(query.exec(fault == u"newer" ? u"PRAGMA user_version = 99"_qs : fault == u"claimed" ? u"INSERT INTO pending_merges VALUES ('1', 1)"_qs
-                                                                                                      : u"PRAGMA wal_checkpoint(TRUNCATE)"_qs));
+            QVERIFY(query.exec(fault == u"newer" ? u"PRAGMA user_version = 99"_s : fault == u"claimed" ? u"INSERT INTO pending_merges VALUES ('1', 1)"_s
+                                                                                                      : u"PRAGMA wal_checkpoint(TRUNCATE)"_s));
             opened.database.close();
         }
-        QSqlDatabase::removeDatabase(u"setup"_qs);
+        QSqlDatabase::removeDatabase(u"setup"_s);
         if (fault == u"damaged") { // every page past the first two: the tables
             QFile file(path());
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(8192) && file.write(QByteArray(file.size() - 8192, '\x5a')) > 0);
         }
         // Another program on the record since before the writers, where it matters.
-        OpenedRecord other = fault == u"locked" || fault == u"damaged" ? OpenRecord(u"other"_qs, Use::Reading, path()) : OpenedRecord();
+        OpenedRecord other = fault == u"locked" || fault == u"damaged" ? OpenRecord(u"other"_s, Use::Reading, path()) : OpenedRecord();
         if (fault == u"locked")
-            QVERIFY(QSqlQuery(other.database).exec(u"BEGIN IMMEDIATE"_qs));
+            QVERIFY(QSqlQuery(other.database).exec(u"BEGIN IMMEDIATE"_s));
         QStringList told;
         if (fault == u"readonly" || fault == u"full" || fault == u"folder-readonly" || fault == u"unreadable") { // root may write anything: an ordinary user's writer in a child
             for (const char *suffix : {"", "-wal", "-shm"})
                 ::chmod(QFile::encodeName(path() + QLatin1String(suffix)), fault == u"readonly" ? 0444 : 0666);
-            QDir().mkpath(program->path(u"state"_qs));
-            ::chmod(QFile::encodeName(program->path(u"state"_qs)), 0777);
-            ::chmod(QFile::encodeName(program->path(u"."_qs)), fault == u"folder-readonly" ? 0555 : 0777);
-            ::chmod(QFile::encodeName(path() + u".pending"_qs), 0600);
+            QDir().mkpath(program->path(u"state"_s));
+            ::chmod(QFile::encodeName(program->path(u"state"_s)), 0777);
+            ::chmod(QFile::encodeName(program->path(u"."_s)), fault == u"folder-readonly" ? 0555 : 0777);
+            ::chmod(QFile::encodeName(path() + u".pending"_s), 0600);
             QProcess child;
-            child.start(QCoreApplication::applicationFilePath(), {u"write-as-nobody"_qs, path(), fault});
+            child.start(QCoreApplication::applicationFilePath(), {u"write-as-nobody"_s, path(), fault});
             QVERIFY(child.waitForFinished(30000) && child.exitCode() == 0);
             told = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n');
         } else {
-            StrokeRecorder first(u"Kestova100"_qs, path()), second(u"KestovaB100"_qs, path());
+            StrokeRecorder first(u"Kestova100"_s, path()), second(u"KestovaB100"_s, path());
             for (StrokeRecorder *recorder : {&first, &second})
                 connect(recorder, &StrokeRecorder::problem, this, [&told](const QString &text) { told.append(text); });
-            first.add({Now.toMSecsSinceEpoch(), u"い"_qs, u"い"_qs, true});
-            second.add({Now.toMSecsSinceEpoch(), u"う"_qs, u"う"_qs, true});
+            first.add({Now.toMSecsSinceEpoch(), u"い"_s, u"い"_s, true});
+            second.add({Now.toMSecsSinceEpoch(), u"う"_s, u"う"_s, true});
             QVERIFY(first.writeNow(std::chrono::seconds(5)) && second.writeNow(std::chrono::seconds(5)));
             if (fault == u"replaced") {
                 for (const char *suffix : {"", "-wal", "-shm"})
-                    QFile::rename(path() + QLatin1String(suffix), path() + u".old"_qs + QLatin1String(suffix));
+                    QFile::rename(path() + QLatin1String(suffix), path() + u".old"_s + QLatin1String(suffix));
             }
             if (fault == u"damaged") // a third writer, on the damaged file since before: finds it set aside already
                 told.append(StartAfresh(other, path(), other.fileId));
-            first.add({Now.toMSecsSinceEpoch() + 1, u"え"_qs, u"え"_qs, true});
+            first.add({Now.toMSecsSinceEpoch() + 1, u"え"_s, u"え"_s, true});
             QTest::qWait(100); // the notices are queued to this thread
             told.append(first.finish()), told.append(second.finish());
         }
         other.database.close();
-        QSqlDatabase::removeDatabase(u"other"_qs);
+        QSqlDatabase::removeDatabase(u"other"_s);
         for (const QString &part : QString::fromUtf8(row.told).split(u'|', Qt::SkipEmptyParts))
             QVERIFY2(told.join(u'\n').contains(part), qPrintable(told.join(u'\n')));
-        ::chmod(QFile::encodeName(program->path(u"."_qs)), 0777);
+        ::chmod(QFile::encodeName(program->path(u"."_s)), 0777);
         QCOMPARE(pendingLines(path()), row.pending);
-        QCOMPARE(QDir(program->path(u"."_qs)).entryList({u"record.sqlite.broken-*"_qs}).filter(QRegularExpression(u"\\d$"_qs)).size(), row.setAside);
+        QCOMPARE(QDir(program->path(u"."_s)).entryList({u"record.sqlite.broken-*"_s}).filter(QRegularExpression(u"\\d$"_s)).size(), row.setAside);
         QCOMPARE(strokesIn(path()), row.inRecord);
-        QCOMPARE(QFile::exists(path() + u".before-v2"_qs), fault == u"older");
+        QCOMPARE(QFile::exists(path() + u".before-v2"_s), fault == u"older");
         if (row.pending && fault != u"newer" && fault != u"folder") { // merged by the next writer, once
-            StrokeRecorder next(u"Kestova100"_qs, path());
-            next.add({Now.toMSecsSinceEpoch() + 2, u"お"_qs, u"お"_qs, true});
+            StrokeRecorder next(u"Kestova100"_s, path());
+            next.add({Now.toMSecsSinceEpoch() + 2, u"お"_s, u"お"_s, true});
             next.finish();
             QCOMPARE(pendingLines(path()), 0);
             QCOMPARE(strokesIn(path()), row.inRecord + row.pending + 1);
@@ -317,9 +319,9 @@ private slots:
     {
         writeFirstVersion(path());
         RecordWindow window(path());
-        QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_qs) && !window.tabs);
+        QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_s) && !window.tabs);
         QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
-        QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_qs);
+        QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_s);
     }
 
     // The record window shows the figures of a record written afresh: a
@@ -327,17 +329,17 @@ private slots:
     // up to the total.
     void windowShowsTheTotals()
     {
-        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う"_qs);
+        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う"_s);
         RecordWindow window(path());
         const auto *table = window.tabs->widget(0)->findChild<QTableWidget *>();
         QStringList rows;
         for (int row = 0; row < table->rowCount(); ++row)
             rows.append(table->item(row, 1)->text() + u' ' + table->item(row, 3)->text());
-        QCOMPARE(rows.join(u", "_qs), u"指別練習 4, 単語練習 0, キー位置練習 0, 練習コース 2, 合計 6"_qs);
+        QCOMPARE(rows.join(u", "_s), u"指別練習 4, 単語練習 0, キー位置練習 0, 練習コース 2, 合計 6"_s);
         QStringList allTime;
         for (int column = 2; column < table->columnCount(); ++column)
             allTime.append(table->item(table->rowCount() - 1, column)->text());
-        QCOMPARE(allTime, (QStringList{u"0:00:04"_qs, u"6"_qs, u"45.0"_qs, u"83.3 %"_qs})); // each program's first stroke follows a pause
+        QCOMPARE(allTime, (QStringList{u"0:00:04"_s, u"6"_s, u"45.0"_s, u"83.3 %"_s})); // each program's first stroke follows a pause
     }
 };
 
@@ -353,10 +355,10 @@ int main(int argc, char **argv)
         ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
         QStringList told;
         {
-            StrokeRecorder recorder(u"Kestova100"_qs, args[2]);
+            StrokeRecorder recorder(u"Kestova100"_s, args[2]);
             QObject::connect(&recorder, &StrokeRecorder::problem, [&told](const QString &text) { told.append(text); });
             for (int stroke = 0; stroke < 3; ++stroke)
-                recorder.add({Now.toMSecsSinceEpoch() + stroke, u"あ"_qs, u"あ"_qs, true});
+                recorder.add({Now.toMSecsSinceEpoch() + stroke, u"あ"_s, u"あ"_s, true});
             recorder.writeNow(std::chrono::seconds(5));
             QTest::qWait(100);
             told.append(recorder.finish());

@@ -5,23 +5,25 @@
 
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova;
 
 namespace {
 
 const QString Source = QStringLiteral(KESTOVA_SOURCE_DIR);
-const QString Drills = Source + u"/fingerdrill/Mirelo.ini"_qs, Words = Source + u"/wordtype/text.ini"_qs;
+const QString Drills = Source + u"/fingerdrill/Mirelo.ini"_s, Words = Source + u"/wordtype/text.ini"_s;
 
 // The kana on the keys of the map's columns `columns` (0..9 from the left,
 // 10 the key right of P), as `finger` of `group` should list them.
 struct Finger { QString group, finger; QList<int> columns; };
 const QList<Finger> Fingers = {
-    {u"指１本"_qs, u"左小指"_qs, {0}}, {u"指１本"_qs, u"左薬指"_qs, {1}}, {u"指１本"_qs, u"左中指"_qs, {2}},
-    {u"指１本"_qs, u"左人差指左"_qs, {3}}, {u"指１本"_qs, u"左人差指右"_qs, {4}}, {u"指１本"_qs, u"右人差指左"_qs, {5}},
-    {u"指１本"_qs, u"右人差指右"_qs, {6}}, {u"指１本"_qs, u"右中指"_qs, {7}}, {u"指１本"_qs, u"右薬指"_qs, {8}},
-    {u"指１本"_qs, u"右小指"_qs, {9, 10}}, {u"指２本"_qs, u"左小指"_qs, {0}}, {u"指２本"_qs, u"左薬・中指"_qs, {1, 2}},
-    {u"指２本"_qs, u"左人差指"_qs, {3, 4}}, {u"指２本"_qs, u"右人差指"_qs, {5, 6}}, {u"指２本"_qs, u"右中・薬指"_qs, {7, 8}},
-    {u"指２本"_qs, u"右小指"_qs, {9, 10}}};
+    {u"指１本"_s, u"左小指"_s, {0}}, {u"指１本"_s, u"左薬指"_s, {1}}, {u"指１本"_s, u"左中指"_s, {2}},
+    {u"指１本"_s, u"左人差指左"_s, {3}}, {u"指１本"_s, u"左人差指右"_s, {4}}, {u"指１本"_s, u"右人差指左"_s, {5}},
+    {u"指１本"_s, u"右人差指右"_s, {6}}, {u"指１本"_s, u"右中指"_s, {7}}, {u"指１本"_s, u"右薬指"_s, {8}},
+    {u"指１本"_s, u"右小指"_s, {9, 10}}, {u"指２本"_s, u"左小指"_s, {0}}, {u"指２本"_s, u"左薬・中指"_s, {1, 2}},
+    {u"指２本"_s, u"左人差指"_s, {3, 4}}, {u"指２本"_s, u"右人差指"_s, {5, 6}}, {u"指２本"_s, u"右中・薬指"_s, {7, 8}},
+    {u"指２本"_s, u"右小指"_s, {9, 10}}};
 
 QSet<QString> kanaOfColumns(const QList<int> &columns)
 {
@@ -54,7 +56,7 @@ private slots:
     void fingerListsAreTheKeysOfEachFinger()
     {
         for (const Finger &finger : Fingers) {
-            const int count = GetIniString(finger.group, u"文字数"_qs, Drills).toInt();
+            const int count = GetIniString(finger.group, u"文字数"_s, Drills).toInt();
             const QString list = GetIniString(finger.group, finger.finger, Drills);
             const QStringList entries = list.split(u'\t');
             QVERIFY2(count >= 2 && entries.size() >= count && ToCp932(list).size() <= 254, qPrintable(finger.finger));
@@ -69,25 +71,25 @@ private slots:
     {
         const QSet<QString> onTheMap = kanaOfColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
         QSet<QString> words;
-        for (int n = 1; !GetIniString(u"テキスト"_qs, QString::number(n), Words).isEmpty(); ++n) {
-            const QString word = GetIniString(u"テキスト"_qs, QString::number(n), Words);
+        for (int n = 1; !GetIniString(u"テキスト"_s, QString::number(n), Words).isEmpty(); ++n) {
+            const QString word = GetIniString(u"テキスト"_s, QString::number(n), Words);
             QVERIFY2(word.size() >= 2 && !words.contains(word) && std::all_of(word.begin(), word.end(), [&](QChar c) {
                 return onTheMap.contains(QString(c).normalized(QString::NormalizationForm_D).left(1)); }), qPrintable(word));
             words.insert(word);
         }
-        QVERIFY(words.size() >= 200 && !words.values().filter(u"ー"_qs).isEmpty() && !words.values().filter(u"ゃ"_qs).isEmpty());
+        QVERIFY(words.size() >= 200 && !words.values().filter(u"ー"_s).isEmpty() && !words.values().filter(u"ゃ"_s).isEmpty());
     }
 
     void buildCopiesOnlyWhenNoFileIsThere()
     {
         QTemporaryDir dir;
-        const QString copy = dir.filePath(u"Mirelo.ini"_qs);
-        const QStringList args = {u"-DSOURCE="_qs + Drills, u"-DDEST="_qs + copy, u"-P"_qs, Source + u"/cmake/copy_if_absent.cmake"_qs};
-        QCOMPARE(QProcess::execute(u"cmake"_qs, args), 0);
-        QCOMPARE(GetIniString(u"指１本"_qs, u"右小指"_qs, copy), GetIniString(u"指１本"_qs, u"右小指"_qs, Drills));
-        PutIniString(u"秒数"_qs, u"左小指"_qs, u"42"_qs, copy);
-        QCOMPARE(QProcess::execute(u"cmake"_qs, args), 0);
-        QCOMPARE(GetIniString(u"秒数"_qs, u"左小指"_qs, copy), u"42"_qs);
+        const QString copy = dir.filePath(u"Mirelo.ini"_s);
+        const QStringList args = {u"-DSOURCE="_s + Drills, u"-DDEST="_s + copy, u"-P"_s, Source + u"/cmake/copy_if_absent.cmake"_s};
+        QCOMPARE(QProcess::execute(u"cmake"_s, args), 0);
+        QCOMPARE(GetIniString(u"指１本"_s, u"右小指"_s, copy), GetIniString(u"指１本"_s, u"右小指"_s, Drills));
+        PutIniString(u"秒数"_s, u"左小指"_s, u"42"_s, copy);
+        QCOMPARE(QProcess::execute(u"cmake"_s, args), 0);
+        QCOMPARE(GetIniString(u"秒数"_s, u"左小指"_s, copy), u"42"_s);
     }
 };
 

@@ -25,6 +25,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+using namespace Qt::StringLiterals;
+
 using namespace kestova;
 
 namespace {
@@ -45,14 +47,14 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
     QStringList typed;
     const auto note = [&](const QList<ThumbStroke> &strokes, qint64 at) {
         for (const ThumbStroke &s : strokes)
-            typed.append((s.thumbAlone ? (s.thumbHand == ThumbHand::Left ? u"L"_qs : u"R"_qs) : s.character) + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_qs : u"(%1)"_qs).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_qs.arg(at));
+            typed.append((s.thumbAlone ? (s.thumbHand == ThumbHand::Left ? u"L"_s : u"R"_s) : s.character) + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_s : u"(%1)"_s).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_s.arg(at));
     };
     const auto runUntil = [&](qint64 time) {
         for (auto due = engine.deadline(); due && *due <= time; due = engine.deadline())
             note(engine.timeReached(*due), *due);
     };
     for (const QString &event : keys.split(u' ', Qt::SkipEmptyParts)) {
-        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~x]"_qs));
+        const qsizetype at = event.lastIndexOf(QRegularExpression(u"[-+~x]"_s));
         const qint64 time = event.mid(at + 1).toLongLong();
         runUntil(time);
         const QChar kind = event[at];
@@ -71,35 +73,35 @@ class TypingTest : public QObject {
 private slots:
     void thumbShift_data()
     {
-        AddRows<Sequence>({{"alone, let go before any thumb", "a+0 a-80", u"う@80"_qs}, {"alone past the window", "a+0 a-300", u"う@100"_qs},
-            {"thumb first", "L+0 a+40 a-90 L-95", u"を<-40>@40"_qs}, {"character first", "a+0 L+30 a-150 L-160", u"を<30>@60"_qs},
-            {"other hand's thumb: voiced", "R+0 s+20", u"じ<-20>@20"_qs}, {"K with the left thumb", "k+0 L+10", u"ぎ<10>@20"_qs},
-            {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_qs}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100 L@141"_qs},
-            {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"L@21 う@40"_qs},
-            {"character after the thumb's window", "L+0 a+120 a-150", u"う@150"_qs},
-            {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う(60)@80 の<-20>@80"_qs},
-            {"three keys, thumb nearer the first", "a+0 L+40 k+90 k-120", u"を<40>@80 き@120"_qs},
-            {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_qs},
-            {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_qs}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_qs},
-            {"a thumb alone is told once it is let go", "L+0 L-50 R+100 R-400", u"L@51 R@401"_qs}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_qs},
-            {"X11 auto-repeat: release and press at one time", "d+0 d-660 d+660 d-700 d+700 d-740", u"て@100"_qs},
-            {"a thumb held and repeated", "L+0 L-660 L+660 L-700 L+700 a+710 a-720 L-730", u"う@720"_qs},
-            {"release without a press", "a-10 k+20 k-40", u"き@40"_qs}, {"key outside the layout", "?+0 a+10 a-20", u"う@20"_qs},
-            {"both thumbs: the later one", "L+0 R+10 a+20", u"ヴ<-10>@20"_qs},
+        AddRows<Sequence>({{"alone, let go before any thumb", "a+0 a-80", u"う@80"_s}, {"alone past the window", "a+0 a-300", u"う@100"_s},
+            {"thumb first", "L+0 a+40 a-90 L-95", u"を<-40>@40"_s}, {"character first", "a+0 L+30 a-150 L-160", u"を<30>@60"_s},
+            {"other hand's thumb: voiced", "R+0 s+20", u"じ<-20>@20"_s}, {"K with the left thumb", "k+0 L+10", u"ぎ<10>@20"_s},
+            {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_s}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100 L@141"_s},
+            {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"L@21 う@40"_s},
+            {"character after the thumb's window", "L+0 a+120 a-150", u"う@150"_s},
+            {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う(60)@80 の<-20>@80"_s},
+            {"three keys, thumb nearer the first", "a+0 L+40 k+90 k-120", u"を<40>@80 き@120"_s},
+            {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_s},
+            {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_s}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_s},
+            {"a thumb alone is told once it is let go", "L+0 L-50 R+100 R-400", u"L@51 R@401"_s}, {"auto-repeat types once", "a+0 a+30 a+60 a-400", u"う@100"_s},
+            {"X11 auto-repeat: release and press at one time", "d+0 d-660 d+660 d-700 d+700 d-740", u"て@100"_s},
+            {"a thumb held and repeated", "L+0 L-660 L+660 L-700 L+700 a+710 a-720 L-730", u"う@720"_s},
+            {"release without a press", "a-10 k+20 k-40", u"き@40"_s}, {"key outside the layout", "?+0 a+10 a-20", u"う@20"_s},
+            {"both thumbs: the later one", "L+0 R+10 a+20", u"ヴ<-10>@20"_s},
             {"twenty keys held", "q+0 w+1 e+2 r+3 t+4 y+5 u+6 i+7 o+8 p+9 a+10 s+11 d+12 f+13 g+14 h+15 j+16 k+17 l+18 ;+19 x+400 x-410",
-                u"。@1 か@2 た@3 こ@4 さ@5 ら@6 ち@7 く@8 つ@9 ，@10 う@11 し@12 て@13 け@14 せ@15 は@16 と@17 き@18 い@19 ん@119 ひ@410"_qs},
-            {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_qs}, {"focus lost with a character", "a+0 ~10", u"う@10"_qs},
-            {"window of 30 ms", "a+0 L+40", u"う@30"_qs, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_qs, 300},
-            {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_qs},
-            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ@110 て@220"_qs, 100, true},
-            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の@310"_qs, 100, true},
-            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 R@61 あ@110"_qs, 100, true},
-            {"continuous shift: in roll-over the key's own thumb wins", "R+0 k+5 k-60 s+100 L+104 R-110 s-150 L-160", u"の<-5>@5 あ<4>@108"_qs, 100, true},
-            {"Alt+Tab after a kana: Alt is Tab's", "k+0 #64+50 x90", u"き@90"_qs}, {"Alt waits its window for a shortcut", "k+0 #64+10 x100", u"き@100"_qs},
-            {"an Alt chord", "k+0 #64+10 k-90 #64-100", u"ぎ<10>@90"_qs},
-            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を@710"_qs, 100, true},
-            {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_qs},
-            {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_qs}});
+                u"。@1 か@2 た@3 こ@4 さ@5 ら@6 ち@7 く@8 つ@9 ，@10 う@11 し@12 て@13 け@14 せ@15 は@16 と@17 き@18 い@19 ん@119 ひ@410"_s},
+            {"focus lost in a chord", "a+0 L+30 ~40 a-50 k+60 k-70", u"う(30)@40 き@70"_s}, {"focus lost with a character", "a+0 ~10", u"う@10"_s},
+            {"window of 30 ms", "a+0 L+40", u"う@30"_s, 30}, {"window of 300 ms", "a+0 L+250 a-600", u"を<250>@500"_s, 300},
+            {"held thumb, second key plain", "L+0 a+10 a-20 s+100 s-110 L-200", u"を<-10>@10 し@110"_s},
+            {"continuous shift: held thumb shifts each key", "L+0 a+10 a-20 s+100 s-110 L-200 d+210 d-220", u"を<-10>@10 あ@110 て@220"_s, 100, true},
+            {"continuous shift past the window", "R+0 k+300 k-310 R-400", u"の@310"_s, 100, true},
+            {"continuous shift after the other thumb's tap", "L+0 a+10 a-20 R+50 R-60 s+100 s-110 L-200", u"を<-10>@10 R@61 あ@110"_s, 100, true},
+            {"continuous shift: in roll-over the key's own thumb wins", "R+0 k+5 k-60 s+100 L+104 R-110 s-150 L-160", u"の<-5>@5 あ<4>@108"_s, 100, true},
+            {"Alt+Tab after a kana: Alt is Tab's", "k+0 #64+50 x90", u"き@90"_s}, {"Alt waits its window for a shortcut", "k+0 #64+10 x100", u"き@100"_s},
+            {"an Alt chord", "k+0 #64+10 k-90 #64-100", u"ぎ<10>@90"_s},
+            {"continuous shift through X11 auto-repeat", "L+0 L-660 L+660 a+700 a-710", u"を@710"_s, 100, true},
+            {"plain places", "z+0 z-1 q+2 q-3 p+4 p-5 [+6 [-7 ,+8 ,-9", u"。@1 。@3 ，@5 、@7 ね@9"_s},
+            {"an empty shifted place types the plain kana", "R+0 ,+1 ,-2 L+10 ,+11 ,-12 L-13 L+20 [+21", u"む<-1>@1 ぺ<-1>@11 、<-1>@21"_s}});
     }
     void thumbShift()
     {
@@ -120,7 +122,7 @@ private slots:
         const ThumbShiftEngine engine;
         QStringList shown, typed;
         for (const KeyFrame &key : KeyboardLayout) {
-            const int code = KeyCode(u"zxcvbnm,./asdfghjkl;qwertyuiop["_qs.mid(key.index, 1));
+            const int code = KeyCode(u"zxcvbnm,./asdfghjkl;qwertyuiop["_s.mid(key.index, 1));
             const auto own = key.index % 10 < 5 && key.index != 30 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
             for (const auto &[label, hand] : {std::pair{key.thumbShift, own}, {key.plain, ThumbShiftEngine::Hand::None}})
                 if (label.index >= 0)
@@ -147,34 +149,34 @@ private slots:
     // never a kana that no input method answered for.
     void typingBoxRaisesTheKeyPressFirst_data()
     {
-        AddRows<Keys>({{"a key's own text", "=か", u"か"_qs, u"か"_qs}, {"input-method commit", "!かき", u"かき"_qs, u"かき"_qs},
-            {"kana held as preedit", "?く", u"く"_qs, u"く"_qs}, {"romaji preedit", "?k", {}, {}},
-            {"romaji: each kana once", "?s ?さ ?さk ?さく ?さくr ?さくら !さくら", u"さくら"_qs, u"ら"_qs},
-            {"kana held, then confirmed with more", "?う ?うし !うして", u"うして"_qs, u"て"_qs},
-            {"confirmed and begun again in one event", "?うし !うし?て", u"うして"_qs, u"て"_qs},
-            {"a kana taken back and typed again", "?うし ?う ?うて", u"うして"_qs, u"て"_qs},
-            {"converted: nothing new", "?か ?かん !漢", u"かん"_qs, u"ん"_qs},
-            {"converted in part, the rest kept", "?かんじを ?漢字を !漢字?を !を", u"かんじを"_qs, u"を"_qs},
-            {"a kana made voiced in the preedit", "?か ?が", u"かが"_qs, u"が"_qs}, {"a kana converted in place", "?め ?目 ?め", u"め"_qs, u"め"_qs},
-            {"a commit, then a new kana, in one event", "!か?き", u"かき"_qs, u"き"_qs},
-            {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_qs, u"く"_qs},
-            {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_qs, u"く"_qs},
-            {"outside the code page", "=😀", u"?"_qs, u"😀"_qs},
-            {"a chord", "L+0 a+10 a-30 L-40", u"を"_qs, u"を"_qs}, {"a key let go", "a+0 a-20", u"う"_qs, u"う"_qs},
-            {"held down", "a+0 a*30 a*60 a-400", u"う"_qs, u"う"_qs}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_qs, u"1"_qs},
-            {"Qt's repeat on Wayland, stamped with the first press, in a chord", "a+0 L+80 a/0 a*0 a-200", u"を"_qs, u"を"_qs},
-            {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_qs, u"う"_qs},
-            {"switched off: the key's own text", "a+0 a-20", u"a"_qs, u"a"_qs, false},
-            {"a stray romaji letter counts once, when sent", "?k ?kさ ?kさk ?kさく ?kさくら !kさくら", u"さくらk"_qs, u"k"_qs},
-            {"a stray romaji letter counts once, when dropped", "?k ?kさ ?さ ?さき !さき", u"さkき"_qs, u"き"_qs},
-            {"a key forwarded with no code, known by its keysym", "a+0 a-20 L+30 L-40 a0+100 a0-120", u"うう"_qs, u"う"_qs},
+        AddRows<Keys>({{"a key's own text", "=か", u"か"_s, u"か"_s}, {"input-method commit", "!かき", u"かき"_s, u"かき"_s},
+            {"kana held as preedit", "?く", u"く"_s, u"く"_s}, {"romaji preedit", "?k", {}, {}},
+            {"romaji: each kana once", "?s ?さ ?さk ?さく ?さくr ?さくら !さくら", u"さくら"_s, u"ら"_s},
+            {"kana held, then confirmed with more", "?う ?うし !うして", u"うして"_s, u"て"_s},
+            {"confirmed and begun again in one event", "?うし !うし?て", u"うして"_s, u"て"_s},
+            {"a kana taken back and typed again", "?うし ?う ?うて", u"うして"_s, u"て"_s},
+            {"converted: nothing new", "?か ?かん !漢", u"かん"_s, u"ん"_s},
+            {"converted in part, the rest kept", "?かんじを ?漢字を !漢字?を !を", u"かんじを"_s, u"を"_s},
+            {"a kana made voiced in the preedit", "?か ?が", u"かが"_s, u"が"_s}, {"a kana converted in place", "?め ?目 ?め", u"め"_s, u"め"_s},
+            {"a commit, then a new kana, in one event", "!か?き", u"かき"_s, u"き"_s},
+            {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_s, u"く"_s},
+            {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_s, u"く"_s},
+            {"outside the code page", "=😀", u"?"_s, u"😀"_s},
+            {"a chord", "L+0 a+10 a-30 L-40", u"を"_s, u"を"_s}, {"a key let go", "a+0 a-20", u"う"_s, u"う"_s},
+            {"held down", "a+0 a*30 a*60 a-400", u"う"_s, u"う"_s}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_s, u"1"_s},
+            {"Qt's repeat on Wayland, stamped with the first press, in a chord", "a+0 L+80 a/0 a*0 a-200", u"を"_s, u"を"_s},
+            {"a Ctrl shortcut", "^a+0 ^a-10", {}, {}}, {"focus lost in a chord", "a+0 L+30 ~", u"う"_s, u"う"_s},
+            {"switched off: the key's own text", "a+0 a-20", u"a"_s, u"a"_s, false},
+            {"a stray romaji letter counts once, when sent", "?k ?kさ ?kさk ?kさく ?kさくら !kさくら", u"さくらk"_s, u"k"_s},
+            {"a stray romaji letter counts once, when dropped", "?k ?kさ ?さ ?さき !さき", u"さkき"_s, u"き"_s},
+            {"a key forwarded with no code, known by its keysym", "a+0 a-20 L+30 L-40 a0+100 a0-120", u"うう"_s, u"う"_s},
             {"a key with no code nor known keysym: no Latin letter", "s0+0 s0-10", {}, {}},
-            {"forwarded keys with no time: all timed as they come", "a0+0 L+30 a-60 L-70", u"を"_qs, u"を"_qs}});
+            {"forwarded keys with no time: all timed as they come", "a0+0 L+30 a-60 L-70", u"を"_s, u"を"_s}});
     }
     void typingBoxRaisesTheKeyPressFirst()
     {
         QFETCH(Keys, row);
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         QString pressed;
         std::unique_ptr<TypingBox> box;
         box = std::make_unique<TypingBox>([&](qint16 &KeyAscii) { pressed += CharacterFromKeyAscii(KeyAscii), box->clear(); }, nullptr);
@@ -186,7 +188,7 @@ private slots:
         QCOMPARE(box->text(), row.inBox);
         // What the input method holds last is shown beside the box.
         const QString last = QString::fromUtf8(row.keys).section(u' ', -1);
-        const auto *preedit = box->findChild<QLabel *>(u"preedit"_qs);
+        const auto *preedit = box->findChild<QLabel *>(u"preedit"_s);
         QCOMPARE(preedit && !preedit->isHidden() ? preedit->text() : QString(), last.contains(u'?') ? last.section(u'?', 1) : QString());
     }
 
@@ -194,13 +196,13 @@ private slots:
     // with its voiced form: か, then ゛ for が asked, is が struck right.
     void voicedInThePreeditIsOneAttempt_data()
     {
-        AddRows<Voicing>({{"か then ゛", "?か ?が !が", u"が"_qs, u"が1"_qs}, {"か then another kana", "?か ?かき !かき", u"が"_qs, u"か0 き0"_qs},
-            {"a kana struck right at once", "?か ?かき", u"か"_qs, u"か1 き0"_qs}});
+        AddRows<Voicing>({{"か then ゛", "?か ?が !が", u"が"_s, u"が1"_s}, {"か then another kana", "?か ?かき !かき", u"が"_s, u"か0 き0"_s},
+            {"a kana struck right at once", "?か ?かき", u"か"_s, u"か1 き0"_s}});
     }
     void voicedInThePreeditIsOneAttempt()
     {
         QFETCH(Voicing, row);
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         Judgements judgements;
         QStringList carried;
         connect(&judgements, &Judgements::judged, [&](const JudgedStroke &stroke) { carried.append(stroke.typed + QString::number(stroke.hit)); });
@@ -216,18 +218,18 @@ private slots:
     // them; saved from the right-click menu, they reach every typing box.
     void settingsFromTheMenu()
     {
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         QWidget window;
         TypingBox box([](qint16 &) {}, &window);
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<ThumbShiftDialog *>(QApplication::activeModalWidget());
-            QCOMPARE(dialog->leftKeys->text(), u"無変換、左Alt"_qs);
+            QCOMPARE(dialog->leftKeys->text(), u"無変換、左Alt"_s);
             dialog->setRight->click();
-            SendKeys(dialog, u"L+0"_qs); // Muhenkan becomes the right thumb, and only that
+            SendKeys(dialog, u"L+0"_s); // Muhenkan becomes the right thumb, and only that
             dialog->windowMs->setValue(250);
-            SendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_qs); // s on the left hand: the other thumb's voiced kana
+            SendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_s); // s on the left hand: the other thumb's voiced kana
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
-            dialog->setLeft->click(), SendKeys(dialog, u"L+0"_qs); // the other hand's only thumb key: refused
+            dialog->setLeft->click(), SendKeys(dialog, u"L+0"_s); // the other hand's only thumb key: refused
             QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
             dialog->accept();
         });
@@ -237,27 +239,27 @@ private slots:
         QVERIFY(TrainerMenu(&window)->actions().value(1)->menu()->actions().value(2)->isChecked());
         menu->actions().value(0)->trigger();
         QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
-        SendKeys(&box, u"L+0 s+200 s-210"_qs);
-        QCOMPARE(box.text(), u"じ"_qs);
+        SendKeys(&box, u"L+0 s+200 s-210"_s);
+        QCOMPARE(box.text(), u"じ"_s);
     }
 
     // A key pressed while the dialog waits for one: taken as the right thumb
     // key, or refused with the reason.
     void thumbKeyChoices_data()
     {
-        const QString defaults = u"変換、スペース、右Alt"_qs;
-        AddRows<ThumbKey>({{"Tab", 23, Qt::Key_Tab, u"Tab"_qs, false}, {"katakana/hiragana", 101, Qt::Key_Hiragana_Katakana, u"カタカナ/ひらがな"_qs, false},
-            {"right Alt as Alt", 108, Qt::Key_Alt, u"右Alt"_qs, false}, {"a function key", 71, Qt::Key_F5, u"F5"_qs, false},
+        const QString defaults = u"変換、スペース、右Alt"_s;
+        AddRows<ThumbKey>({{"Tab", 23, Qt::Key_Tab, u"Tab"_s, false}, {"katakana/hiragana", 101, Qt::Key_Hiragana_Katakana, u"カタカナ/ひらがな"_s, false},
+            {"right Alt as Alt", 108, Qt::Key_Alt, u"右Alt"_s, false}, {"a function key", 71, Qt::Key_F5, u"F5"_s, false},
             {"a kana key", 38, Qt::Key_A, defaults, true}, {"left Ctrl", 37, Qt::Key_Control, defaults, true},
             {"right Shift", 62, Qt::Key_Shift, defaults, true}, {"Windows key", 133, Qt::Key_Super_L, defaults, true},
-            {"menu key", 135, Qt::Key_Menu, defaults, true}, {"right Alt as AltGr: the key is what counts", 108, Qt::Key_AltGr, u"右Alt"_qs, false},
+            {"menu key", 135, Qt::Key_Menu, defaults, true}, {"right Alt as AltGr: the key is what counts", 108, Qt::Key_AltGr, u"右Alt"_s, false},
             {"right Alt made Ctrl (ctrl:ralt_rctrl)", 108, Qt::Key_Control, defaults, true}, {"Caps Lock made Super (caps:super)", 66, Qt::Key_Super_L, defaults, true},
             {"Escape keeps the keys", 9, Qt::Key_Escape, defaults, false}});
     }
     void thumbKeyChoices()
     {
         QFETCH(ThumbKey, row);
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         ThumbShiftDialog dialog(ThumbShiftSettings(), nullptr);
         dialog.setRight->click();
         QKeyEvent key(QEvent::KeyPress, row.key, Qt::NoModifier, quint32(row.code), 0, 0);
@@ -285,7 +287,7 @@ private slots:
     void settingsWrittenByHand()
     {
         QFETCH(SavedKeys, row);
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         const QString path = OpenUserSettings()->fileName();
         QDir().mkpath(QFileInfo(path).path());
         WriteFile(path, "[ThumbShift]\n" + QByteArray(row.lines) + "\n");
@@ -298,7 +300,7 @@ private slots:
                 text.append(QString::number(key));
             return text.join(u',');
         };
-        QCOMPARE(u"%1|%2|%3|%4"_qs.arg(codes(loaded.leftThumbKeys), codes(loaded.rightThumbKeys)).arg(loaded.enabled).arg(loaded.continuousShift),
+        QCOMPARE(u"%1|%2|%3|%4"_s.arg(codes(loaded.leftThumbKeys), codes(loaded.rightThumbKeys)).arg(loaded.enabled).arg(loaded.continuousShift),
                  QString::fromUtf8(row.loaded));
         QCOMPARE(loaded.windowMs, 100);
         QVERIFY2(refused.join(u'\n').contains(QString::fromUtf8(row.told)), qPrintable(refused.join(u'\n')));
@@ -308,19 +310,19 @@ private slots:
     // already open: Muhenkan with S 200 ms later is あ once the window is 250 ms.
     void settingsFollowedFromAnotherProgram()
     {
-        TestProgram program(u"Kestova"_qs);
+        TestProgram program(u"Kestova"_s);
         TypingBox box([](qint16 &) {}, nullptr);
         qint64 at = 0;
         const auto typed = [&box, &at] {
             box.clear();
-            SendKeys(&box, u"L+%1 s+%2 s-%3 L-%4"_qs.arg(at += 1000).arg(at + 200).arg(at + 210).arg(at + 220));
+            SendKeys(&box, u"L+%1 s+%2 s-%3 L-%4"_s.arg(at += 1000).arg(at + 200).arg(at + 210).arg(at + 220));
             return box.text();
         };
-        QCOMPARE(typed(), u"し"_qs);
+        QCOMPARE(typed(), u"し"_s);
         QProcess other;
-        other.start(QCoreApplication::applicationFilePath(), {u"save-window"_qs, QFileInfo(OpenUserSettings()->fileName()).path(), u"250"_qs});
+        other.start(QCoreApplication::applicationFilePath(), {u"save-window"_s, QFileInfo(OpenUserSettings()->fileName()).path(), u"250"_s});
         QVERIFY(other.waitForFinished(20000) && other.exitCode() == 0);
-        QTRY_COMPARE(typed(), u"あ"_qs);
+        QTRY_COMPARE(typed(), u"あ"_s);
     }
 
 };

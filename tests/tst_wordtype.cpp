@@ -10,16 +10,18 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 using wordtype::Form1;
 
 namespace {
 
 // A text.ini with words under "1", "2", ...; a null count writes no count key.
-QString textFile(const QStringList &words, const QString &count = u"10"_qs, const QString &extra = {})
+QString textFile(const QStringList &words, const QString &count = u"10"_s, const QString &extra = {})
 {
-    QString text = u"; 練習用\n[システム]\n"_qs + (count.isNull() ? QString() : u"繰り返し回数=%1\n"_qs.arg(count)) + u"[テキスト]\n"_qs;
+    QString text = u"; 練習用\n[システム]\n"_s + (count.isNull() ? QString() : u"繰り返し回数=%1\n"_s.arg(count)) + u"[テキスト]\n"_s;
     for (int n = 1; n <= words.size(); ++n)
-        text += u"%1=%2\n"_qs.arg(n).arg(words[n - 1]);
+        text += u"%1=%2\n"_s.arg(n).arg(words[n - 1]);
     return text + extra;
 }
 
@@ -30,7 +32,7 @@ void typeWord(Form1 &window)
 
 struct Order { const char *name; QString file, order; };
 struct Arrow { const char *name; QString stored; int index; QString shown; };
-struct TooFew { const char *name; QString file; QString message = u"テキストファイルには単語を２つ以上登録してください。"_qs; };
+struct TooFew { const char *name; QString file; QString message = u"テキストファイルには単語を２つ以上登録してください。"_s; };
 
 } // namespace
 
@@ -38,25 +40,25 @@ class WordTypeTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestProgram> program;
 
-    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"text.ini"_qs, file); }
+    std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"text.ini"_s, file); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaC"_qs); }
+    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaC"_s); }
 
     void opensAsDesigned()
     {
         Form1 window;
-        QVERIFY(LooksLikeItsPicture(&window, u"wordtype"_qs));
+        QVERIFY(LooksLikeItsPicture(&window, u"wordtype"_s));
     }
 
     // The words shown, one after each completion; the list ends at the first gap.
     void wordsComeInTurn_data()
     {
-        const QStringList two{u"あ"_qs, u"い"_qs};
-        const QString alternate = u"い あ い あ い あ い あ"_qs;
-        AddRows<Order>({{"count 2", textFile({u"あい"_qs, u"うえ"_qs}, u"2"_qs), u"うえ うえ あい あい うえ うえ あい あい"_qs},
-            {"list ends at a gap", textFile(two, u"1"_qs, u"4=ん\n"_qs), alternate}, {"list ends at an empty value", textFile(two, u"1"_qs, u"3=\n4=ん\n"_qs), alternate},
-            {"no word 0", textFile(two, u"1"_qs, u"0=ん\n"_qs), alternate}, {"no leading zeros", textFile(two, u"1"_qs, u"03=ん\n"_qs), alternate}});
+        const QStringList two{u"あ"_s, u"い"_s};
+        const QString alternate = u"い あ い あ い あ い あ"_s;
+        AddRows<Order>({{"count 2", textFile({u"あい"_s, u"うえ"_s}, u"2"_s), u"うえ うえ あい あい うえ うえ あい あい"_s},
+            {"list ends at a gap", textFile(two, u"1"_s, u"4=ん\n"_s), alternate}, {"list ends at an empty value", textFile(two, u"1"_s, u"3=\n4=ん\n"_s), alternate},
+            {"no word 0", textFile(two, u"1"_s, u"0=ん\n"_s), alternate}, {"no leading zeros", textFile(two, u"1"_s, u"03=ん\n"_s), alternate}});
     }
     void wordsComeInTurn()
     {
@@ -74,8 +76,8 @@ private slots:
     // key. Any other character, its katakana or the next one change nothing.
     void wordIsStruckOffWithTheHintOnItsFirstCharacter()
     {
-        for (const QString word : {u"かれー。"_qs, u"しゃつ"_qs, u"がっこう"_qs}) {
-            auto window = loaded(textFile({u"おわり"_qs, word}, u"5"_qs));
+        for (const QString word : {u"かれー。"_s, u"しゃつ"_s, u"がっこう"_s}) {
+            auto window = loaded(textFile({u"おわり"_s, word}, u"5"_s));
             const int left = window->Label3->x();
             for (int i = 0; i < word.size(); ++i) {
                 const QList<int> shown = ShownLabels(window->Label1);
@@ -96,10 +98,10 @@ private slots:
     // for, half or full width; where none is asked, nothing.
     void spaceThumbTypesTheSpaceAsked()
     {
-        for (const QString word : {u"う し"_qs, u"う　し"_qs}) {
-            auto window = loaded(textFile({u"おわり"_qs, word}, u"5"_qs));
-            SendKeys(window->Text1, u"#65+0 #65-30 a+100 a-120 #65+200 #65-230 1+300"_qs);
-            QCOMPARE(window->Label3->text(), u"し"_qs);
+        for (const QString word : {u"う し"_s, u"う　し"_s}) {
+            auto window = loaded(textFile({u"おわり"_s, word}, u"5"_s));
+            SendKeys(window->Text1, u"#65+0 #65-30 a+100 a-120 #65+200 #65-230 1+300"_s);
+            QCOMPARE(window->Label3->text(), u"し"_s);
         }
     }
 
@@ -107,26 +109,26 @@ private slots:
     // them; a count never met stops counting completions at 32767.
     void repeatCountChanges()
     {
-        auto window = loaded(textFile({u"あ"_qs, u"い"_qs}, u"3"_qs));
+        auto window = loaded(textFile({u"あ"_s, u"い"_s}, u"3"_s));
         typeWord(*window), typeWord(*window);
         window->cmdUpDown_Click(1), window->cmdUpDown_Click(1);
         for (int i = 0; i < 5; ++i) {
             typeWord(*window);
-            QCOMPARE(window->Label3->text(), u"い"_qs);
+            QCOMPARE(window->Label3->text(), u"い"_s);
         }
         for (int i = 0; i < 7; ++i) // seven completions so far: at 8 the next one moves on
             window->cmdUpDown_Click(0);
         typeWord(*window);
-        QCOMPARE(window->Label3->text(), u"あ"_qs);
+        QCOMPARE(window->Label3->text(), u"あ"_s);
 
-        window = loaded(textFile({u"あ"_qs, u"い"_qs}, u"-1"_qs));
+        window = loaded(textFile({u"あ"_s, u"い"_s}, u"-1"_s));
         for (int i = 0; i < 32767 + 10; ++i)
             typeWord(*window);
-        QCOMPARE(window->Label3->text(), u"い"_qs);
+        QCOMPARE(window->Label3->text(), u"い"_s);
         while (window->txtCount->text() != u"32767")
             window->cmdUpDown_Click(0);
         typeWord(*window);
-        QCOMPARE(window->Label3->text(), u"あ"_qs);
+        QCOMPARE(window->Label3->text(), u"あ"_s);
         QVERIFY(ShownMessages().isEmpty());
     }
 
@@ -135,29 +137,29 @@ private slots:
     // of the file as it was.
     void arrowsStepTheCountThatCloseWrites_data()
     {
-        AddRows<Arrow>({{"up from 10", u"10"_qs, 0, u"11"_qs}, {"down from 2", u"2"_qs, 1, u"1"_qs}, {"down from 1 stays", u"1"_qs, 1, u"1"_qs},
-            {"up from 0", u"0"_qs, 0, u"1"_qs}, {"up from -1", u"-1"_qs, 0, u"0"_qs}, {"down from 0", u"0"_qs, 1, u"-1"_qs},
-            {"up at the top stays", u"32767"_qs, 0, u"32767"_qs}, {"down at the bottom stays", u"-32768"_qs, 1, u"-32768"_qs},
-            {"missing", {}, 2, u"10"_qs}, {"not a number", u"abc"_qs, 2, u"10"_qs}, {"beyond 16 bits", u"40000"_qs, 2, u"10"_qs},
-            {"rounded beyond", u"32767.5"_qs, 2, u"10"_qs}, {"negative", u"-3"_qs, 2, u"-3"_qs}, {"half to even", u"2.5"_qs, 2, u"2"_qs}});
+        AddRows<Arrow>({{"up from 10", u"10"_s, 0, u"11"_s}, {"down from 2", u"2"_s, 1, u"1"_s}, {"down from 1 stays", u"1"_s, 1, u"1"_s},
+            {"up from 0", u"0"_s, 0, u"1"_s}, {"up from -1", u"-1"_s, 0, u"0"_s}, {"down from 0", u"0"_s, 1, u"-1"_s},
+            {"up at the top stays", u"32767"_s, 0, u"32767"_s}, {"down at the bottom stays", u"-32768"_s, 1, u"-32768"_s},
+            {"missing", {}, 2, u"10"_s}, {"not a number", u"abc"_s, 2, u"10"_s}, {"beyond 16 bits", u"40000"_s, 2, u"10"_s},
+            {"rounded beyond", u"32767.5"_s, 2, u"10"_s}, {"negative", u"-3"_s, 2, u"-3"_s}, {"half to even", u"2.5"_s, 2, u"2"_s}});
     }
     void arrowsStepTheCountThatCloseWrites()
     {
         QFETCH(Arrow, row);
-        const QString rest = u"[ほか]\nメモ=そのまま\n"_qs;
-        auto window = loaded(textFile({u"あ"_qs, u"い"_qs}, row.stored, rest));
+        const QString rest = u"[ほか]\nメモ=そのまま\n"_s;
+        auto window = loaded(textFile({u"あ"_s, u"い"_s}, row.stored, rest));
         window->cmdUpDown_Click(qint16(row.index)); // 2: no such button
         QCOMPARE(window->txtCount->text(), row.shown);
         typeWord(*window);
         window->Form_Terminate();
-        program->write(u"expected.ini"_qs, textFile({u"あ"_qs, u"い"_qs}, row.shown, rest));
-        QCOMPARE(program->read(u"text.ini"_qs), program->read(u"expected.ini"_qs));
+        program->write(u"expected.ini"_s, textFile({u"あ"_s, u"い"_s}, row.shown, rest));
+        QCOMPARE(program->read(u"text.ini"_s), program->read(u"expected.ini"_s));
         QVERIFY(ShownMessages().isEmpty());
     }
 
     void focusAlwaysReturnsToTheTypingBox()
     {
-        auto window = loaded(textFile({u"あい"_qs, u"うえ"_qs}));
+        auto window = loaded(textFile({u"あい"_s, u"うえ"_s}));
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -172,7 +174,7 @@ private slots:
 
     void mapToggleKeepsTheHintCurrent()
     {
-        auto window = loaded(textFile({u"あい"_qs, u"うえ"_qs}));
+        auto window = loaded(textFile({u"あい"_s, u"うえ"_s}));
         const QList<int> hint = ShownLabels(window->Label1);
         const auto hidden = [&] { return std::count_if(window->Frame1Array.begin(), window->Frame1Array.end(), [](QFrame *f) { return f->isHidden(); }); };
         window->Command1_Click();
@@ -180,42 +182,42 @@ private slots:
         window->Command1_Click();
         QVERIFY(hidden() == 0 && ShownLabels(window->Label1) == hint);
         window->Command1_Click();
-        TypeText(window->Text1, u"う"_qs);
+        TypeText(window->Text1, u"う"_s);
         window->Command1_Click();
-        QCOMPARE(window->Label1[ShownLabels(window->Label1).value(0)]->text(), u"え"_qs);
+        QCOMPARE(window->Label1[ShownLabels(window->Label1).value(0)]->text(), u"え"_s);
     }
 
     void tooFewWordsEndsWithoutWriting_data()
     {
-        AddRows<TooFew>({{"no file", {}}, {"one word", u"[テキスト]\n1=あい\n"_qs}, {"no key 1", u"[システム]\n繰り返し回数=3\n[テキスト]\n2=あい\n3=うえ\n"_qs},
-            {"words in another section", u"[単語]\n1=あい\n2=うえ\n"_qs}, {"a folder", u"<folder>"_qs, u"フォルダーです。"_qs},
-            {"a pipe", u"<pipe>"_qs, u"通常のファイルではありません。"_qs}});
+        AddRows<TooFew>({{"no file", {}}, {"one word", u"[テキスト]\n1=あい\n"_s}, {"no key 1", u"[システム]\n繰り返し回数=3\n[テキスト]\n2=あい\n3=うえ\n"_s},
+            {"words in another section", u"[単語]\n1=あい\n2=うえ\n"_s}, {"a folder", u"<folder>"_s, u"フォルダーです。"_s},
+            {"a pipe", u"<pipe>"_s, u"通常のファイルではありません。"_s}});
     }
     void tooFewWordsEndsWithoutWriting()
     {
         QFETCH(TooFew, row);
-        const QByteArray native = QFile::encodeName(program->path(u"text.ini"_qs));
+        const QByteArray native = QFile::encodeName(program->path(u"text.ini"_s));
         if (row.file.startsWith(u'<'))
             QVERIFY(row.file == u"<pipe>" ? ::mkfifo(native, 0644) == 0 : ::mkdir(native, 0755) == 0);
         else if (!row.file.isNull())
-            program->write(u"text.ini"_qs, row.file);
-        const QByteArray before = row.file.startsWith(u'<') ? QByteArray() : program->read(u"text.ini"_qs);
+            program->write(u"text.ini"_s, row.file);
+        const QByteArray before = row.file.startsWith(u'<') ? QByteArray() : program->read(u"text.ini"_s);
         Form1 window;
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, window.Form_Load());
         QCOMPARE(ShownMessages().size(), 1);
         QVERIFY2(ShownMessages()[0].text.endsWith(row.message) && ShownMessages()[0].title == u"KestovaC", qPrintable(ShownMessages()[0].text));
-        QVERIFY(QFileInfo::exists(program->path(u"text.ini"_qs)) == !row.file.isNull());
+        QVERIFY(QFileInfo::exists(program->path(u"text.ini"_s)) == !row.file.isNull());
         if (!row.file.startsWith(u'<'))
-            QCOMPARE(program->read(u"text.ini"_qs), before);
+            QCOMPARE(program->read(u"text.ini"_s), before);
     }
 
     void longestListKeepsItsFirst32766Words()
     {
         ScriptedGenerator generator({0.99999994f}); // the largest float below 1: the last word
-        QStringList words(32766, u"あ"_qs);
-        words.last() = u"さいご"_qs;
-        auto window = loaded(textFile(words, u"10"_qs, u"32767=ん\n32768=ん\n"_qs));
-        QCOMPARE(window->Label3->text(), u"さいご"_qs);
+        QStringList words(32766, u"あ"_s);
+        words.last() = u"さいご"_s;
+        auto window = loaded(textFile(words, u"10"_s, u"32767=ん\n32768=ん\n"_s));
+        QCOMPARE(window->Label3->text(), u"さいご"_s);
         QVERIFY(ShownMessages().isEmpty());
     }
 
@@ -223,8 +225,8 @@ private slots:
     // record; a wrong printable key is a miss.
     void recordKeepsMissesNotControlKeys()
     {
-        auto window = loaded(textFile({u"あ"_qs, u"い"_qs}));
-        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_qs});
+        auto window = loaded(textFile({u"あ"_s, u"い"_s}));
+        QCOMPARE(RecordedOfControlKeysAndAMiss(*program, window->judgements, window->Text1), QStringList{u"1 0"_s});
     }
 };
 

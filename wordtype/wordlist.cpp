@@ -8,12 +8,14 @@
 
 #include <QLineEdit>
 
+using namespace Qt::StringLiterals;
+
 namespace wordtype {
 namespace {
 
-const QString SystemSection = u"システム"_qs;
-const QString RepeatCountKey = u"繰り返し回数"_qs;
-const QString WordSection = u"テキスト"_qs;
+const QString SystemSection = u"システム"_s;
+const QString RepeatCountKey = u"繰り返し回数"_s;
+const QString WordSection = u"テキスト"_s;
 constexpr qint16 DefaultRepeatCount = 10;
 // Word numbers are 16-bit: key "32767" would be the 32,767th word, one more
 // than the counter can step past.
@@ -24,7 +26,7 @@ constexpr qint16 MaxWords = 32766;
 void Form1::Form_Load()
 {
     kestova::ReportAndReturn([this] {
-        IniPath = kestova::ProgramFolder() + u"/text.ini"_qs;
+        IniPath = kestova::ProgramFolder() + u"/text.ini"_s;
         LoadWordList();
         PickNextWord();
         RepeatCount = ReadRepeatCount();
@@ -44,8 +46,8 @@ void Form1::LoadWordList()
         if (Words.size() < 2) {
             // A file that cannot be read at all is told as such, not as too few words.
             const QString problem = kestova::IniFileProblem(IniPath);
-            kestova::ShowPlainMessage(problem.isEmpty() ? u"テキストファイルには単語を２つ以上登録してください。"_qs
-                                                        : u"テキストファイル %1 を使えません：%2"_qs.arg(IniPath, problem));
+            kestova::ShowPlainMessage(problem.isEmpty() ? u"テキストファイルには単語を２つ以上登録してください。"_s
+                                                        : u"テキストファイル %1 を使えません：%2"_s.arg(IniPath, problem));
             kestova::EndProgramNow();
         }
     });
