@@ -223,15 +223,47 @@ QString cannotOpen(const QString &path, const QSqlError &error)
     return u"練習の記録 %1 を開けません（%2）。"_s.arg(path, CauseOf(error));
 }
 
-// A check or a bringing up to date stops where the program gives up.
-void stopWhen(QSqlDatabase &database, const std::atomic<bool> *givingUp)
+} // namespace
+
+// While it lives, a check or a bringing up to date on the connection stops
+// when the program gives up: SQLite's integrity check hears only an
+// interrupt, the statements of a bringing up to date a progress handler too.
+class Checking {
+public:
+    Checking(QSqlDatabase &database, GivingUp *givingUp) : connection(handleOf(database)), givingUp(givingUp)
+    {
+        if (!givingUp || !connection)
+            return;
+        const auto given = [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; };
+        sqlite3_progress_handler(connection, 1000, given, &givingUp->flag);
+        const std::lock_guard lock(givingUp->mutex);
+        givingUp->checking = connection;
+        if (givingUp->flag)
+            sqlite3_interrupt(connection);
+    }
+    ~Checking()
+    {
+        if (!givingUp || !connection)
+            return;
+        sqlite3_progress_handler(connection, 0, nullptr, nullptr);
+        const std::lock_guard lock(givingUp->mutex);
+        givingUp->checking = nullptr;
+    }
+
+private:
+    sqlite3 *connection;
+    GivingUp *givingUp;
+};
+
+void GivingUp::now()
 {
-    sqlite3 *connection = handleOf(database);
-    if (!connection)
-        return;
-    const auto given = [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; };
-    sqlite3_progress_handler(connection, givingUp ? 1000 : 0, givingUp ? +given : nullptr, const_cast<std::atomic<bool> *>(givingUp));
+    flag = true;
+    const std::lock_guard lock(mutex);
+    if (checking)
+        sqlite3_interrupt(static_cast<sqlite3 *>(checking));
 }
+
+namespace {
 
 const QString PracticeGoesOn = u"練習は続けられます。"_s;
 
@@ -346,7 +378,7 @@ QString RecordPath()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestova/record.sqlite"_s;
 }
 
-OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path, const std::atomic<bool> *givingUp)
+OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path, GivingUp *givingUp)
 {
     OpenedRecord opened{QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName), {}, {}};
     if (QFileInfo(path).isDir()) {
@@ -384,9 +416,11 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
     }
     // Locked by another program (trainers started together make the record
     // at once): the writer tries again a moment later.
-    stopWhen(opened.database, givingUp);
-    QSqlError error = prepareForWriting(opened, path);
-    stopWhen(opened.database, nullptr);
+    QSqlError error;
+    {
+        const Checking checking(opened.database, givingUp);
+        error = prepareForWriting(opened, path);
+    }
     if (Unusable(error)) {
         opened.problem = StartAfresh(opened, path, opened.fileId);
     } else if (error.isValid()) {

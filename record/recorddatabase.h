@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <mutex>
 
 namespace kestova::record {
 
@@ -37,13 +38,24 @@ struct OpenedRecord {
     bool writable = false;
     quint64 fileId = 0; // the file opened, to tell when another replaced it
 };
-// A writer sets a bad file aside; a reader takes it as it is. A writer's
-// check and bringing up to date of the record stop when `givingUp` turns
-// true (a program ending, which never waits for them): the record is then
-// left unwritable, for the next program to check again.
+// Stops, from another thread, a check or a bringing up to date of the
+// record under way (a program ending never waits for them): the record is
+// then left unwritable, for the next program to check again.
+class GivingUp {
+public:
+    void now();
+    bool asked() const { return flag; }
+
+private:
+    friend class Checking;
+    std::atomic<bool> flag = false;
+    std::mutex mutex;
+    void *checking = nullptr; // SQLite's connection, while it checks
+};
+
+// A writer sets a bad file aside; a reader takes it as it is.
 enum class Use { Reading, Writing };
-OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath(),
-                        const std::atomic<bool> *givingUp = nullptr);
+OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &path = RecordPath(), GivingUp *givingUp = nullptr);
 
 // Whether the record at `path` is of an older version, which opening it
 // brings up to date: on a big record a matter of seconds.

@@ -110,7 +110,7 @@ QString StrokeRecorder::finish()
         stopping = true;
         wake.notify_one();
         if (!written.wait_for(lock, GivenUpAfter, [this] { return ended; }))
-            givingUp = true;
+            givingUp.now();
     }
     writer.join();
     return lost;

@@ -66,7 +66,7 @@ private:
     quint64 asked = 0, done = 0; // write requests, and the last one carried out
     bool stopping = false;
     bool ended = false; // the writer has done
-    std::atomic<bool> givingUp = false; // a check of the record under way stops
+    GivingUp givingUp; // a check of the record under way
     bool spilled = false; // strokes of this program wait in a pending file
     QString lost;         // strokes kept nowhere at the end
     QStringList told;

@@ -130,7 +130,7 @@ RecordWindow::RecordWindow(const QString &recordPath, QWidget *parent)
 // Closing gives up bringing the record up to date; the next program does it.
 RecordWindow::~RecordWindow()
 {
-    givingUp = true;
+    givingUp.now();
     if (bringing.joinable())
         bringing.join();
 }
@@ -148,6 +148,8 @@ QString RecordWindow::writtenAt() const
 
 void RecordWindow::reload()
 {
+    if (bringing.joinable() && !broughtUp)
+        return; // being brought up to date: the waiting said, nothing to read yet
     readAt = writtenAt();
     const int shown = tabs ? tabs->currentIndex() : 0;
     while (QLayoutItem *item = layout()->takeAt(0)) {
@@ -179,7 +181,10 @@ void RecordWindow::reload()
             const QString connection = u"bringing-%1"_s.arg(quintptr(this));
             OpenRecord(connection, Use::Writing, path, &givingUp).database.close();
             QSqlDatabase::removeDatabase(connection);
-            QMetaObject::invokeMethod(this, &RecordWindow::reload, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this] {
+                broughtUp = true;
+                reload();
+            }, Qt::QueuedConnection);
         });
         return;
     }

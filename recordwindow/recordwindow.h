@@ -1,6 +1,7 @@
 #pragma once
 
 #include "practicestats.h"
+#include "recorddatabase.h"
 
 #include <QWidget>
 
@@ -38,7 +39,8 @@ private:
     const QString path;
     // An older record is brought up to date beside the window, shown at once.
     std::thread bringing;
-    std::atomic<bool> givingUp = false;
+    GivingUp givingUp;
+    bool broughtUp = false;
     Period period = AllTime;
     QString readAt; // writtenAt() when last read
 };
