@@ -20,9 +20,7 @@ namespace kestova {
 // screen, before anything is loaded), the window's load step, its judged
 // keystrokes kept in the practice record, ends asked for from outside, the
 // right-click menu with the record window and what the window adds to it
-// (addToMenu), the recorded strokes for a window that follows them
-// (followRecording); what could not be saved is
-// told at the end.
+// (addToMenu); what could not be saved is told at the end.
 template <typename Window>
 int RunTrainer(int &argc, char **argv, const QString &name, const QString &title,
                const std::function<void(Window &)> &load, const std::function<void(Window &)> &save)
@@ -37,8 +35,6 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
             continue;
 
         PracticeRecording recording(name, window.judgements, &window);
-        if constexpr (requires { window.followRecording(recording); })
-            window.followRecording(recording);
         if (load)
             load(window);
         CloseOnEndRequests(&window, [&window, &save, &recording] {

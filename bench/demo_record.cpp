@@ -24,8 +24,10 @@ int main(int argc, char **argv)
             const QString asked = kana.mid(random.bounded(kana.size()), 1);
             const bool hit = random.bounded(100) < 85 + i / 600;
             const bool thumb = random.bounded(3) == 0;
-            recorder.add({time, asked, hit ? asked : kana.mid(random.bounded(kana.size()), 1), hit,
-                          thumb ? std::optional<qint64>(random.bounded(160) - 60) : std::nullopt, thumb});
+            const auto offset = thumb ? std::optional<qint64>(random.bounded(160) - 60) : std::nullopt;
+            const auto reason = !offset ? kestova::StrokeReason::Plain : qAbs(*offset) < 100 ? kestova::StrokeReason::Chord
+                    : *offset > 0 ? kestova::StrokeReason::ThumbTooLate : kestova::StrokeReason::ThumbTooEarly;
+            recorder.add({asked, hit ? asked : kana.mid(random.bounded(kana.size()), 1), hit, time, reason, offset});
         }
     }
 }

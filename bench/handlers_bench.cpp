@@ -123,7 +123,7 @@ bool benchThumbShift()
 {
     QElapsedTimer sinceDeciding;
     Timings *current = nullptr;
-    kestova::TypingBox box([&](qint16 &) { current->add(sinceDeciding.nsecsElapsed() / 1e3); }, nullptr);
+    kestova::TypingBox box([&](const QString &) { current->add(sinceDeciding.nsecsElapsed() / 1e3); }, nullptr);
     box.useThumbShiftSettings(kestova::ThumbShiftSettings());
     Timings chord, plain;
     ulong time = 0;
@@ -151,7 +151,7 @@ bool benchTimerDecision()
     constexpr double DecisionBudgetMs = 10;
     QElapsedTimer sincePress;
     Timings late;
-    kestova::TypingBox box([&](qint16 &) { late.add(sincePress.nsecsElapsed() / 1e6 - kestova::ThumbShiftSettings().windowMs); }, nullptr);
+    kestova::TypingBox box([&](const QString &) { late.add(sincePress.nsecsElapsed() / 1e6 - kestova::ThumbShiftSettings().windowMs); }, nullptr);
     box.useThumbShiftSettings(kestova::ThumbShiftSettings());
     for (ulong time = 1000; time < 1000 + 30 * 1000; time += 1000) {
         sincePress.start();

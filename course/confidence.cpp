@@ -1,45 +1,45 @@
 #include "confidence.h"
 
-#include "recorddatabase.h"
+#include "rules.h"
 
 #include <algorithm>
 
 namespace kestova::course {
 
-void CourseAttempts::add(qint64 time, QChar expected, bool hit, std::optional<bool> chord)
+// Only a single kana is a unit's attempt; the pause rule as the record's.
+void CourseAttempts::add(const Attempt &attempt)
 {
-    const bool paced = previous && time >= *previous && time - *previous < record::PauseMs;
-    tallies[expected].add({paced ? std::optional(time - *previous) : std::nullopt, hit, chord});
-    previous = time;
+    const QChar kana = attempt.asked.size() == 1 ? attempt.asked[0] : QChar();
+    tallies[kana].add({PacedGap(previous, attempt.pressedAt), attempt.hit, attempt.shifted()});
+    previous = attempt.pressedAt;
 }
 
-void SkillTally::add(const Attempt &attempt)
+void SkillTally::add(const Sample &sample)
 {
-    if (attempt.sincePreviousMs)
-        smoothedMs = smoothedMs ? *smoothedMs + Smoothing * (double(*attempt.sincePreviousMs) - *smoothedMs) : double(*attempt.sincePreviousMs);
-    recent[attempts++ % RecentAttempts] = attempt;
+    if (sample.sincePreviousMs)
+        smoothedMs = smoothedMs ? *smoothedMs + Smoothing * (double(*sample.sincePreviousMs) - *smoothedMs) : double(*sample.sincePreviousMs);
+    recent[attempts++ % RecentAttempts] = sample;
 }
 
 Skill SkillTally::skill(bool takesThumb, double targetMs) const
 {
     Skill skill;
-    skill.attempts = attempts, skill.smoothedMs = smoothedMs;
+    skill.attempts = attempts;
+    skill.smoothedMs = smoothedMs;
     const int counted = qMin(attempts, RecentAttempts);
     if (counted == 0)
         return skill;
     const auto share = [&](auto counts) { return double(std::count_if(recent.cbegin(), recent.cbegin() + counted, counts)) / counted; };
-    skill.accuracy = share([](const Attempt &a) { return a.hit; });
+    skill.accuracy = share([](const Sample &a) { return a.hit; });
     QList<qint64> times;
-    for (int i = 0; i < counted; ++i)
+    for (int i = 0; i < counted; ++i) {
         if (recent[i].sincePreviousMs)
             times.append(*recent[i].sincePreviousMs);
-    if (!times.isEmpty()) {
-        std::sort(times.begin(), times.end());
-        skill.medianMs = times.size() % 2 ? double(times[times.size() / 2]) : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2.0;
     }
-    const qsizetype known = std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Attempt &a) { return a.chord.has_value(); });
+    skill.medianMs = MedianOf(times);
+    const qsizetype known = std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Sample &a) { return a.chord.has_value(); });
     if (takesThumb && known > 0)
-        skill.chordShare = double(std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Attempt &a) { return a.hit && a.chord == true; })) / known;
+        skill.chordShare = double(std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Sample &a) { return a.hit && a.chord == true; })) / known;
     skill.confidence = skill.smoothedMs ? targetMs / qMax(1.0, *skill.smoothedMs) : 0;
     skill.confidence = std::min({skill.confidence, skill.accuracy / WantedAccuracy, double(skill.attempts) / RecentAttempts});
     if (skill.chordShare)
@@ -47,11 +47,11 @@ Skill SkillTally::skill(bool takesThumb, double targetMs) const
     return skill;
 }
 
-Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs)
+Skill SkillOf(const QList<Sample> &samples, bool takesThumb, double targetMs)
 {
     SkillTally tally;
-    for (const Attempt &attempt : attempts)
-        tally.add(attempt);
+    for (const Sample &sample : samples)
+        tally.add(sample);
     return tally.skill(takesThumb, targetMs);
 }
 

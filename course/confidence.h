@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempt.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -9,8 +11,8 @@
 
 namespace kestova::course {
 
-// One attempt at a unit, as the practice record holds it.
-struct Attempt {
+// What a unit's tally keeps of one attempt at it.
+struct Sample {
     std::optional<qint64> sincePreviousMs; // none after a pause, or for the first stroke
     bool hit = false;
     // Shifted by a thumb as it was struck; not known for a kana that came
@@ -32,7 +34,7 @@ struct Skill {
     double confidence = 0;
     std::optional<double> medianMs; // of the last 20 attempts' times
 };
-Skill SkillOf(const QList<Attempt> &attempts, bool takesThumb, double targetMs);
+Skill SkillOf(const QList<Sample> &samples, bool takesThumb, double targetMs);
 
 inline constexpr int RecentAttempts = 20;
 inline constexpr double Smoothing = 0.1;
@@ -42,21 +44,21 @@ inline constexpr double WantedAccuracy = 0.95, WantedChords = 0.90;
 // first: a course of a million strokes is weighed without keeping them.
 class SkillTally {
 public:
-    void add(const Attempt &attempt);
+    void add(const Sample &sample);
     Skill skill(bool takesThumb, double targetMs) const;
 
 private:
     int attempts = 0;
     std::optional<double> smoothedMs;
-    std::array<Attempt, RecentAttempts> recent; // a ring, the oldest at attempts % 20
+    std::array<Sample, RecentAttempts> recent; // a ring, the oldest at attempts % 20
 };
 
-// The course's strokes, oldest first, as each kana's attempts: the time of
-// one is from the stroke before, whichever kana that was, unless it came
+// The course's attempts, oldest first, as each kana's: the time of one is
+// from the key's press before, whichever kana that was, unless it came
 // after a pause.
 class CourseAttempts {
 public:
-    void add(qint64 time, QChar expected, bool hit, std::optional<bool> chord);
+    void add(const Attempt &attempt);
     SkillTally of(QChar kana) const { return tallies.value(kana); }
 
 private:

@@ -35,17 +35,14 @@ struct CourseState {
 };
 
 // Each reads or writes the record behind an open connection; a record
-// without the course's table holds a course not yet begun.
-// The course's table and index made where missing, on a connection for
-// writing: the course's strokes then read fast however many others there are.
-bool PrepareCourse(const QSqlDatabase &database);
+// whose course table is empty holds a course not yet begun.
 CourseState LoadCourseState(const QSqlDatabase &database);
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);
 // "最初から": the state forgotten; the strokes are kept, and only those
 // typed from now on count for the course.
 bool StartOver(const QSqlDatabase &database, qint64 now);
 
-// The course's strokes since the time given, as each kana's attempts;
+// The course's attempts since the time given, as each kana's;
 // none if the record cannot be read.
 std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since);
 

@@ -1,5 +1,6 @@
 #include "thumbdiagnosis.h"
 
+#include "rules.h"
 #include "thumbshift.h"
 
 #include <QtMath>
@@ -22,24 +23,31 @@ bool timing(ThumbFault fault)
 
 } // namespace
 
-std::optional<ThumbFault> ThumbFaultOf(const record::Stroke &stroke, int windowMs)
+std::optional<ThumbFault> ThumbFaultOf(const Attempt &attempt)
 {
-    if (stroke.hit)
+    if (attempt.hit || attempt.reason == StrokeReason::Typed)
         return std::nullopt;
-    if (stroke.thumbNeeded == 0)
-        return stroke.chord ? std::optional(ThumbFault::NotWanted) : std::nullopt;
-    if (!stroke.thumbMs)
-        return ThumbFault::NoThumb;
-    if (stroke.thumbHand != stroke.thumbNeeded)
+    if (attempt.thumbNeeded == ThumbHand::None)
+        return attempt.chord() ? std::optional(ThumbFault::NotWanted) : std::nullopt;
+    if (attempt.thumbHand != ThumbHand::None && attempt.thumbHand != attempt.thumbNeeded)
         return ThumbFault::OtherThumb;
-    if (stroke.chord)
-        return std::nullopt;
-    if (qAbs(*stroke.thumbMs) <= windowMs)
+    switch (attempt.reason) {
+    case StrokeReason::ThumbTooLate:
+        return ThumbFault::Late;
+    case StrokeReason::ThumbTooEarly:
+        return ThumbFault::Early;
+    case StrokeReason::ThinOverlap:
         return ThumbFault::ThinOverlap;
-    return *stroke.thumbMs > 0 ? ThumbFault::Late : ThumbFault::Early;
+    case StrokeReason::ThumbToNextKey:
+        return ThumbFault::ToNextKey;
+    case StrokeReason::Plain:
+        return ThumbFault::NoThumb;
+    default: // shifted by the right thumb: the key was wrong
+        return std::nullopt;
+    }
 }
 
-ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
+ThumbDiagnosis DiagnoseThumbs(const QList<Attempt> &lesson, int windowMs)
 {
     // One line for each fault, in the order of ThumbFault; %1 the mean offset.
     static const QString advice[ThumbFaultCount] = {
@@ -48,19 +56,21 @@ ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
         u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_s,
         u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_s,
         u"親指と文字キーを押している時間の重なりが短すぎます。両方をしっかり押さえましょう"_s,
-        u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_s};
+        u"親指の要らない字で親指キーが押されています。親指を早めに離しましょう"_s,
+        u"親指が次の字のキーに近く、次の字と組になりました。親指は打つ字のキーと同時に押しましょう"_s};
     ThumbDiagnosis diagnosis;
     QList<qint64> offsets; // of every thumb the kana asked for, struck or not
     std::array<qint64, ThumbFaultCount> offsetSums{};
     qint64 nearMisses = 0;
-    for (const record::Stroke &stroke : lesson) {
-        if (stroke.thumbMs && stroke.thumbNeeded != 0 && stroke.thumbHand == stroke.thumbNeeded)
-            offsets.append(qAbs(*stroke.thumbMs));
-        if (const std::optional<ThumbFault> fault = ThumbFaultOf(stroke, windowMs)) {
+    for (const Attempt &attempt : lesson) {
+        const std::optional<qint64> offset = attempt.thumbOffsetMs;
+        if (offset && attempt.thumbNeeded != ThumbHand::None && attempt.thumbHand == attempt.thumbNeeded)
+            offsets.append(qAbs(*offset));
+        if (const std::optional<ThumbFault> fault = ThumbFaultOf(attempt)) {
             ++diagnosis.counts[int(*fault)];
-            if (timing(*fault)) {
-                offsetSums[int(*fault)] += *stroke.thumbMs;
-                nearMisses += qAbs(*stroke.thumbMs) - windowMs < NearMissMs;
+            if (timing(*fault) && offset) {
+                offsetSums[int(*fault)] += *offset;
+                nearMisses += qAbs(*offset) - windowMs < NearMissMs;
             }
         }
     }
@@ -76,7 +86,11 @@ ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
     if (2 * nearMisses > allFaults && !offsets.isEmpty()) {
         std::sort(offsets.begin(), offsets.end());
         const qint64 p95 = offsets[qMin(offsets.size() - 1, qsizetype(qCeil(0.95 * offsets.size())) - 1)];
-        const int suggested = int(qBound<qint64>(qint64(ThumbShiftSettings::ShortestWindowMs), (p95 + 9) / 10 * 10, qint64(ThumbShiftSettings::LongestWindowMs)));
+        // In tens of milliseconds, wide enough to hold that thumb.
+        qint64 wide = (p95 + 9) / 10 * 10;
+        if (!WithinChordWindow(p95, int(wide)))
+            wide += 10;
+        const int suggested = int(qBound<qint64>(qint64(ThumbShiftSettings::ShortestWindowMs), wide, qint64(ThumbShiftSettings::LongestWindowMs)));
         if (suggested > windowMs)
             diagnosis.suggestedWindowMs = suggested;
     }
@@ -85,7 +99,8 @@ ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs)
 
 QString ThumbFaultName(ThumbFault fault)
 {
-    static const QString names[ThumbFaultCount] = {u"親指が遅い"_s, u"親指が早い"_s, u"反対の親指"_s, u"親指なし"_s, u"重なりが短い"_s, u"要らない親指"_s};
+    static const QString names[ThumbFaultCount] = {u"親指が遅い"_s, u"親指が早い"_s, u"反対の親指"_s, u"親指なし"_s, u"重なりが短い"_s, u"要らない親指"_s,
+                                                   u"親指が次の字に"_s};
     return names[int(fault)];
 }
 

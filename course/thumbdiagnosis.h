@@ -1,6 +1,6 @@
 #pragma once
 
-#include "strokerecorder.h"
+#include "attempt.h"
 
 #include <QList>
 #include <QString>
@@ -10,16 +10,17 @@
 
 namespace kestova::course {
 
-// What went wrong with the thumb in a stroke that came out wrong.
-enum class ThumbFault { Late, Early, OtherThumb, NoThumb, ThinOverlap, NotWanted };
-inline constexpr int ThumbFaultCount = 6;
+// What went wrong with the thumb in an attempt that came out wrong.
+enum class ThumbFault { Late, Early, OtherThumb, NoThumb, ThinOverlap, NotWanted, ToNextKey };
+inline constexpr int ThumbFaultCount = 7;
 
-// The fault of a stroke as the practice record keeps it, judged against the
-// thumb-shift window in force: a kana that takes a thumb and came out wrong
-// with no thumb near it, the other hand's, or the right one too late, too
-// early or overlapping its key too little to count; a plain kana shifted by
-// a thumb. None for a hit, or a wrong key struck with the right thumb.
-std::optional<ThumbFault> ThumbFaultOf(const record::Stroke &stroke, int windowMs);
+// The fault of an attempt, by why the keyboard decided as it did: a kana
+// that takes a thumb and came out wrong with no thumb near it, the other
+// hand's, or the right one too late, too early, overlapping its key too
+// little to count, or given to the next key, nearer to it; a plain kana
+// shifted by a thumb. None for a hit, a wrong key struck with the right
+// thumb, or a kana of an input method, which tells no thumbs.
+std::optional<ThumbFault> ThumbFaultOf(const Attempt &attempt);
 
 // A lesson's thumb faults: how many of each, one line of advice for the
 // commonest, and where most are late or early by less than 100 ms beyond
@@ -30,7 +31,7 @@ struct ThumbDiagnosis {
     QString advice;
     std::optional<int> suggestedWindowMs;
 };
-ThumbDiagnosis DiagnoseThumbs(const QList<record::Stroke> &lesson, int windowMs);
+ThumbDiagnosis DiagnoseThumbs(const QList<Attempt> &lesson, int windowMs);
 
 // The fault's name as the lesson result shows it.
 QString ThumbFaultName(ThumbFault fault);

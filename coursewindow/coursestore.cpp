@@ -77,8 +77,6 @@ record::OpenedRecord &CourseStore::record()
         opened.reset();
         QSqlDatabase::removeDatabase(Connection);
         opened = record::OpenRecord(Connection, record::Use::Writing, recordPath);
-        if (opened->writable)
-            PrepareCourse(opened->database);
     }
     return *opened;
 }

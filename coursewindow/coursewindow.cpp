@@ -1,9 +1,8 @@
 #include "coursewindow.h"
 
-#include "codepage.h"
-#include "coursemap.h"
+#include "kanamap.h"
 #include "platform.h"
-#include "practicerecording.h"
+#include "rules.h"
 #include "thumbdiagnosis.h"
 #include "typingbox.h"
 #include "usersettings.h"
@@ -24,7 +23,7 @@ using namespace Qt::StringLiterals;
 namespace kestova::course {
 namespace {
 
-constexpr qint16 CtrlC = 3;
+constexpr QChar CtrlC(3);
 
 qint64 now()
 {
@@ -62,7 +61,7 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     currentWord = label(u"currentWord"_s, practice, 28);
     currentWord->setAlignment(Qt::AlignCenter);
     currentWord->setText(u"準備中…"_s);
-    typingBox = new TypingBox([this](qint16 &KeyAscii) { typingBox_KeyPress(KeyAscii); }, practice, &judgements);
+    typingBox = new TypingBox([this](const QString &typed) { kanaTyped(typed); }, practice, &judgements);
     typingBox->setObjectName(u"typingBox"_s);
     typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
     focusKana = label(u"focusKana"_s, practice);
@@ -100,7 +99,8 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     pages = new QStackedLayout;
     pages->addWidget(practice);
     pages->addWidget(result);
-    map = new CourseMap(this);
+    map = new KanaMap(KanaMap::ThumbKeys::Shown, this);
+    map->setObjectName(u"courseMap"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(pages, 1);
@@ -110,8 +110,8 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     lessonWords->setFixedHeight(lessonWords->fontMetrics().lineSpacing() * 3);
     lessonResult->setMinimumHeight(lessonResult->fontMetrics().lineSpacing() * 8);
 
-    connect(&judgements, &Judgements::judged, this, &CourseWindow::strokeJudged);
-    connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::StartLesson);
+    connect(&judgements, &Judgements::judged, this, &CourseWindow::attemptJudged);
+    connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::startLesson);
     connect(takeWindow, &QPushButton::clicked, this, [this] {
         ThumbShiftSettings settings = LoadThumbShiftSettings();
         settings.windowMs = *suggestedWindowMs;
@@ -123,25 +123,12 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     hesitation.setSingleShot(true);
     connect(&hesitation, &QTimer::timeout, this, [this] {
         hesitated = true;
-        ShowHint();
+        showHint();
     });
     takeWindow->hide();
     // Once the window is up: the words and the record take their time
     // beside it, not before it.
     QTimer::singleShot(0, this, [this] { store.load(this, [this](const CourseStart &start) { started(start); }); });
-}
-
-void CourseWindow::followRecording(PracticeRecording &followed)
-{
-    recording = &followed;
-    // The attempts as the record keeps them, so that the course weighs the
-    // same after a restart.
-    connect(recording, &PracticeRecording::kept, this, [this](const record::Stroke &stroke) {
-        if (!ready() || stroke.expected.size() != 1 || stroke.time < saved.since)
-            return;
-        attempts.add(stroke.time, stroke.expected[0], stroke.hit, stroke.shifted());
-        kept.append(stroke);
-    });
 }
 
 void CourseWindow::started(const CourseStart &start)
@@ -153,10 +140,10 @@ void CourseWindow::started(const CourseStart &start)
     course.emplace(InPlayFirst(start.units, saved.kana), saved.unitsInPlay, targetSpeed);
     if (!start.problem.isEmpty())
         ShowNotice(start.problem);
-    StartLesson();
-    for (auto [KeyAscii, way] : std::exchange(typedEarly, {})) {
-        judgements.typingAgain(way);
-        typingBox_KeyPress(KeyAscii);
+    startLesson();
+    for (const auto &[typed, way] : std::exchange(typedEarly, {})) {
+        judgements.typing(way);
+        kanaTyped(typed);
         judgements.typed();
     }
 }
@@ -176,7 +163,7 @@ int CourseWindow::unitOf(QChar kana) const
     return -1;
 }
 
-void CourseWindow::StartLesson()
+void CourseWindow::startLesson()
 {
     const int before = course->inPlay();
     const QList<Skill> &skills = course->weigh(attempts);
@@ -187,14 +174,19 @@ void CourseWindow::StartLesson()
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
     words = course->nextLesson(*source, random);
-    wordIndex = 0, strokes = 0, hits = 0, pacedHits = 0, lastStroke = 0, spentMs = 0;
-    kept.clear();
+    wordIndex = 0;
+    strokes = 0;
+    hits = 0;
+    pacedHits = 0;
+    lastPress.reset();
+    spentMs = 0;
+    lessonAttempts.clear();
     pages->setCurrentIndex(PracticePage);
     typingBox->setFocus();
-    ShowWord();
+    showWord();
 }
 
-void CourseWindow::ShowWord()
+void CourseWindow::showWord()
 {
     rest = words[wordIndex].word;
     QStringList shown;
@@ -215,11 +207,11 @@ void CourseWindow::ShowWord()
     currentWord->setToolTip(words[wordIndex].madeUp ? u"作った語（辞書にない語）"_s : QString());
     currentWord->setText(rest);
     missed = false;
-    ShowLive();
-    ShowHint();
+    showLive();
+    showHint();
 }
 
-void CourseWindow::ShowLive()
+void CourseWindow::showLive()
 {
     const Unit &focused = course->units()[focus];
     focusKana->setText(u"練習する字「%1」"_s.arg(focused.kana));
@@ -231,79 +223,86 @@ void CourseWindow::ShowLive()
 
 // The next kana's key and thumb, for a new kana at once, else only after a
 // miss or when the learner waits more than twice their median time for it.
-void CourseWindow::ShowHint()
+void CourseWindow::showHint()
 {
     const int unit = rest.isEmpty() ? -1 : unitOf(rest[0]);
+    map->colourBy({});
     if (unit < 0) {
-        map->clearHint();
+        map->light({}, ThumbHand::None);
         return;
     }
     const Unit &next = course->units()[unit];
     if (saved.isNew(unit) || missed || hesitated) {
         hesitation.stop();
-        map->hint(next.kana, next.thumb);
+        map->light(next.kana, next.thumb);
         return;
     }
-    map->clearHint();
+    map->light({}, ThumbHand::None);
     const Skill skill = unit < course->skills().size() ? course->skills()[unit] : Skill{};
     hesitation.start(int(2 * skill.medianMs.value_or(TargetMs(targetSpeed))));
 }
 
-void CourseWindow::typingBox_KeyPress(qint16 &KeyAscii)
+// Each kana struck off the word as it is judged; how it was typed is
+// weighed once its attempt is complete (attemptJudged).
+void CourseWindow::kanaTyped(const QString &typed)
 {
-    const QString typed = CharacterFromKeyAscii(KeyAscii);
     typingBox->setText(QString());
-    if (KeyAscii == CtrlC && ready()) { // the lesson's words, one a line, to look up or keep
+    if (typed == CtrlC && ready()) { // the lesson's words, one a line, to look up or keep
         QStringList lines;
         for (const LessonWord &word : std::as_const(words))
             lines.append(word.word);
         QGuiApplication::clipboard()->setText(lines.join(u'\n'));
     }
-    if (!ready() && !typed.isEmpty() && typed[0] >= u' ')
-        typedEarly.append({KeyAscii, judgements.onItsWay()});
-    if (!ready() || rest.isEmpty() || typed.isEmpty() || typed[0] < u' ')
+    if (typed.isEmpty() || typed[0] < u' ')
         return;
-    judgements.judge(rest.left(1), typed, typed == rest.left(1));
-}
-
-void CourseWindow::strokeJudged(const JudgedStroke &stroke)
-{
-    const qint64 time = now();
-    // As the practice record counts speed: a pause of 5 s or more is no
-    // practice, and the kana after it is not counted.
-    const bool paced = strokes++ > 0 && time >= lastStroke && time - lastStroke < record::PauseMs;
-    if (paced)
-        spentMs += time - lastStroke;
-    lastStroke = time;
-    hesitated = false;
-    if (!stroke.hit) {
-        missed = true;
-        ShowLive();
-        ShowHint();
+    if (!ready()) {
+        typedEarly.append({typed, judgements.onItsWayNow()});
         return;
     }
-    ++hits;
-    pacedHits += paced;
+    if (rest.isEmpty())
+        return;
+    hesitated = false;
+    if (!judgements.judge(rest.left(1), typed)) {
+        missed = true;
+        showHint();
+        return;
+    }
     rest.remove(0, 1);
     missed = false;
     currentWord->setText(rest);
     if (!rest.isEmpty()) {
-        ShowLive();
-        ShowHint();
+        showHint();
     } else if (++wordIndex < words.size()) {
-        ShowWord();
-    } else { // once the practice recording has this stroke too
-        QTimer::singleShot(0, this, &CourseWindow::EndLesson);
+        showWord();
+    } else {
+        judgements.settle(); // the last attempts weighed too
+        endLesson();
     }
+}
+
+// As the practice record counts speed: a pause of 5 s or more is no
+// practice, and the kana after it is not counted.
+void CourseWindow::attemptJudged(const Attempt &attempt)
+{
+    if (!ready() || attempt.pressedAt < saved.since)
+        return;
+    attempts.add(attempt);
+    lessonAttempts.append(attempt);
+    ++strokes;
+    hits += attempt.hit;
+    if (const std::optional<qint64> gap = PacedGap(lastPress, attempt.pressedAt)) {
+        spentMs += *gap;
+        pacedHits += attempt.hit;
+    }
+    lastPress = attempt.pressedAt;
+    showLive();
 }
 
 // The result: speed, accuracy, the focus kana before and after, the kana
 // that came into play, and what went wrong with the thumb.
-void CourseWindow::EndLesson()
+void CourseWindow::endLesson()
 {
     hesitation.stop();
-    if (recording)
-        recording->writeNow(); // the last stroke kept too, for the weighing
     const Unit focused = course->units()[focus];
     const double focusAfter = course->weigh(attempts)[focus].confidence;
     ++saved.lessons;
@@ -324,7 +323,7 @@ void CourseWindow::EndLesson()
     if (!joined.isEmpty())
         lines.append(u"新しく使える字：%1"_s.arg(joined.join(QString())));
     const int windowMs = LoadThumbShiftSettings().windowMs;
-    const ThumbDiagnosis diagnosis = DiagnoseThumbs(kept, windowMs);
+    const ThumbDiagnosis diagnosis = DiagnoseThumbs(lessonAttempts, windowMs);
     if (diagnosis.commonest) {
         QStringList counts;
         for (int fault = 0; fault < ThumbFaultCount; ++fault) {
@@ -346,19 +345,26 @@ void CourseWindow::EndLesson()
     QHash<QString, double> known;
     for (int unit = 0; unit < course->inPlay(); ++unit)
         known.insert(course->units()[unit].kana, course->skills()[unit].confidence);
-    map->showConfidence(known);
+    // How well each kana is known, grey where not yet in play.
+    map->light({}, ThumbHand::None);
+    map->colourBy([known](const QString &kana, QColor) {
+        const auto confidence = known.constFind(kana);
+        if (confidence == known.cend())
+            return QColor::fromRgb(UnpractisedFill);
+        return QColor::fromRgb(KnownFills[*confidence >= 1 ? 0 : *confidence >= 0.8 ? 1 : *confidence >= 0.5 ? 2 : 3]);
+    });
     pages->setCurrentIndex(ResultPage);
     nextLesson->setFocus();
 }
 
 void CourseWindow::addToMenu(QMenu *menu)
 {
-    menu->addAction(u"目標の速さ…"_s, this, &CourseWindow::SetTargetSpeed)->setEnabled(ready());
-    menu->addAction(u"最初から…"_s, this, &CourseWindow::StartOver)->setEnabled(ready());
+    menu->addAction(u"目標の速さ…"_s, this, &CourseWindow::setTargetSpeed)->setEnabled(ready());
+    menu->addAction(u"最初から…"_s, this, &CourseWindow::startOver)->setEnabled(ready());
     menu->addSeparator();
 }
 
-void CourseWindow::SetTargetSpeed()
+void CourseWindow::setTargetSpeed()
 {
     bool ok = false;
     const int speed = QInputDialog::getInt(this, u"目標の速さ"_s, u"1 分間に打つ字の数（%1〜%2）"_s.arg(SlowestTarget).arg(FastestTarget), LoadTargetSpeed(),
@@ -373,7 +379,7 @@ void CourseWindow::SetTargetSpeed()
 
 // The units in play and the lessons forgotten; the strokes stay in the
 // record, and only those typed from now on count.
-void CourseWindow::StartOver()
+void CourseWindow::startOver()
 {
     if (QMessageBox::question(this, u"練習コース"_s, u"練習コースを最初からやり直しますか？\n打った記録は残ります。"_s) != QMessageBox::Yes)
         return;
@@ -381,7 +387,7 @@ void CourseWindow::StartOver()
     store.save(saved);
     attempts = {};
     course.emplace(QList<Unit>(course->units()), FirstUnits, targetSpeed);
-    StartLesson();
+    startLesson();
 }
 
 } // namespace kestova::course

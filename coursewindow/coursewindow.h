@@ -18,13 +18,11 @@ class QPushButton;
 class QStackedLayout;
 
 namespace kestova {
-class PracticeRecording;
+class KanaMap;
 class TypingBox;
 } // namespace kestova
 
 namespace kestova::course {
-
-class CourseMap;
 
 // 練習コース: lessons of 15 words that bring the kana in one at a time and
 // work on the least known one. Typed kana are struck off the front of the
@@ -38,10 +36,9 @@ class CourseWindow : public QWidget {
 public:
     explicit CourseWindow(const QString &recordPath = record::RecordPath(), const QString &wordsPath = WordListPath());
 
-    // Each typed kana as the window judged it, for the practice record.
+    // Each typed kana as the window judged it: the course weighs the
+    // attempts as the practice record keeps them.
     Judgements judgements;
-    // The strokes as they go to the record, for the lesson's thumb diagnosis.
-    void followRecording(PracticeRecording &recording);
     // 目標の速さ and 最初から in the right-click menu.
     void addToMenu(QMenu *menu);
 
@@ -52,20 +49,20 @@ public:
 
     QLabel *lessonWords, *currentWord, *focusKana, *liveStats, *lessonResult;
     TypingBox *typingBox;
-    CourseMap *map;
+    KanaMap *map;
     QPushButton *nextLesson, *takeWindow;
 
 private:
     void started(const CourseStart &start);
-    void StartLesson();
-    void typingBox_KeyPress(qint16 &KeyAscii);
-    void strokeJudged(const JudgedStroke &stroke);
-    void ShowWord();
-    void ShowLive();
-    void ShowHint();
-    void EndLesson();
-    void SetTargetSpeed();
-    void StartOver();
+    void startLesson();
+    void kanaTyped(const QString &typed);
+    void attemptJudged(const Attempt &attempt);
+    void showWord();
+    void showLive();
+    void showHint();
+    void endLesson();
+    void setTargetSpeed();
+    void startOver();
     int unitOf(QChar kana) const;
     int kanaPerMinute() const;
 
@@ -78,7 +75,6 @@ private:
     CourseState saved;
     CourseAttempts attempts;
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
-    PracticeRecording *recording = nullptr;
     int targetSpeed = DefaultTarget;
 
     // The lesson in hand.
@@ -87,16 +83,17 @@ private:
     QString rest; // of the current word
     int strokes = 0, hits = 0;
     int pacedHits = 0;
-    qint64 lastStroke = 0, spentMs = 0;
+    std::optional<qint64> lastPress;
+    qint64 spentMs = 0;
     int focus = 0;
     double focusBefore = 0;
     int inPlayBefore = 0;
-    QList<record::Stroke> kept;
+    QList<Attempt> lessonAttempts;
     bool missed = false, hesitated = false;
     QTimer hesitation;
     std::optional<int> suggestedWindowMs;
     // Typed before the first lesson was ready: given to it.
-    QList<std::pair<qint16, Judgements::OnItsWay>> typedEarly;
+    QList<std::pair<QString, Judgements::OnItsWay>> typedEarly;
 };
 
 } // namespace kestova::course

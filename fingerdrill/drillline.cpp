@@ -88,8 +88,7 @@ void Form1::Text1_KeyPress(qint16 &KeyAscii)
     kestova::ReportAndReturn([this, KeyAscii] {
         const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
         const QString asked = Label1.at(Position)->text();
-        const bool hit = asked == typed;
-        judgements.judge(asked, typed, hit);
+        const bool hit = judgements.judge(asked, typed);
         if (hit) {
             Label2[Position]->setText(typed);
             ++Position;

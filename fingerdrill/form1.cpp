@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "autosizelabel.h"
+#include "keypress.h"
 #include "platform.h"
 #include "runtimeerror.h"
 #include "twips.h"
@@ -96,7 +97,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     Combo1->setGeometry(TwipsRect(7560, 240, 1695, 300));
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
 
-    Text1 = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
+    Text1 = new kestova::TypingBox(kestova::AsKeyPress([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }), this, &judgements);
     Text1->setObjectName(u"Text1"_s);
     Text1->setGeometry(TwipsRect(6120, 240, 855, 375));
 

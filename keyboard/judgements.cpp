@@ -1,40 +1,85 @@
 #include "judgements.h"
 
-#include <QDateTime>
+#include "rules.h"
 
 namespace kestova {
+namespace {
 
-void Judgements::typing(const ThumbStroke *struck, bool isAnswer, bool voiceable)
+// How far from its key a thumb is still this key's: beyond, the learner
+// meant nothing with it.
+constexpr qint64 NearestThumbMs = 300;
+constexpr qsizetype ThumbsKept = 8;
+
+} // namespace
+
+Judgements::Judgements()
 {
-    thumb = struck;
-    answer = isAnswer;
-    mayBeVoiced = voiceable;
+    holding.setSingleShot(true);
+    holding.setInterval(int(NearestThumbMs));
+    connect(&holding, &QTimer::timeout, this, &Judgements::pass);
 }
 
-void Judgements::typed()
+void Judgements::thumbDown(qint64 time, ThumbHand hand)
 {
-    typing(nullptr, false);
-    voices = false;
+    thumbs.append({time, hand, false});
+    if (thumbs.size() > ThumbsKept)
+        thumbs.removeFirst();
+}
+
+bool Judgements::judge(const QString &asked, const QString &typed)
+{
+    const bool hit = IsHit(asked, typed);
+    if (!onItsWay.answer)
+        return hit;
+    Attempt attempt{asked, typed, hit, onItsWay.pressedAt, StrokeReason::Typed, {}, ThumbHand::None, ThumbShiftEngine::thumbNeededFor(asked)};
+    if (const std::optional<ThumbStroke> &thumb = onItsWay.thumb) {
+        attempt.reason = thumb->reason;
+        attempt.thumbOffsetMs = thumb->thumbOffsetMs;
+        attempt.thumbHand = thumb->thumbHand;
+        // The thumb that shifted it is no other kana's nearest.
+        for (ThumbPress &press : thumbs) {
+            if (thumb->chord() && thumb->thumbOffsetMs && press.at == thumb->pressedAt + *thumb->thumbOffsetMs)
+                press.used = true;
+        }
+    }
+    if (onItsWay.voicesLast && held && heldForVoicing)
+        held.reset(); // the kana it voiced was no attempt of its own
+    pass();
+    heldForVoicing = onItsWay.mayBeVoiced && !hit;
+    if (heldForVoicing || attempt.reason == StrokeReason::Plain) {
+        held = Held{attempt, onItsWay.thumb ? onItsWay.thumb->pressedAt : 0};
+        if (!heldForVoicing)
+            holding.start();
+    } else {
+        emit judged(attempt);
+    }
+    return hit;
+}
+
+// A plain kana with a thumb of its own near it: the thumb was too early or
+// too late for the window, or the key let go before it came.
+void Judgements::pass()
+{
+    holding.stop();
+    if (!held)
+        return;
+    auto [attempt, keyDown] = *std::exchange(held, std::nullopt);
+    if (attempt.reason == StrokeReason::Plain) {
+        for (const ThumbPress &press : std::as_const(thumbs)) {
+            const qint64 offset = press.at - keyDown;
+            if (!press.used && qAbs(offset) <= NearestThumbMs && (!attempt.thumbOffsetMs || qAbs(offset) < qAbs(*attempt.thumbOffsetMs))) {
+                attempt.thumbOffsetMs = offset;
+                attempt.thumbHand = press.hand;
+                attempt.reason = offset > 0 ? StrokeReason::ThumbTooLate : StrokeReason::ThumbTooEarly;
+            }
+        }
+    }
+    emit judged(attempt);
 }
 
 void Judgements::settle()
 {
-    if (held)
-        emit judged(*std::exchange(held, std::nullopt));
-}
-
-void Judgements::judge(const QString &asked, const QString &typed, bool hit)
-{
-    if (!answer)
-        return;
-    JudgedStroke stroke{asked, typed, hit, thumb ? std::optional(*thumb) : std::nullopt, QDateTime::currentMSecsSinceEpoch()};
-    if (voices && held)
-        held.reset(); // the kana it voiced was no attempt of its own
-    settle();
-    if (mayBeVoiced && !hit)
-        held = stroke;
-    else
-        emit judged(stroke);
+    pass();
 }
 
 } // namespace kestova

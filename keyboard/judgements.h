@@ -1,68 +1,77 @@
 #pragma once
 
+#include "attempt.h"
 #include "thumbshift.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
 namespace kestova {
 
-// One character as a trainer judged it: what it asked for, what came, and
-// whether that moved it on; for a kana of the built-in keyboard, how it was
-// struck; when it was judged (ms since the epoch).
-struct JudgedStroke {
-    QString asked;
-    QString typed;
-    bool hit = false;
-    std::optional<ThumbStroke> thumb;
-    qint64 at = 0;
-};
-
 // A trainer's judgements, one way: typed input says which character is on
-// its way to the handler and how it came; the handler, having judged it by
-// its own rule, says so with judge(); judged() then carries it on (to the
-// practice record). Only characters a learner can type as an answer are
-// carried: control keys and Ctrl or Alt combinations are the trainer's
-// business alone. A kana missed that an input method still holds, which a
-// voicing mark may yet change (が asked, か typed, then ゛), is carried once
-// the next comes: made voiced, the two are one attempt, the voiced one.
+// its way to the handler and how it came; the handler asks judge() whether
+// it is what it asked for, and goes on by that answer; the attempt then
+// goes out once, complete, through judged(), to the practice record and to
+// whatever else listens. Only characters a learner types as an answer are
+// attempts: control keys and Ctrl or Alt combinations are the trainer's
+// business alone.
+// An attempt waits a moment before it goes: a plain kana for a thumb that
+// may come just too late (the nearest within 300 ms, before or after, that
+// shifted no other kana, tells why it was plain); a kana missed that an
+// input method still holds, which a voicing mark may yet change (が asked,
+// か typed, then ゛), for the next kana: made voiced, the two are one
+// attempt, the voiced one.
 class Judgements : public QObject {
     Q_OBJECT
 
 public:
-    // From typed input, around the handler's run.
-    void typing(const ThumbStroke *thumb, bool answer, bool mayBeVoiced = false);
-    void typed();
-    // The character on its way is the last one made voiced.
-    void voicing() { voices = true; }
-    // What is held goes on now (focus lost, the program ending).
-    void settle();
-    // The character on its way to the handler, for a trainer that takes it
-    // only later: whether it is an answer, and how it was struck; taken, the
-    // handler's judgement follows typingAgain().
+    Judgements();
+
+    // The character on its way to the handler.
     struct OnItsWay {
         bool answer = false;
+        qint64 pressedAt = 0;             // its key's press, ms since the epoch
+        // As the thumb-shift keyboard struck it, its times on the keyboard's
+        // own clock (the key events' time stamps).
         std::optional<ThumbStroke> thumb;
+        bool mayBeVoiced = false;         // a kana an input method still holds
+        bool voicesLast = false;          // the last kana, made voiced in the preedit
     };
-    OnItsWay onItsWay() const { return {answer, thumb ? std::optional(*thumb) : std::nullopt}; }
-    void typingAgain(const OnItsWay &way) { typing(way.thumb ? &*way.thumb : nullptr, way.answer); }
-    // A thumb key went down at `time` (the engine's clock), shifting or not.
-    void thumbDown(qint64 time, ThumbHand hand) { emit thumbPressed(time, hand); }
+    void typing(OnItsWay way) { onItsWay = std::move(way); }
+    void typed() { onItsWay = {}; }
+    const OnItsWay &onItsWayNow() const { return onItsWay; }
 
-    void judge(const QString &asked, const QString &typed, bool hit);
+    // The judge, the same for every trainer: whether `typed` is what was
+    // asked for.
+    bool judge(const QString &asked, const QString &typed);
+    // A thumb key went down, shifting or not, at a time of the keyboard's clock.
+    void thumbDown(qint64 time, ThumbHand hand);
+    // What waits goes now (focus lost, the program ending, a lesson over).
+    void settle();
 
 signals:
-    void judged(const kestova::JudgedStroke &stroke);
-    void thumbPressed(qint64 time, kestova::ThumbHand hand);
+    void judged(const kestova::Attempt &attempt);
 
 private:
-    bool answer = false;
-    bool mayBeVoiced = false;
-    bool voices = false;
-    const ThumbStroke *thumb = nullptr;
-    std::optional<JudgedStroke> held;
+    struct ThumbPress {
+        qint64 at; // the keyboard's clock
+        ThumbHand hand;
+        bool used;
+    };
+    struct Held {
+        Attempt attempt;
+        qint64 keyDown; // the keyboard's clock
+    };
+    void pass();
+
+    OnItsWay onItsWay;
+    std::optional<Held> held;
+    bool heldForVoicing = false;
+    QTimer holding;
+    QList<ThumbPress> thumbs; // the latest few
 };
 
 } // namespace kestova

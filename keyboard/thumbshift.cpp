@@ -1,6 +1,7 @@
 #include "thumbshift.h"
 
 #include "keyboardmap.h"
+#include "rules.h"
 
 #include <array>
 #include <utility>
@@ -77,24 +78,28 @@ QString ThumbShiftEngine::characterOf(int keyCode, Hand thumb) const
     return QString::fromUtf16(*shifted ? shifted : key->plain.caption);
 }
 
-ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, bool chord) const
+// A thumb given with the stroke where it was weighed for it: shifting it,
+// or why not.
+ThumbStroke ThumbShiftEngine::stroke(const Press &key, const std::optional<Press> &thumbPress, StrokeReason reason) const
 {
-    const std::optional<qint64> offset = thumbPress ? std::optional(thumbPress->time - key.time) : std::nullopt;
-    const Hand hand = thumbPress ? thumbHand(thumbPress->keyCode) : Hand::None;
-    return {characterOf(key.keyCode, chord ? hand : Hand::None), key.keyCode, key.time, offset, hand, chord};
+    const bool weighed = thumbPress && reason != StrokeReason::Plain;
+    const std::optional<qint64> offset = weighed ? std::optional(thumbPress->time - key.time) : std::nullopt;
+    const Hand hand = weighed ? thumbHand(thumbPress->keyCode) : Hand::None;
+    const bool chord = reason == StrokeReason::Chord || reason == StrokeReason::HeldThumb;
+    return {characterOf(key.keyCode, chord ? hand : Hand::None), key.keyCode, key.time, offset, hand, reason};
 }
 
 // The pending character, shifted by the pending thumb, or by a thumb held
 // from before under continuous shift, or plain; a thumb that shifts it is
 // used up.
-void ThumbShiftEngine::decideCharacter(QList<ThumbStroke> &out, bool withThumb)
+void ThumbShiftEngine::decideCharacter(QList<ThumbStroke> &out, bool withThumb, StrokeReason otherwise)
 {
     if (!withThumb && heldShift) {
-        ThumbStroke held = stroke(*character, heldShift, true);
+        ThumbStroke held = stroke(*character, heldShift, StrokeReason::HeldThumb);
         held.thumbOffsetMs.reset(); // shifted by a thumb held from before, not struck with it
         out.append(held);
     } else {
-        out.append(stroke(*character, thumb, withThumb));
+        out.append(stroke(*character, thumb, withThumb ? StrokeReason::Chord : otherwise));
     }
     character.reset();
     heldShift.reset();
@@ -110,6 +115,13 @@ bool ThumbShiftEngine::thinOverlap(qint64 time) const
     return together < ThinOverlapMs && thumb->time - character->time > together;
 }
 
+// Why the pending character is plain, let go at `time` with no thumb or
+// too thin an overlap with it.
+StrokeReason ThumbShiftEngine::withoutThumb(qint64 time) const
+{
+    return thumb && thinOverlap(time) ? StrokeReason::ThinOverlap : StrokeReason::Plain;
+}
+
 // When the pending character or thumb falls due.
 std::optional<qint64> ThumbShiftEngine::pendingDeadline() const
 {
@@ -118,11 +130,11 @@ std::optional<qint64> ThumbShiftEngine::pendingDeadline() const
     // before it. An Alt thumb key waits its whole window for a key it may be
     // the modifier of.
     if (character && thumb)
-        return thumb->time + (isAlt(thumb) ? settings.windowMs : thumb->time - character->time);
+        return isAlt(thumb) ? ChordWindowEnds(thumb->time, settings.windowMs) : thumb->time + (thumb->time - character->time);
     if (character)
-        return character->time + settings.windowMs;
+        return ChordWindowEnds(character->time, settings.windowMs);
     if (thumb)
-        return thumb->time + settings.windowMs;
+        return ChordWindowEnds(thumb->time, settings.windowMs);
     return std::nullopt;
 }
 
@@ -140,7 +152,7 @@ QList<ThumbStroke> ThumbShiftEngine::timeReached(qint64 time)
     for (;;) {
         const std::optional<qint64> due = pendingDeadline();
         if (tapped && tapped->time + 1 <= time && (!due || tapped->time + 1 <= *due)) {
-            ThumbStroke alone{{}, tapped->keyCode, tapped->time, {}, thumbHand(tapped->keyCode)};
+            ThumbStroke alone{{}, tapped->keyCode, tapped->time, {}, thumbHand(tapped->keyCode), StrokeReason::Plain};
             alone.thumbAlone = true;
             out.append(alone);
             tapped.reset();
@@ -188,15 +200,15 @@ QList<ThumbStroke> ThumbShiftEngine::keyDown(int keyCode, qint64 time)
     } else if (character && thumb) {
         // Three keys: the thumb goes with the press nearer to its own.
         const bool thumbWithFirst = thumb->time - character->time <= time - thumb->time;
-        decideCharacter(out, thumbWithFirst);
+        decideCharacter(out, thumbWithFirst, StrokeReason::ThumbToNextKey);
         if (thumbWithFirst) {
             character = press;
         } else {
-            out.append(stroke(press, thumb, true));
+            out.append(stroke(press, thumb, StrokeReason::Chord));
             thumb.reset();
         }
     } else if (thumb) {
-        out.append(stroke(press, thumb, true));
+        out.append(stroke(press, thumb, StrokeReason::Chord));
         thumb.reset();
     } else {
         if (character)
@@ -213,7 +225,7 @@ QList<ThumbStroke> ThumbShiftEngine::keyUp(int keyCode, qint64 time)
     lastRelease = Press{keyCode, time};
     QList<ThumbStroke> out = timeReached(time);
     if (character && character->keyCode == keyCode) {
-        decideCharacter(out, thumb && !thinOverlap(time));
+        decideCharacter(out, thumb && !thinOverlap(time), withoutThumb(time));
     } else if (thumb && thumb->keyCode == keyCode) {
         if (character) // let go while the character is still down: they were together
             decideCharacter(out, true);
@@ -246,7 +258,7 @@ QList<ThumbStroke> ThumbShiftEngine::settle(qint64 time)
 {
     QList<ThumbStroke> out = timeReached(time);
     if (character)
-        decideCharacter(out, thumb && !thinOverlap(time));
+        decideCharacter(out, thumb && !thinOverlap(time), withoutThumb(time));
     thumb.reset();
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempt.h"
 #include "keycodes.h"
 
 #include <QList>
@@ -26,10 +27,7 @@ struct ThumbShiftSettings {
     bool operator==(const ThumbShiftSettings &) const = default;
 };
 
-// Which thumb: the left hand's, the right hand's, or none.
-enum class ThumbHand { None, Left, Right };
-
-// One character the engine decided on, with how it came about.
+// One character the engine decided on, with how it came about and why.
 struct ThumbStroke {
     QString character;
     int keyCode = 0;
@@ -38,7 +36,8 @@ struct ThumbStroke {
     // was weighed for this character (negative: the thumb came first).
     std::optional<qint64> thumbOffsetMs;
     ThumbHand thumbHand = ThumbHand::None; // that thumb's hand
-    bool chord = false;    // shifted by that thumb
+    StrokeReason reason = StrokeReason::Plain;
+    bool chord() const { return reason == StrokeReason::Chord || reason == StrokeReason::HeldThumb; }
     // A thumb key struck alone, shifting nothing: no character, keyCode the
     // thumb key's. Typed input passes it by unless a space is asked for.
     bool thumbAlone = false;
@@ -105,8 +104,11 @@ private:
         qint64 time;
     };
 
-    ThumbStroke stroke(const Press &key, const std::optional<Press> &thumb, bool chord) const;
-    void decideCharacter(QList<ThumbStroke> &out, bool withThumb);
+    ThumbStroke stroke(const Press &key, const std::optional<Press> &thumb, StrokeReason reason) const;
+    // The pending character: shifted by the pending thumb (Chord), or else
+    // as `otherwise` says why not.
+    void decideCharacter(QList<ThumbStroke> &out, bool withThumb, StrokeReason otherwise = StrokeReason::Plain);
+    StrokeReason withoutThumb(qint64 time) const;
     bool thinOverlap(qint64 time) const;
     std::optional<qint64> pendingDeadline() const;
     bool isAlt(const std::optional<Press> &key) const { return key && altKeys.contains(key->keyCode); }

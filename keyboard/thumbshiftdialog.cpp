@@ -42,7 +42,7 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     windowMs = new QSpinBox(this);
     windowMs->setRange(ThumbShiftSettings::ShortestWindowMs, ThumbShiftSettings::LongestWindowMs);
     windowMs->setSuffix(u" ミリ秒"_s);
-    tryField = new TypingBox([](qint16 &) {}, this);
+    tryField = new TypingBox([](const QString &) {}, this);
     for (QPushButton *button : {setLeft, setRight})
         button->setAutoDefault(false);
 

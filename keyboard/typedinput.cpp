@@ -1,10 +1,10 @@
 #include "typedinput.h"
 
-#include "codepage.h"
 #include "inputmethods.h"
 #include "layoutkeys.h"
 #include "usersettings.h"
 
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
@@ -86,8 +86,8 @@ bool mayBeVoiced(char32_t kana)
 } // namespace
 
 // A child of the receiver, whose keys it reads.
-TypedInput::TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed, Judgements *judgements)
-    : QObject(receiver), receiver(receiver), keyPress(std::move(keyPress)), typedAside(std::move(typed)), judgements(judgements), judged(judgements),
+TypedInput::TypedInput(QWidget *receiver, Typed typed, TypedAside typedAside, Judgements *judgements)
+    : QObject(receiver), receiver(receiver), typed(std::move(typed)), typedAside(std::move(typedAside)), judgements(judgements), judged(judgements),
       settings(LoadThumbShiftSettings()), engineAltKeys(LayoutKeys::instance().altKeys()), engine(settings, engineAltKeys),
       hold(receiver->window())
 {
@@ -127,7 +127,8 @@ void TypedInput::use(const ThumbShiftSettings &chosen)
     if (chosen == settings && altKeys == engineAltKeys && typing == typedBuiltIn)
         return;
     releaseAll();
-    engineAltKeys = altKeys, typedBuiltIn = typing;
+    engineAltKeys = altKeys;
+    typedBuiltIn = typing;
     engine = ThumbShiftEngine(settings = chosen, altKeys);
     if (receiver->hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImEnabled);
@@ -167,6 +168,12 @@ qint64 TypedInput::timeOf(const QKeyEvent *event)
 qint64 TypedInput::now() const
 {
     return lastEventTime + sinceLastEvent.elapsed();
+}
+
+// A time of the engine's clock on the wall clock, for the record.
+qint64 TypedInput::wallClockOf(qint64 time) const
+{
+    return QDateTime::currentMSecsSinceEpoch() - (now() - time);
 }
 
 // The window holds the keyboard while the built-in keyboard types and one of
@@ -256,11 +263,12 @@ TypedInput::KeyUse TypedInput::keyPressEvent(const QKeyEvent *event)
     if (text.isEmpty())
         return KeyUse::Ignored;
     // A kana still pending was typed before this key.
+    const qint64 time = timeOf(event);
     if (settings.enabled) {
-        typeStrokes(engine.otherKey(timeOf(event)));
+        typeStrokes(engine.otherKey(time));
         decideWhenDue();
     }
-    type(text, nullptr, !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+    type(text, {wallClockOf(time), nullptr, !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))});
     return KeyUse::Typed;
 }
 
@@ -319,7 +327,7 @@ void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
             if (stroke.keyCode != keycode::Space || !spaceAsked || (stroke.character = spaceAsked()).isEmpty())
                 continue;
         }
-        type(stroke.character, &stroke);
+        type(stroke.character, {wallClockOf(stroke.pressedAt), &stroke});
         if (typedAside)
             typedAside(stroke.character);
     }
@@ -327,14 +335,13 @@ void TypedInput::typeStrokes(const QList<ThumbStroke> &strokes)
 
 // `voicesLast`: the kana is the one typed last, made voiced in the preedit
 // (か with ゛: が), one attempt with it.
+// An input method tells no times: its kana count as typed when they come.
 void TypedInput::typeAside(QStringView text, bool voicesLast)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, length).toString();
-        if (judgements && voicesLast)
-            judgements->voicing();
-        type(character, nullptr, true, true);
+        type(character, {QDateTime::currentMSecsSinceEpoch(), nullptr, true, true, voicesLast});
         if (typedAside)
             typedAside(character);
         i += length - 1;
@@ -380,7 +387,7 @@ QString TypedInput::takeCommit(const QInputMethodEvent *event)
         convertedFrom = std::exchange(countedPreedit, QString());
         strays.clear();
     }
-    type(fresh);
+    type(fresh, {QDateTime::currentMSecsSinceEpoch()});
     return fresh;
 }
 
@@ -448,15 +455,16 @@ QString TypedInput::inputMethodEvent(const QInputMethodEvent *event)
 }
 
 // Control characters (Return, Esc, BackSpace, Tab, Delete) are no answer.
-void TypedInput::type(QStringView text, const ThumbStroke *thumb, bool answers, bool fromPreedit)
+void TypedInput::type(QStringView text, const HowTyped &how)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        qint16 KeyAscii = KeyAsciiFromCharacter(text.mid(i, length));
         const char32_t character = length == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
-        if (judgements)
-            judgements->typing(thumb, answers && QChar::isPrint(character), fromPreedit && mayBeVoiced(character));
-        keyPress(KeyAscii);
+        if (judgements) {
+            judgements->typing({how.answers && QChar::isPrint(character), how.pressedAt, how.thumb ? std::optional(*how.thumb) : std::nullopt,
+                                how.fromPreedit && mayBeVoiced(character), how.voicesLast});
+        }
+        typed(text.mid(i, length).toString());
         if (judgements)
             judgements->typed();
         i += length - 1;

@@ -21,8 +21,8 @@ class QWidget;
 
 namespace kestova {
 
-// Turns what Qt delivers into the classic key-press event: one call per typed
-// character with its code page 932 code. Characters come
+// Turns what Qt delivers into typed characters: one call per character, with
+// the judgements told when its key went down and how. Characters come
 // - from the built-in thumb-shift keyboard: the physical keys of the layout
 //   and the thumb keys, with their timing, become kana. It types whenever no
 //   input method types Japanese: under X11 it takes those keys before Qt and
@@ -43,7 +43,7 @@ class TypedInput : public QObject {
     Q_OBJECT
 
 public:
-    using KeyPress = std::function<void(qint16 &KeyAscii)>;
+    using Typed = std::function<void(const QString &character)>;
     // Runs after the key press for each character that came without text of
     // its own (from the thumb-shift keyboard, or a kana of a preedit), so
     // that a text box takes it as it takes the text of a key.
@@ -52,7 +52,7 @@ public:
     // `receiver` is the widget that gets the key events; losing the focus, or
     // its window closing, decides a character still pending. `judgements`,
     // where given, learn of each character on its way to the handler.
-    TypedInput(QWidget *receiver, KeyPress keyPress, TypedAside typed = {}, Judgements *judgements = nullptr);
+    TypedInput(QWidget *receiver, Typed typed, TypedAside typedAside = {}, Judgements *judgements = nullptr);
     ~TypedInput() override;
 
     enum class KeyUse { Ignored, Typed, ThumbShift };
@@ -67,11 +67,6 @@ public:
     void takePreedit(const QInputMethodEvent *event);
     // The receiver's answer to Qt::ImEnabled.
     bool acceptsInputMethod() const;
-
-    // Raises one key press per character of `text`; `thumb` where the
-    // thumb-shift keyboard typed it. `answers`: whether its printable
-    // characters are typed as answers (not with Ctrl or Alt).
-    void type(QStringView text, const ThumbStroke *thumb = nullptr, bool answers = true, bool fromPreedit = false);
 
     // Where a space is asked for, a thumb key that types one (Space) struck
     // alone types it: `asked` gives the space asked for now, or nothing.
@@ -93,6 +88,19 @@ private:
     qint64 timeOf(const QKeyEvent *event);
     qint64 stamped(qint64 time);
     qint64 now() const;
+    qint64 wallClockOf(qint64 time) const;
+    // One call per character of `text`, its key pressed at `pressedAt` (ms
+    // since the epoch); `thumb` where the thumb-shift keyboard typed it.
+    // `answers`: whether its printable characters are typed as answers (not
+    // with Ctrl or Alt).
+    struct HowTyped {
+        qint64 pressedAt;
+        const ThumbStroke *thumb = nullptr;
+        bool answers = true;
+        bool fromPreedit = false;
+        bool voicesLast = false;
+    };
+    void type(QStringView text, const HowTyped &how);
     void typeStrokes(const QList<ThumbStroke> &strokes);
     void typeAside(QStringView text, bool voicesLast = false);
     void showPreedit(const QString &preedit);
@@ -102,7 +110,7 @@ private:
     void use(const ThumbShiftSettings &chosen);
 
     QWidget *receiver;
-    KeyPress keyPress;
+    Typed typed;
     TypedAside typedAside;
     QPointer<Judgements> judgements;
     bool judged; // whether the receiver has judgements at all

@@ -5,8 +5,8 @@
 
 namespace kestova {
 
-TypingBox::TypingBox(TypedInput::KeyPress keyPress, QWidget *parent, Judgements *judgements)
-    : QLineEdit(parent), typedInput(this, std::move(keyPress), [this](const QString &character) { insert(character); }, judgements)
+TypingBox::TypingBox(TypedInput::Typed typed, QWidget *parent, Judgements *judgements)
+    : QLineEdit(parent), typedInput(this, std::move(typed), [this](const QString &character) { insert(character); }, judgements)
 {
 }
 

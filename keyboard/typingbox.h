@@ -6,16 +6,15 @@
 
 namespace kestova {
 
-// A one-line text box with the classic key-press event: every typed
-// character, from the thumb-shift keyboard, a key event or the input method,
-// first raises the handler with its code page 932 code and then goes into the
-// box as usual. The trainers' handlers empty the box, so it shows the last
+// A one-line text box that tells of each typed character: every one, from
+// the thumb-shift keyboard, a key event or the input method, first goes to
+// the handler and then into the box as usual. The trainers' handlers empty the box, so it shows the last
 // character typed.
 class TypingBox : public QLineEdit {
     Q_OBJECT
 
 public:
-    TypingBox(TypedInput::KeyPress keyPress, QWidget *parent, Judgements *judgements = nullptr);
+    TypingBox(TypedInput::Typed typed, QWidget *parent, Judgements *judgements = nullptr);
     void useThumbShiftSettings(const ThumbShiftSettings &settings) { typedInput.useThumbShiftSettings(settings); }
     void typeSpacesAskedBy(std::function<QString()> asked) { typedInput.typeSpacesAskedBy(std::move(asked)); }
 

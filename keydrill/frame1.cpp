@@ -1,6 +1,7 @@
 #include "frame1.h"
 
 #include "codepage.h"
+#include "keypress.h"
 #include "randompicker.h"
 #include "runtimeerror.h"
 
@@ -19,7 +20,7 @@ constexpr QSize ClientTwips{4185, 1830};
 } // namespace
 
 Frame1::Frame1(QWidget *parent)
-    : QWidget(parent), typedInput(this, [this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); }, {}, &judgements)
+    : QWidget(parent), typedInput(this, kestova::AsKeyPress([this](qint16 &KeyAscii) { Form_KeyPress(KeyAscii); }), {}, &judgements)
 {
     setObjectName(QStringLiteral("Frame1"));
     setWindowTitle(QStringLiteral("KestovaB 1.00"));
@@ -63,8 +64,7 @@ void Frame1::Form_KeyPress(qint16 &KeyAscii)
     kestova::ReportAndReturn([this, KeyAscii] {
         const QString typed = kestova::CharacterFromKeyAscii(KeyAscii);
         const QString asked = Label1[CurrentKey]->text();
-        const bool hit = asked == typed;
-        judgements.judge(asked, typed, hit);
+        const bool hit = judgements.judge(asked, typed);
         if (hit)
             ShowNextKey();
     });

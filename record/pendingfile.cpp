@@ -1,5 +1,6 @@
 #include "pendingfile.h"
 
+#include "recordedattempts.h"
 #include "recorddatabase.h"
 
 #include <QCoreApplication>
@@ -62,11 +63,11 @@ QStringList PendingPlaces(const QString &recordPath)
     return {absolute + u".pending"_s, u"%1/%2.%3.pending"_s.arg(stateFolder(), QFileInfo(absolute).fileName(), QString::fromLatin1(which))};
 }
 
-PendingKept KeepPending(const QString &recordPath, const std::vector<Stroke> &strokes, const QString &program)
+PendingKept KeepPending(const QString &recordPath, const std::vector<Attempt> &attempts, const QString &program)
 {
     QByteArray lines;
-    for (const Stroke &stroke : strokes)
-        lines += PendingLine(stroke, program);
+    for (const Attempt &attempt : attempts)
+        lines += PendingLine(attempt, program);
     QString why;
     for (const QString &place : PendingPlaces(recordPath)) {
         QDir().mkpath(QFileInfo(place).path());
@@ -91,24 +92,25 @@ PendingKept KeepPending(const QString &recordPath, const std::vector<Stroke> &st
     return {{}, why};
 }
 
-QByteArray PendingLine(const Stroke &stroke, const QString &program)
+QByteArray PendingLine(const Attempt &attempt, const QString &program)
 {
-    const int offset = stroke.utcOffset.value_or(QDateTime::fromMSecsSinceEpoch(stroke.time).offsetFromUtc());
-    return QByteArray::number(stroke.time) + '\t' + QUrl::toPercentEncoding(stroke.program.isEmpty() ? program : stroke.program) + '\t'
-            + QUrl::toPercentEncoding(stroke.expected) + '\t' + QUrl::toPercentEncoding(stroke.typed) + '\t' + (stroke.hit ? "1" : "0") + '\t'
-            + (stroke.thumbMs ? QByteArray::number(*stroke.thumbMs) : QByteArray()) + '\t' + (stroke.chord ? "1" : "0") + '\t'
-            + QByteArray::number(stroke.thumbHand) + '\t' + QByteArray::number(stroke.thumbNeeded) + '\t' + QByteArray::number(offset) + '\n';
+    const int offset = attempt.utcOffset.value_or(QDateTime::fromMSecsSinceEpoch(attempt.pressedAt).offsetFromUtc());
+    return QByteArray::number(attempt.pressedAt) + '\t' + QUrl::toPercentEncoding(attempt.program.isEmpty() ? program : attempt.program) + '\t'
+            + QUrl::toPercentEncoding(attempt.asked) + '\t' + QUrl::toPercentEncoding(attempt.typed) + '\t' + (attempt.hit ? "1" : "0") + '\t'
+            + (attempt.thumbOffsetMs ? QByteArray::number(*attempt.thumbOffsetMs) : QByteArray()) + '\t' + (attempt.chord() ? "1" : "0") + '\t'
+            + QByteArray::number(int(attempt.thumbHand)) + '\t' + QByteArray::number(int(attempt.thumbNeeded)) + '\t' + QByteArray::number(offset) + '\t'
+            + QByteArray::number(int(attempt.reason)) + '\n';
 }
 
 // Any time a clock may show, as strokes written straight into the record
 // take it (a machine whose clock was never set shows 1970): only a time
 // past 2200 is no stroke's.
-std::optional<Stroke> StrokeOfPendingLine(QByteArray line)
+std::optional<Attempt> AttemptOfPendingLine(QByteArray line)
 {
     if (line.endsWith('\n'))
         line.chop(1);
     const QList<QByteArray> field = line.split('\t');
-    if (field.size() != 10)
+    if (field.size() != 10 && field.size() != 11)
         return std::nullopt;
     const auto number = [&](int at, qint64 lowest, qint64 highest) -> std::optional<qint64> {
         bool ok = false;
@@ -124,9 +126,12 @@ std::optional<Stroke> StrokeOfPendingLine(QByteArray line)
     const auto hit = number(4, 0, 1), chord = number(6, 0, 1), hand = number(7, 0, 2), needed = number(8, 0, 2);
     const auto offset = number(9, -18 * 3600, 18 * 3600);
     const auto thumb = field[5].isEmpty() ? std::optional<qint64>() : number(5, -10'000, 10'000);
-    if (!time || !program || !expected || !typed || !hit || !chord || !hand || !needed || !offset || (!field[5].isEmpty() && !thumb))
+    const auto reason = field.size() == 11 ? number(10, 0, StrokeReasonCount - 1) : std::optional<qint64>(-1);
+    if (!time || !program || !expected || !typed || !hit || !chord || !hand || !needed || !offset || (!field[5].isEmpty() && !thumb) || !reason)
         return std::nullopt;
-    return Stroke{*time, *expected, *typed, *hit == 1, thumb, *chord == 1, int(*hand), int(*needed), *program, int(*offset)};
+    // A plain stroke was told as not shifted in a line of before.
+    const StrokeReason why = *reason >= 0 ? StrokeReason(*reason) : ReasonOfOlderStroke(*chord == 1 || thumb ? std::optional(*chord == 1) : std::nullopt, thumb);
+    return Attempt{*expected, *typed, *hit == 1, *time, why, thumb, ThumbHand(*hand), ThumbHand(*needed), *program, int(*offset)};
 }
 
 PendingClaim::PendingClaim(int fd, QString path, QString mark) : fd(fd), path(std::move(path)), claimMark(std::move(mark))

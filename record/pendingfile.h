@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stroke.h"
+#include "attempt.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -25,12 +25,13 @@ struct PendingKept {
     QString place;   // where they went
     QString problem; // or why they went nowhere
 };
-PendingKept KeepPending(const QString &recordPath, const std::vector<Stroke> &strokes, const QString &program);
+PendingKept KeepPending(const QString &recordPath, const std::vector<Attempt> &attempts, const QString &program);
 
-// A stroke as a line of the file, and back: a line that is no stroke (the
-// file is the user's, and may hold anything) is nothing.
-QByteArray PendingLine(const Stroke &stroke, const QString &program);
-std::optional<Stroke> StrokeOfPendingLine(QByteArray line);
+// An attempt as a line of the file, and back: a line that is no attempt
+// (the file is the user's, and may hold anything) is nothing. Lines of
+// before the reason was kept have ten fields.
+QByteArray PendingLine(const Attempt &attempt, const QString &program);
+std::optional<Attempt> AttemptOfPendingLine(QByteArray line);
 
 // A pending file claimed for merging: renamed to "<file>.<pid>.<mark>" and
 // locked while it is merged, so that two programs never merge it both; a

@@ -2,9 +2,12 @@
 
 #include "keyboardmap.h"
 #include "recorddatabase.h"
+#include "rules.h"
+#include "sqlitestatement.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <algorithm>
@@ -15,7 +18,6 @@ using namespace Qt::StringLiterals;
 namespace kestova::record {
 namespace {
 
-constexpr qint64 DayMs = 86'400'000;
 constexpr int PeriodDays[PeriodCount] = {1, 7, 30, 0};
 // Strokes read for the kana's median times: the latest of the period.
 constexpr int PacedStrokesRead = 100'000;
@@ -24,10 +26,7 @@ constexpr int PacedStrokesRead = 100'000;
 // the same program, pauses left out, over the latest strokes since `since`.
 void addMedianTimes(QSqlQuery &query, qint64 since, QHash<QString, KanaTally> &byKana)
 {
-    query.prepare(u"SELECT expected, time, program FROM strokes WHERE time >= ? ORDER BY time DESC LIMIT ?"_s);
-    query.addBindValue(since);
-    query.addBindValue(PacedStrokesRead);
-    if (!query.exec())
+    if (!RunPrepared(query, u"SELECT expected, time, program FROM strokes WHERE time >= ? ORDER BY time DESC LIMIT ?"_s, {since, PacedStrokesRead}))
         return;
     struct Later { QString kana; qint64 time; };
     QHash<QString, Later> laterIn; // per program, the stroke read just before, which came after
@@ -35,14 +34,16 @@ void addMedianTimes(QSqlQuery &query, qint64 since, QHash<QString, KanaTally> &b
     while (query.next()) {
         const QString kana = query.value(0).toString(), program = query.value(2).toString();
         const qint64 time = query.value(1).toLongLong();
-        if (const auto later = laterIn.constFind(program); later != laterIn.cend() && later->time - time < PauseMs)
-            gaps[later->kana].append(later->time - time);
+        if (const auto later = laterIn.constFind(program); later != laterIn.cend()) {
+            if (const std::optional<qint64> gap = PacedGap(time, later->time))
+                gaps[later->kana].append(*gap);
+        }
         laterIn[program] = {kana, time};
     }
-    for (auto kana = gaps.begin(); kana != gaps.end(); ++kana) {
-        std::nth_element(kana->begin(), kana->begin() + kana->size() / 2, kana->end());
+    for (auto kana = gaps.cbegin(); kana != gaps.cend(); ++kana) {
         KanaTally &tally = byKana[kana.key()];
-        tally.kana = kana.key(), tally.medianMs = (*kana)[kana->size() / 2];
+        tally.kana = kana.key();
+        tally.medianMs = MedianOf(*kana);
     }
 }
 
@@ -60,15 +61,17 @@ std::optional<double> Totals::accuracy() const
 
 Totals &Totals::operator+=(const Totals &other)
 {
-    activeMs += other.activeMs, strokes += other.strokes, hits += other.hits, pacedHits += other.pacedHits;
+    activeMs += other.activeMs;
+    strokes += other.strokes;
+    hits += other.hits;
+    pacedHits += other.pacedHits;
     return *this;
 }
 
 PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now, Period shown)
 {
     // Days are local days, as the recorder counted them.
-    const qint64 offset = qint64(now.offsetFromUtc()) * 1000;
-    today = int((now.toMSecsSinceEpoch() + offset) / DayMs);
+    today = int(LocalDay(now));
     QSqlQuery query(database);
     query.setForwardOnly(true);
     const auto run = [&](const QString &sql) {
@@ -95,7 +98,7 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
     }
     // Every period but all time is read from the tallies of its days.
     const int firstDay = today - PeriodDays[shown] + 1;
-    const qint64 since = qint64(firstDay) * DayMs - offset;
+    const qint64 since = QDate(1970, 1, 1).addDays(firstDay).startOfDay(now.timeZone()).toMSecsSinceEpoch();
     if (run(shown == AllTime ? u"SELECT expected, typed, count FROM kana"_s
                              : u"SELECT expected, typed, sum(count) FROM kana_days WHERE day BETWEEN %1 AND %2 GROUP BY expected, typed"_s.arg(firstDay).arg(today))) {
         while (query.next()) {
@@ -104,8 +107,10 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
             KanaTally &tally = byKana[expected];
             tally.kana = expected;
             tally.attempts += count;
-            if (typed != expected)
-                tally.misses += count, mistakes.append({expected, typed, count});
+            if (!IsHit(expected, typed)) {
+                tally.misses += count;
+                mistakes.append({expected, typed, count});
+            }
         }
     }
     if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_s
@@ -114,7 +119,8 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
         while (query.next()) {
             (query.value(1).toBool() ? thumb.bins : thumb.failedBins)[query.value(0).toInt()] = query.value(2).toLongLong();
             thumb.count += query.value(2).toLongLong();
-            sum += query.value(3).toDouble(), squares += query.value(4).toDouble();
+            sum += query.value(3).toDouble();
+            squares += query.value(4).toDouble();
         }
         if (thumb.count) {
             thumb.mean = sum / thumb.count;

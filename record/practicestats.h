@@ -34,7 +34,7 @@ struct KanaTally {
     qint64 attempts = 0, misses = 0;
     // The median time from the stroke before, pauses left out, over the
     // period's latest strokes.
-    std::optional<qint64> medianMs;
+    std::optional<double> medianMs;
 };
 
 struct Confusion {

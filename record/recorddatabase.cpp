@@ -1,10 +1,12 @@
 #include "recorddatabase.h"
 
+#include "programs.h"
+#include "sqlitestatement.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -25,21 +27,22 @@ namespace {
 // its strokes elsewhere when its program ends.
 constexpr int BusyTimeoutMs = 250;
 
-// Every stroke, and what the record window reads kept up to date beside
-// them in the same transactions, so that it never reads every stroke.
-const char *const Schema[] = {
+// Every attempt, and what the record window reads kept up to date beside
+// them in the same transactions, so that it never reads every one; the
+// course's own state.
+const char *const Tables[] = {
     "CREATE TABLE IF NOT EXISTS strokes ("
-    " time INTEGER NOT NULL,"      // ms since the epoch, UTC
+    " time INTEGER NOT NULL,"      // the key's press, ms since the epoch, UTC
     " program TEXT NOT NULL,"
     " expected TEXT NOT NULL,"
     " typed TEXT NOT NULL,"
     " hit INTEGER NOT NULL,"
-    " thumb_ms INTEGER,"           // thumb press minus key press, where a thumb was weighed
-    " chord INTEGER,"              // whether a thumb shifted the key (also one held from before)
+    " thumb_ms INTEGER,"           // thumb press minus key press, where a thumb was weighed or found near
+    " chord INTEGER,"              // whether a thumb shifted the key (also one held from before); unknown for an input method's
     " utc_offset INTEGER,"         // seconds east of UTC in force when typed
     " thumb_hand INTEGER,"         // that thumb's hand: 1 left, 2 right
-    " thumb_needed INTEGER)",      // the thumb the kana asked for takes: 0 none, 1 left, 2 right
-    "CREATE INDEX IF NOT EXISTS strokes_by_time ON strokes(time)",
+    " thumb_needed INTEGER,"       // the thumb the kana asked for takes: 0 none, 1 left, 2 right
+    " reason INTEGER)",            // why the keyboard decided as it did (StrokeReason); unknown before version 3
     // Per local day and program: active time leaves pauses out, and the
     // hits that count in a speed are those not after a pause.
     "CREATE TABLE IF NOT EXISTS days (day INTEGER NOT NULL, program TEXT NOT NULL, strokes INTEGER NOT NULL,"
@@ -58,6 +61,18 @@ const char *const Schema[] = {
     " PRIMARY KEY (day, expected, typed)) WITHOUT ROWID",
     "CREATE TABLE IF NOT EXISTS thumb_days (day INTEGER NOT NULL, bin INTEGER NOT NULL, chord INTEGER NOT NULL, count INTEGER NOT NULL,"
     " total INTEGER NOT NULL, squares INTEGER NOT NULL, PRIMARY KEY (day, bin, chord)) WITHOUT ROWID",
+    // The course's units in play, lessons taken, since when its strokes
+    // count, the lesson each unit joined in, and its kana in order.
+    "CREATE TABLE IF NOT EXISTS course (id INTEGER PRIMARY KEY CHECK (id = 1), units_in_play INTEGER NOT NULL, lessons INTEGER NOT NULL,"
+    " since INTEGER NOT NULL DEFAULT 0, joined TEXT NOT NULL DEFAULT '', kana TEXT NOT NULL DEFAULT '')",
+};
+
+// Made after the tables are up to date. The course's index holds all the
+// course weighs of its strokes, in time order, so that a long course reads
+// nothing else however many strokes other programs have.
+const QString Indexes[] = {
+    u"CREATE INDEX IF NOT EXISTS strokes_by_time ON strokes(time)"_s,
+    u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, reason, chord) WHERE program = '%1'"_s.arg(program::Course),
 };
 
 // From version 1, which had no version, after the tables new in 2: the
@@ -78,26 +93,43 @@ const char *const FromVersion1[] = {
     " WHERE thumb_ms IS NOT NULL GROUP BY local_day, bin",
 };
 
-// SQLite's own connection under Qt's.
-sqlite3 *handleOf(const QSqlDatabase &database)
+// From version 2: why the keyboard decided as it did, and the course's
+// index with it (the course made its own before).
+const char *const FromVersion2[] = {
+    "ALTER TABLE strokes ADD COLUMN reason INTEGER",
+    "DROP INDEX IF EXISTS course_strokes",
+};
+
+QSqlError run(QSqlDatabase &database, const QString &statement)
 {
-    const QVariant handle = database.driver()->handle();
-    return qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    QSqlQuery query(database);
+    return query.exec(statement) ? QSqlError() : query.lastError();
 }
 
 QSqlError run(QSqlDatabase &database, const char *statement)
 {
-    QSqlQuery query(database);
-    return query.exec(QString::fromLatin1(statement)) ? QSqlError() : query.lastError();
+    return run(database, QString::fromLatin1(statement));
 }
 
-QSqlError runAll(QSqlDatabase &database, std::initializer_list<const char *> statements)
+template <typename Statements>
+QSqlError runAll(QSqlDatabase &database, const Statements &statements)
 {
-    for (const char *statement : statements) {
+    for (const auto &statement : statements) {
         if (QSqlError error = run(database, statement); error.isValid())
             return error;
     }
     return {};
+}
+
+// A record's tables and indexes as this version has them, from the version it has.
+QSqlError makeSchema(QSqlDatabase &database, int version)
+{
+    QSqlError error = runAll(database, Tables);
+    if (!error.isValid() && version == 1)
+        error = runAll(database, FromVersion1);
+    if (!error.isValid() && version >= 1 && version < 3)
+        error = runAll(database, FromVersion2);
+    return error.isValid() ? error : runAll(database, Indexes);
 }
 
 // The record's version: 1 for the tables of before versions were kept,
@@ -155,18 +187,8 @@ QSqlError bringUpToDate(QSqlDatabase &database, const QString &path, int version
     if (error.isValid())
         return error;
     version = versionOf(database, error);
-    if (!error.isValid() && version < RecordVersion) {
-        for (const char *statement : Schema) {
-            if ((error = run(database, statement)).isValid())
-                break;
-        }
-    }
-    if (!error.isValid() && version == 1) {
-        for (const char *statement : FromVersion1) {
-            if ((error = run(database, statement)).isValid())
-                break;
-        }
-    }
+    if (!error.isValid() && version < RecordVersion)
+        error = makeSchema(database, version);
     if (!error.isValid() && version < RecordVersion)
         error = run(database, QByteArray("PRAGMA user_version = " + QByteArray::number(RecordVersion)).constData());
     if (!error.isValid())
@@ -201,9 +223,9 @@ QSqlError prepareForWriting(OpenedRecord &record, const QString &path)
     const int version = versionOf(record.database, error);
     if (error.isValid() || version > RecordVersion)
         return error;
-    error = runAll(record.database, {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
+    error = runAll(record.database, std::initializer_list<const char *>{"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"});
     // SQLite opens a file it may not write read-only, without a word.
-    if (!error.isValid() && sqlite3_db_readonly(handleOf(record.database), "main") == 1)
+    if (!error.isValid() && sqlite3_db_readonly(HandleOf(record.database), "main") == 1)
         return QSqlError(u"read-only"_s, {}, QSqlError::ConnectionError, u"8"_s);
     if (!error.isValid())
         error = check(record.database);
@@ -230,7 +252,7 @@ QString cannotOpen(const QString &path, const QSqlError &error)
 // interrupt, the statements of a bringing up to date a progress handler too.
 class Checking {
 public:
-    Checking(QSqlDatabase &database, GivingUp *givingUp) : connection(handleOf(database)), givingUp(givingUp)
+    Checking(QSqlDatabase &database, GivingUp *givingUp) : connection(HandleOf(database)), givingUp(givingUp)
     {
         if (!givingUp || !connection)
             return;
@@ -388,10 +410,8 @@ OpenedRecord OpenRecord(const QString &connectionName, Use use, const QString &p
     }
     if (use == Use::Reading && !QFileInfo::exists(path)) { // nothing practised yet: an empty record in memory
         QSqlError error = open(opened.database, u":memory:"_s) ? QSqlError() : opened.database.lastError();
-        for (const char *statement : Schema) {
-            if (!error.isValid())
-                error = run(opened.database, statement);
-        }
+        if (!error.isValid())
+            error = makeSchema(opened.database, 0);
         opened.problem = error.isValid() ? cannotOpen(path, error) : QString();
         return opened;
     }

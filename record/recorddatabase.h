@@ -9,28 +9,24 @@
 
 namespace kestova::record {
 
-// A gap between strokes this long or longer is a pause, not practice:
-// neither the gap nor the stroke after it counts in a speed.
-inline constexpr qint64 PauseMs = 5'000;
-
 // The version of the record's tables this program writes; an older record
 // is brought up to it, a newer one left as it is.
-inline constexpr int RecordVersion = 2;
+inline constexpr int RecordVersion = 3;
 
 // ${XDG_DATA_HOME:-~/.local/share}/Kestova/record.sqlite
 QString RecordPath();
 
 // A connection to the practice record, opened in the calling thread: WAL, a
-// short busy timeout (a writer tries again), the tables and the indexes the
-// record window reads by. For writing, the file is checked for damage
-// first, and a damaged one or one that is no database is set aside as
-// record.sqlite.broken-<date> and a fresh one started; an older record is
-// copied to record.sqlite.before-v<N> (whole or not at all) and brought up
-// to date. A reader
-// finds a record not yet made empty, and makes none. `problem` says what
-// the learner should be told; the connection is not open where the record
-// cannot be read at all, and not `writable` where it must not be written
-// (made by a newer version).
+// short busy timeout (a writer tries again), every table and index of the
+// record, the course's included: this room alone makes and versions them.
+// For writing, the file is checked for damage first, and a damaged one or
+// one that is no database is set aside as record.sqlite.broken-<date> and
+// a fresh one started; an older record is copied to
+// record.sqlite.before-v<N> (whole or not at all) and brought up to date. A
+// reader finds a record not yet made empty, and makes none. `problem` says
+// what the learner should be told; the connection is not open where the
+// record cannot be read at all, and not `writable` where it must not be
+// written (made by a newer version).
 struct OpenedRecord {
     QSqlDatabase database;
     QString problem;

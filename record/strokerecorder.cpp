@@ -1,6 +1,8 @@
 #include "strokerecorder.h"
 
 #include "pendingfile.h"
+#include "rules.h"
+#include "sqlitestatement.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -27,29 +29,9 @@ constexpr qint64 OpenAgainMs = 5'000;
 constexpr int BusyWritesTold = 5;
 // Strokes kept while the record cannot be written; beyond, the oldest go.
 constexpr size_t MostKept = 200'000;
-constexpr qint64 DayMs = 86'400'000;
 // Strokes merged from a pending file in one transaction: short enough for
 // another program's busy timeout, with the live strokes written between.
 constexpr size_t MergedAtOnce = 2'000;
-
-// The offset from UTC of the local zone at a time, looked up once a quarter
-// of an hour of strokes (zones change their offsets on the quarter hour).
-class UtcOffsets {
-public:
-    int at(qint64 ms)
-    {
-        if (ms < quarterStarts || ms >= quarterStarts + QuarterMs) {
-            quarterStarts = ms - ((ms % QuarterMs) + QuarterMs) % QuarterMs;
-            offset = QDateTime::fromMSecsSinceEpoch(quarterStarts).offsetFromUtc();
-        }
-        return offset;
-    }
-
-private:
-    static constexpr qint64 QuarterMs = 900'000;
-    qint64 quarterStarts = -1;
-    int offset = 0;
-};
 
 // What a learner can do about a record that takes nothing.
 QString whatToDo(const QString &path, const QSqlError &error)
@@ -77,12 +59,12 @@ StrokeRecorder::~StrokeRecorder()
 
 // The writer starts with the first stroke: a program starting up has no
 // thread, no database and no memory of them.
-void StrokeRecorder::add(Stroke stroke)
+void StrokeRecorder::add(Attempt attempt)
 {
     const std::lock_guard lock(mutex);
     if (kept.size() >= MostKept)
         kept.erase(kept.begin(), kept.begin() + MostKept / 10);
-    kept.push_back(std::move(stroke));
+    kept.push_back(std::move(attempt));
     if (!writer.joinable() && !stopping)
         writer = std::thread([this] { run(); });
 }
@@ -105,8 +87,10 @@ QString StrokeRecorder::finish()
 {
     {
         std::unique_lock lock(mutex);
-        if (stopping || !writer.joinable())
-            return stopping = true, QString();
+        if (stopping || !writer.joinable()) {
+            stopping = true;
+            return {};
+        }
         stopping = true;
         wake.notify_one();
         if (!written.wait_for(lock, GivenUpAfter, [this] { return ended; }))
@@ -122,13 +106,15 @@ void StrokeRecorder::tell(const QString &text)
     if (text.isEmpty())
         return;
     QMetaObject::invokeMethod(this, [this, text] {
-        if (!told.contains(text))
-            told.append(text), emit problem(text);
+        if (!told.contains(text)) {
+            told.append(text);
+            emit problem(text);
+        }
     }, Qt::QueuedConnection);
 }
 
 // What is kept in memory, to write it with what the writer has in hand.
-void StrokeRecorder::takeKept(std::vector<Stroke> &batch)
+void StrokeRecorder::takeKept(std::vector<Attempt> &batch)
 {
     const std::lock_guard lock(mutex);
     batch.insert(batch.end(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
@@ -139,7 +125,7 @@ void StrokeRecorder::run()
 {
     const QString connection = u"record-writer-%1"_s.arg(quintptr(this));
     std::optional<OpenedRecord> record;
-    std::vector<Stroke> batch;
+    std::vector<Attempt> batch;
     qint64 openAgainAt = 0;
     int busyWrites = 0;
     for (bool last = false; !last;) {
@@ -152,8 +138,10 @@ void StrokeRecorder::run()
         }
         takeKept(batch);
         // A record set aside or replaced under this connection is left for the one at the path.
-        if (record && record->database.isOpen() && record->fileId != FileIdOf(path))
-            record.reset(), QSqlDatabase::removeDatabase(connection);
+        if (record && record->database.isOpen() && record->fileId != FileIdOf(path)) {
+            record.reset();
+            QSqlDatabase::removeDatabase(connection);
+        }
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if ((!batch.empty() || spilled) && (!record || !record->database.isOpen()) && (now >= openAgainAt || last)) {
             record.reset();
@@ -204,7 +192,7 @@ void StrokeRecorder::run()
 
 // Into the pending file, told once for each cause: kept there, to be added
 // once the record can be written, or kept nowhere.
-void StrokeRecorder::spill(std::vector<Stroke> &batch, const QSqlError &why)
+void StrokeRecorder::spill(std::vector<Attempt> &batch, const QSqlError &why)
 {
     const PendingKept pending = KeepPending(path, batch, program);
     const QString cause = why.isValid() ? u"（%1）"_s.arg(CauseOf(why)) : QString();
@@ -226,7 +214,7 @@ void StrokeRecorder::spill(std::vector<Stroke> &batch, const QSqlError &why)
 // lines of the file are merged, so that none is merged twice; the live
 // strokes between the parts; a program ending meanwhile stops after the
 // part it is writing.
-void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &live)
+void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Attempt> &live)
 {
     QStringList problems;
     std::vector<PendingClaim> claims = PendingClaim::claimAll(path, problems);
@@ -234,24 +222,19 @@ void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &liv
         tell(problem);
     for (PendingClaim &claim : claims) {
         QSqlQuery done(record.database);
-        done.prepare(u"SELECT lines FROM pending_merges WHERE mark = ?"_s);
-        done.addBindValue(claim.mark());
-        const qint64 merged = done.exec() && done.next() ? done.value(0).toLongLong() : 0;
+        const qint64 merged = RunPrepared(done, u"SELECT lines FROM pending_merges WHERE mark = ?"_s, {claim.mark()}) && done.next() ? done.value(0).toLongLong() : 0;
         done.finish();
         qint64 read = 0;
-        std::vector<Stroke> part;
+        std::vector<Attempt> part;
         for (std::optional<QByteArray> line = claim.readLine();; line = claim.readLine()) {
             if (line && read++ >= merged) {
-                if (std::optional<Stroke> stroke = StrokeOfPendingLine(*line))
-                    part.push_back(std::move(*stroke));
+                if (std::optional<Attempt> attempt = AttemptOfPendingLine(*line))
+                    part.push_back(std::move(*attempt));
             }
             if (line && part.size() < MergedAtOnce)
                 continue;
             const auto progress = [&](QSqlQuery &query) {
-                query.prepare(u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_s);
-                query.addBindValue(claim.mark());
-                query.addBindValue(read);
-                return query.exec();
+                return RunPrepared(query, u"INSERT INTO pending_merges VALUES (?, ?) ON CONFLICT DO UPDATE SET lines = excluded.lines"_s, {claim.mark(), read});
             };
             if (!writeBatch(record.database, part, progress))
                 return;
@@ -270,7 +253,7 @@ void StrokeRecorder::mergePending(OpenedRecord &record, std::vector<Stroke> &liv
 }
 
 // The strokes and what they add to the summaries, in one transaction.
-bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch, const std::function<bool(QSqlQuery &)> &alsoDo)
+bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Attempt> &batch, const std::function<bool(QSqlQuery &)> &alsoDo)
 {
     struct Day {
         qint64 strokes = 0, hits = 0, activeMs = 0, pacedHits = 0;
@@ -283,47 +266,48 @@ bool StrokeRecorder::writeBatch(QSqlDatabase &database, const std::vector<Stroke
     std::map<std::pair<qint64, bool>, Thumb> thumbs;
     std::map<std::tuple<qint64, QString, QString>, qint64> kanaDays;
     std::map<std::tuple<qint64, qint64, bool>, Thumb> thumbDays;
-    std::map<QString, qint64> previous{{program, lastStroke}};
-    UtcOffsets offsets;
+    std::map<QString, std::optional<qint64>> previous{{program, lastStroke}};
+    ZoneOffsets offsets;
     std::vector<int> offsetOf;
-    for (const Stroke &stroke : batch) {
-        const QString &by = stroke.program.isEmpty() ? program : stroke.program;
-        offsetOf.push_back(stroke.utcOffset.value_or(offsets.at(stroke.time)));
-        const qint64 local = stroke.time + qint64(offsetOf.back()) * 1000;
-        const qint64 localDay = local / DayMs - (local % DayMs < 0);
+    for (const Attempt &attempt : batch) {
+        const QString &by = attempt.program.isEmpty() ? program : attempt.program;
+        offsetOf.push_back(attempt.utcOffset.value_or(offsets.at(attempt.pressedAt)));
+        const qint64 localDay = LocalDay(attempt.pressedAt, offsetOf.back());
         Day &day = days[{localDay, by}];
-        ++day.strokes, day.hits += stroke.hit;
-        qint64 &before = previous[by];
-        // A pause, and the stroke after it, count in no speed.
-        if (before && stroke.time >= before && stroke.time - before < PauseMs)
-            day.activeMs += stroke.time - before, day.pacedHits += stroke.hit;
-        before = stroke.time;
-        ++kana[{stroke.expected, stroke.typed}];
-        ++kanaDays[{localDay, stroke.expected, stroke.typed}];
-        if (stroke.thumbMs && (stroke.chord || stroke.thumbNeeded)) { // a thumb near a plain kana asked for is no attempt at a chord
-            const qint64 bin = *stroke.thumbMs - ((*stroke.thumbMs % 10) + 10) % 10;
-            for (Thumb *tally : {&thumbs[{bin, stroke.chord}], &thumbDays[{localDay, bin, stroke.chord}]})
-                ++tally->count, tally->total += *stroke.thumbMs, tally->squares += *stroke.thumbMs * *stroke.thumbMs;
+        ++day.strokes;
+        day.hits += attempt.hit;
+        std::optional<qint64> &before = previous[by];
+        // A pause, and the attempt after it, count in no speed.
+        if (const std::optional<qint64> gap = PacedGap(before, attempt.pressedAt)) {
+            day.activeMs += *gap;
+            day.pacedHits += attempt.hit;
+        }
+        before = attempt.pressedAt;
+        ++kana[{attempt.asked, attempt.typed}];
+        ++kanaDays[{localDay, attempt.asked, attempt.typed}];
+        // A thumb near a plain kana asked for is no attempt at a chord.
+        if (const std::optional<qint64> thumb = attempt.thumbOffsetMs; thumb && (attempt.chord() || attempt.thumbNeeded != ThumbHand::None)) {
+            const qint64 bin = *thumb - ((*thumb % 10) + 10) % 10;
+            for (Thumb *tally : {&thumbs[{bin, attempt.chord()}], &thumbDays[{localDay, bin, attempt.chord()}]}) {
+                ++tally->count;
+                tally->total += *thumb;
+                tally->squares += *thumb * *thumb;
+            }
         }
     }
 
     QSqlQuery query(database);
-    const auto run = [&](const QString &sql, const QVariantList &values) {
-        if (!query.prepare(sql))
-            return false;
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        return query.exec();
-    };
+    const auto run = [&](const QString &sql, const QVariantList &values) { return RunPrepared(query, sql, values); };
     const QVariant none(QMetaType::fromType<qint64>());
     size_t row = 0;
     bool ok = query.exec(u"BEGIN IMMEDIATE"_s)
-            && std::all_of(batch.begin(), batch.end(), [&](const Stroke &stroke) {
-                   return run(u"INSERT INTO strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed)"
-                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                              {stroke.time, stroke.program.isEmpty() ? program : stroke.program, stroke.expected, stroke.typed, stroke.hit ? 1 : 0,
-                               stroke.thumbMs ? QVariant(*stroke.thumbMs) : none, stroke.shifted() ? QVariant(stroke.chord ? 1 : 0) : none, offsetOf[row++],
-                               stroke.thumbHand ? QVariant(stroke.thumbHand) : none, stroke.thumbNeeded});
+            && std::all_of(batch.begin(), batch.end(), [&](const Attempt &attempt) {
+                   const std::optional<bool> shifted = attempt.shifted();
+                   return run(u"INSERT INTO strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed, reason)"
+                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                              {attempt.pressedAt, attempt.program.isEmpty() ? program : attempt.program, attempt.asked, attempt.typed, attempt.hit ? 1 : 0,
+                               attempt.thumbOffsetMs ? QVariant(*attempt.thumbOffsetMs) : none, shifted ? QVariant(*shifted ? 1 : 0) : none, offsetOf[row++],
+                               attempt.thumbHand != ThumbHand::None ? QVariant(int(attempt.thumbHand)) : none, int(attempt.thumbNeeded), int(attempt.reason)});
                })
             && std::all_of(days.begin(), days.end(), [&](const auto &day) {
                    return run(u"INSERT INTO days VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT DO UPDATE SET strokes = strokes + excluded.strokes,"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recorddatabase.h"
-#include "stroke.h"
+#include "attempt.h"
 
 #include <QObject>
 #include <QSqlError>
@@ -19,8 +19,8 @@
 
 namespace kestova::record {
 
-// Keeps every judged keystroke of one program in the practice record. The
-// keystroke only goes into memory; a thread of its own, started with the
+// Keeps every attempt of one program in the practice record. The attempt
+// only goes into memory; a thread of its own, started with the
 // first stroke, writes the strokes to the database in batches, every second
 // and whenever asked, so that a hard kill loses the last second at most.
 // Strokes the record does not take (full, read-only, damaged beyond
@@ -36,7 +36,7 @@ public:
     explicit StrokeRecorder(QString program, QString path = {});
     ~StrokeRecorder() override; // finish()
 
-    void add(Stroke stroke);
+    void add(Attempt attempt);
     // Has what is kept now written, waiting `longest` at most; whether the
     // writer got to it in time (written, or kept to try again).
     bool writeNow(std::chrono::milliseconds longest = std::chrono::milliseconds(100));
@@ -50,11 +50,11 @@ signals:
 
 private:
     void run();
-    void takeKept(std::vector<Stroke> &batch);
+    void takeKept(std::vector<Attempt> &batch);
     // `alsoDo` goes into the same transaction.
-    bool writeBatch(QSqlDatabase &database, const std::vector<Stroke> &batch, const std::function<bool(QSqlQuery &)> &alsoDo = {});
-    void mergePending(OpenedRecord &record, std::vector<Stroke> &live);
-    void spill(std::vector<Stroke> &batch, const QSqlError &why);
+    bool writeBatch(QSqlDatabase &database, const std::vector<Attempt> &batch, const std::function<bool(QSqlQuery &)> &alsoDo = {});
+    void mergePending(OpenedRecord &record, std::vector<Attempt> &live);
+    void spill(std::vector<Attempt> &batch, const QSqlError &why);
     void tell(const QString &text);
 
     const QString program;
@@ -62,7 +62,7 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable written;
-    std::vector<Stroke> kept;
+    std::vector<Attempt> kept;
     quint64 asked = 0, done = 0; // write requests, and the last one carried out
     bool stopping = false;
     bool ended = false; // the writer has done
@@ -70,7 +70,7 @@ private:
     bool spilled = false; // strokes of this program wait in a pending file
     QString lost;         // strokes kept nowhere at the end
     QStringList told;
-    qint64 lastStroke = 0; // the stroke written last, for the steps of active time
+    std::optional<qint64> lastStroke; // the attempt written last, for the steps of active time
     QSqlError lastError;
     std::thread writer;
 };

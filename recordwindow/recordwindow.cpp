@@ -1,9 +1,10 @@
 #include "recordwindow.h"
 
-#include "keyheatmap.h"
+#include "kanamap.h"
 #include "practicestats.h"
 #include "programs.h"
 #include "recorddatabase.h"
+#include "rules.h"
 #include "usersettings.h"
 
 #include <QAreaSeries>
@@ -255,11 +256,29 @@ QWidget *RecordWindow::keysPage(const PracticeStats &stats)
                               "各キーの左上は同じ側の親指（赤字）、右上は反対側の親指（濁音など、青字）、下は親指なしのかな。"_s);
     legend->setWordWrap(true);
     layout->addWidget(legend);
-    layout->addWidget(new KeyHeatMap(stats.kana(), page));
+    // Each kana on the colour of its share of misses, in steps that tell 5 %,
+    // 10 % and 20 % apart; its counts in a tooltip.
+    auto *map = new KanaMap(KanaMap::ThumbKeys::Hidden, page);
+    map->setObjectName(u"keyMap"_s);
+    const QHash<QString, KanaTally> kana = stats.kana();
+    map->colourBy([kana](const QString &at, QColor) {
+        const KanaTally tally = kana.value(at);
+        if (tally.attempts == 0)
+            return QColor::fromRgb(UnpractisedFill);
+        const double missed = double(tally.misses) / tally.attempts;
+        return QColor::fromRgb(MissedFills[missed < 0.05 ? 0 : missed < 0.10 ? 1 : missed < 0.20 ? 2 : 3]);
+    });
+    map->tellBy([kana](const QString &at) {
+        const KanaTally tally = kana.value(at);
+        if (tally.attempts == 0)
+            return u"%1：まだ練習していません"_s.arg(at);
+        return u"%1：%2 回のうちミス %3 回（%4 %）"_s.arg(at).arg(tally.attempts).arg(tally.misses).arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0);
+    });
+    layout->addWidget(map);
     QStringList weakest{u"苦手なかな（5 回以上打ったもの）"_s};
     for (const KanaTally &tally : stats.weakest())
         weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）、かかる時間 %5"_s.arg(tally.kana).arg(tally.attempts).arg(tally.misses)
-                               .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_s.arg(*tally.medianMs) : u"—"_s));
+                               .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_s.arg(qRound(*tally.medianMs)) : u"—"_s));
     QStringList confusions{u"よくある打ち間違い"_s};
     for (const Confusion &confusion : stats.confusions())
         confusions.append(u"　%1 を打つところで %2　%3 回"_s.arg(confusion.expected, confusion.typed).arg(confusion.count));

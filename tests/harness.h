@@ -11,6 +11,8 @@
 #include "recorddatabase.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -21,6 +23,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -190,8 +193,11 @@ inline int KeyCode(QStringView name)
 // outside the layout, ~ focus lost and back, s0 a key an input method
 // forwarded with neither code nor time; and "=か" a key's text alone, "!か"
 // an input method's commit, "?か" its preedit, "!か?き" both in one event.
-inline void SendKeys(QWidget *receiver, const QString &keys)
+// `inRealTime`: each key event sent at its time from the first.
+inline void SendKeys(QWidget *receiver, const QString &keys, bool inRealTime = false)
 {
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
     for (QString event : keys.split(u' ', Qt::SkipEmptyParts)) {
         if (event.startsWith(u'=')) {
             QTest::sendKeyEvent(QTest::Click, receiver, Qt::Key_unknown, event.mid(1), Qt::NoModifier);
@@ -220,6 +226,11 @@ inline void SendKeys(QWidget *receiver, const QString &keys)
         QKeyEvent key(u"-/"_s.contains(event[at]) ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_A, control ? Qt::ControlModifier : Qt::NoModifier,
                       quint32(code), name.size() == 1 ? name[0].unicode() : 0, 0, name.size() == 1 && !control ? name : QString(), u"*/"_s.contains(event[at]));
         key.setTimestamp(forwarded ? 0 : 1000 + event.mid(at + 1).toULong()); // an X server's time is never 0
+        while (inRealTime && sinceFirst.elapsed() < qint64(event.mid(at + 1).toULong())) {
+            QEventLoop wait; // not QTest::qWait, which sleeps 10 ms between looks
+            QTimer::singleShot(1, Qt::PreciseTimer, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
         QCoreApplication::sendEvent(receiver, &key);
     }
 }

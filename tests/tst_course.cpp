@@ -6,7 +6,7 @@
 #include "strokerecorder.h"
 #include "curriculum.h"
 #include "harness.h"
-#include "coursemap.h"
+#include "kanamap.h"
 #include "coursewindow.h"
 #include "lessons.h"
 #include "typingbox.h"
@@ -38,9 +38,9 @@ struct Play { const char *name; const char *skills; int inPlay, focus; };
 // "1000h 400mc p h": the time since the stroke before (p: after a pause),
 // h hit or m miss, c struck as a chord, i from an input method (no chord
 // known); the first token may repeat: "20*1000h".
-QList<Attempt> attemptsOf(const QString &text)
+QList<Sample> attemptsOf(const QString &text)
 {
-    QList<Attempt> attempts;
+    QList<Sample> attempts;
     for (const QString &token : text.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList repeated = token.split(u'*');
         const QString one = repeated.last();
@@ -91,7 +91,7 @@ private slots:
     {
         CourseAttempts attempts;
         for (const auto &[time, kana, hit] : {std::tuple{1000, u'う', true}, {1400, u'し', false}, {1900, u'う', true}, {6900, u'し', true}, {11899, u'う', true}})
-            attempts.add(time, kana, hit, false);
+            attempts.add({QString(kana), {}, hit, time, kestova::StrokeReason::Plain});
         const Skill u = attempts.of(u'う').skill(false, 1000), shi = attempts.of(u'し').skill(false, 1000);
         QVERIFY(u.attempts == 3 && qFuzzyCompare(*u.smoothedMs, 500 + 0.1 * 4499));
         QVERIFY(shi.attempts == 2 && shi.smoothedMs == 400 && shi.accuracy == 0.5);
@@ -124,11 +124,11 @@ private slots:
         TestProgram program(u"KestovaCourse"_s);
         const QString path = program.path(u"record.sqlite"_s);
         for (const auto &[by, time, kana] : {std::tuple{CourseProgram, 1000, u"う"_s}, {u"KestovaB100"_s, 2000, u"し"_s}, {CourseProgram, 3000, u"し"_s}})
-            kestova::record::StrokeRecorder(by, path).add({time, kana, kana, true, 30, true});
+            kestova::record::StrokeRecorder(by, path).add({kana, kana, true, time, kestova::StrokeReason::Chord, 30});
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_s, kestova::record::Use::Writing, path);
             QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
-            QVERIFY(PrepareCourse(record.database) && SaveCourseState(record.database, {9, 4, 0, {2, 3, 4}}));
+            QVERIFY(SaveCourseState(record.database, {9, 4, 0, {2, 3, 4}}));
             QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4 && LoadCourseState(record.database).joinedAt == QList<int>({2, 3, 4}));
             const auto attemptsAt = [&](QChar kana) { return ReadCourseAttempts(record.database, LoadCourseState(record.database).since)->of(kana).skill(false, 1000).attempts; };
             QVERIFY(attemptsAt(u'う') == 1 && attemptsAt(u'し') == 1);
@@ -243,7 +243,7 @@ private slots:
                         const int n = practised[QString(kana)]++;
                         now += 300 + qint64(1000 * std::exp(-n / 15.0));
                         hit = random.generateDouble() > 0.01 + 0.25 * std::exp(-n / 12.0);
-                        attempts.add(now, kana, hit, hit);
+                        attempts.add({QString(kana), {}, hit, now, hit ? kestova::StrokeReason::Chord : kestova::StrokeReason::Plain});
                     }
                 }
                 now += 600;
@@ -266,7 +266,7 @@ public:
         {
             kestova::record::StrokeRecorder history(CourseProgram, path);
             for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
-                history.add({QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs, u"しいうとんき"_s.mid(i % FirstUnits, 1), u"しいうとんき"_s.mid(i % FirstUnits, 1), true});
+                history.add({u"しいうとんき"_s.mid(i % FirstUnits, 1), u"しいうとんき"_s.mid(i % FirstUnits, 1), true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});
         }
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_s, kestova::record::Use::Writing, path);
@@ -275,7 +275,6 @@ public:
         QSqlDatabase::removeDatabase(u"set"_s);
         window.emplace(path);
         recording.emplace(CourseProgram, window->judgements, &*window, path);
-        window->followRecording(*recording);
         window->show();
     }
     QChar asked() const { return window->currentWord->text().at(0); }
@@ -285,7 +284,8 @@ public:
         return *std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana[0] == asked(); });
     }
     // "K+0 H+20 K-80 H-90" for the asked kana's key K, the thumb it takes H
-    // (the left for a plain kana) and the other thumb O, from now on.
+    // (the left for a plain kana), the other thumb O and another key N,
+    // from now on.
     void type(const QString &keys)
     {
         const bool right = unit().thumb == kestova::ThumbHand::Right;
@@ -293,8 +293,10 @@ public:
         for (const QString &event : keys.split(u' ')) {
             const qsizetype sign = event.indexOf(QRegularExpression(u"[-+]"_s));
             QString key = event.left(sign); // K the kana's key, H its thumb, O the other thumb
-            if (key == u"K" || key == u"H" || key == u"O")
-                key = key == u"K" ? u"#%1"_s.arg(unit().keyCode) : QString((key == u"H") == right ? u'R' : u'L');
+            if (key == u"K" || key == u"N")
+                key = key == u"K" ? u"#%1"_s.arg(unit().keyCode) : unit().keyCode == 38 ? u"s"_s : u"a"_s;
+            else if (key == u"H" || key == u"O")
+                key = QString((key == u"H") == right ? u'R' : u'L');
             events.append(key + event[sign] + QString::number(at + event.mid(sign + 1).toLongLong()));
         }
         SendKeys(window->typingBox, events.join(u' '));
@@ -334,8 +336,8 @@ private slots:
             course.type(course.unit().keyCode == 38 ? u"s+0 s-30"_s : u"a+0 a-30"_s);
         if (action == u"wait")
             QTest::qWait(300);
-        QCOMPARE(course.window->map->hintedKana(), row.hinted ? QString(course.asked()) : QString());
-        QCOMPARE(course.window->map->hintedThumb(), course.unit().thumb);
+        QCOMPARE(course.window->map->litKana(), row.hinted ? QString(course.asked()) : QString());
+        QCOMPARE(course.window->map->litThumb(), row.hinted ? course.unit().thumb : kestova::ThumbHand::None);
     }
 
     // One stroke of each timing in a lesson of every kana: the lesson result
@@ -348,8 +350,10 @@ private slots:
             {"the other thumb", true, "K+0 O+20 K-80 O-90", "反対の親指 1 回"},
             {"no thumb", true, "K+0 K-60", "親指なし 1 回"},
             {"a thin overlap", true, "K+0 H+90 K-110 H-200", "重なりが短い 1 回"},
+            {"the thumb nearer the next key", true, "K+0 H+60 N+80 N-100 K-110 H-120", "親指が次の字に 1 回"},
             {"a thumb not wanted", false, "K+0 H+20 K-80 H-90", "要らない親指 1 回"},
-            {"often a little late: a wider window", true, "K+0 K-60 H+140 H-200", "140 ms", true}});
+            // A window of 140 ms would end just as that thumb came.
+            {"often a little late: a wider window", true, "K+0 K-60 H+140 H-200", "から 150 ms", true}});
     }
     void thumbDiagnosis()
     {
@@ -369,10 +373,10 @@ private slots:
         QVERIFY(misses > 0);
         const QString shown = course.window->lessonResult->text() + course.window->takeWindow->text();
         QVERIFY2(shown.contains(QString::fromUtf8(row.shown)), qPrintable(shown));
-        QCOMPARE(course.window->takeWindow->isVisible(), QString::fromUtf8(row.shown) == u"140 ms");
+        QCOMPARE(course.window->takeWindow->isVisible(), QString::fromUtf8(row.shown) == u"から 150 ms");
         if (course.window->takeWindow->isVisible()) {
             course.window->takeWindow->click();
-            QCOMPARE(kestova::LoadThumbShiftSettings().windowMs, 140);
+            QCOMPARE(kestova::LoadThumbShiftSettings().windowMs, 150);
         }
     }
 
@@ -407,7 +411,7 @@ private slots:
         QSignalSpy judged(&course.window->judgements, &kestova::Judgements::judged);
         SendKeys(course.window->typingBox, u"a+0 a-30 s+100 s-130 d+200 d-230"_s);
         QTRY_VERIFY(course.window->ready());
-        QCOMPARE(judged.size(), 3);
+        QTRY_COMPARE(judged.size(), 3); // the last waits a moment for a thumb that may come late
     }
 
     // 目標の速さ and 最初から from the menu, answered as a learner would:

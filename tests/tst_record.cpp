@@ -4,6 +4,7 @@
 #include "harness.h"
 #include "pendingfile.h"
 #include "practicestats.h"
+#include "recordedattempts.h"
 #include "recordwindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
@@ -28,6 +29,9 @@
 using namespace Qt::StringLiterals;
 
 using namespace kestova::record;
+using kestova::Attempt;
+using kestova::StrokeReason;
+using kestova::ThumbHand;
 
 namespace {
 
@@ -58,7 +62,8 @@ int strokesIn(const QString &path)
 // Writes "30 F あ う -12; ..." through the recorders of the trainers: seconds
 // before Now (or a UTC time, 2026-12-06T15:00:00Z), F/W/K for the finger
 // drill, word trainer, key drill and course, the kana asked for, the kana typed, and
-// where a thumb shifted it its offset.
+// where a thumb shifted it its offset ("30x": a thumb that came too late,
+// "-30x" too early; none: typed with no thumb timing).
 void record(const QString &path, const QString &strokes)
 {
     std::map<QChar, std::unique_ptr<StrokeRecorder>> recorders;
@@ -70,11 +75,11 @@ void record(const QString &path, const QString &strokes)
                                                                           {u'C', u"KestovaCourse"_s}}.value(part[1][0]), path);
         const qint64 time = part[0].contains(u'T') ? QDateTime::fromString(part[0], Qt::ISODate).toMSecsSinceEpoch()
                                                    : Now.toMSecsSinceEpoch() - qint64(part[0].toDouble() * 1000);
-        Stroke kept{time, part[2], part[3], part[2] == part[3], part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt,
-                    part.size() > 4 && !stroke.endsWith(u'x')};
-        kept.thumbHand = kept.thumbMs ? 1 : 0;
-        kept.thumbNeeded = kestova::ThumbShiftEngine::thumbNeededFor(kept.expected) == kestova::ThumbHand::None ? 0 : 1;
-        recorder->add(std::move(kept));
+        const std::optional<qint64> thumb = part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt;
+        const StrokeReason reason = !thumb ? StrokeReason::Typed : !stroke.endsWith(u'x') ? StrokeReason::Chord
+                : *thumb > 0 ? StrokeReason::ThumbTooLate : StrokeReason::ThumbTooEarly;
+        const ThumbHand needed = kestova::ThumbShiftEngine::thumbNeededFor(part[2]) == ThumbHand::None ? ThumbHand::None : ThumbHand::Left;
+        recorder->add({part[2], part[3], part[2] == part[3], time, reason, thumb, thumb ? ThumbHand::Left : ThumbHand::None, needed});
     }
 }
 
@@ -91,18 +96,26 @@ int pendingLines(const QString &path)
     return lines;
 }
 
-// A record as the first version made its tables, with no version number.
-void writeFirstVersion(const QString &path)
+// A record as the first version made its tables, with no version number,
+// or as the second, with the course's table and index made by the course;
+// one chord in each.
+void writeOlderVersion(const QString &path, int version = 1)
 {
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"setup"_s);
         database.setDatabaseName(path);
-        QSqlQuery query((database.open(), database));
-        for (const char *statement : {"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
-                 "CREATE TABLE days (day, program, strokes, hits, active_ms, PRIMARY KEY (day, program))", "CREATE TABLE kana (expected, typed, count, PRIMARY KEY (expected, typed))",
-                 "CREATE TABLE thumbs (bin PRIMARY KEY, count, total, squares)", "INSERT INTO strokes VALUES (1796000000000, 'Kestova100', 'を', 'を', 1, 20, 1)",
-                 "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"})
-            QVERIFY(query.exec(QString::fromLatin1(statement)));
+        QVERIFY(database.open());
+        QSqlQuery query(database);
+        const QList<const char *> first{"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord)",
+            "CREATE TABLE days (day, program, strokes, hits, active_ms, PRIMARY KEY (day, program))", "CREATE TABLE kana (expected, typed, count, PRIMARY KEY (expected, typed))",
+            "CREATE TABLE thumbs (bin PRIMARY KEY, count, total, squares)", "INSERT INTO strokes VALUES (1796000000000, 'Kestova100', 'を', 'を', 1, 20, 1)",
+            "INSERT INTO days VALUES (20787, 'Kestova100', 1, 1, 0)", "INSERT INTO kana VALUES ('を', 'を', 1)", "INSERT INTO thumbs VALUES (20, 1, 20, 400)"};
+        const QList<const char *> second{"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed)",
+            "CREATE TABLE course (id INTEGER PRIMARY KEY, units_in_play, lessons, since, joined, kana)", "INSERT INTO course VALUES (1, 9, 4, 0, '', '')",
+            "CREATE INDEX course_strokes ON strokes(time, expected, hit, chord) WHERE program = 'KestovaCourse'",
+            "INSERT INTO strokes VALUES (1796000000000, 'KestovaCourse', 'を', 'を', 1, 20, 1, 32400, 1, 1)", "PRAGMA user_version = 2"};
+        for (const char *statement : version == 1 ? first : second)
+            QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
     }
     QSqlDatabase::removeDatabase(u"setup"_s);
 }
@@ -166,7 +179,7 @@ private slots:
              u"0/1/1/0 0/2/2/0 0/3/3/0 0/4/4/0"_s},
             {"a period ends now: tomorrow counts in all time only", "-86400 W あ あ;10 W い い", "totals KestovaC100", u"0/1/1/0 0/1/1/0 0/1/1/0 0/2/2/0"_s},
             {"the kana of the last 7 days only", "10 W あ い;259200 W あ う;864000 W あ え", "confusions@1", u"あ>い 1, あ>う 1"_s},
-            {"the time a kana takes: median, pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 800"_s},
+            {"the time a kana takes: median (of two, their mean), pauses left out", "10 F あ あ;9.6 F い い;9 F あ あ;8.2 F い い;2 F い い", "medians", u"あ 600, い 600"_s},
             {"all together adds the trainers", "3 F あ あ;2 F い い;3 K う う;1 K え ね", "totals *", u"3000/4/3/1 3000/4/3/1 3000/4/3/1 3000/4/3/1"_s},
             {"practice days", "10 F あ あ;86400 F い い;86401 W う う", "days", u"1206:2, 1207:1"_s},
             {"a session across midnight in Tokyo", "2026-12-06T14:59:59Z F あ あ;2026-12-06T15:00:01Z F い い", "days", u"1206:1, 1207:1"_s, "Asia/Tokyo"},
@@ -200,9 +213,9 @@ private slots:
         OpenedRecord opened = OpenRecord(u"csv"_s, Use::Reading, path());
         QBuffer out;
         QVERIFY(out.open(QIODevice::WriteOnly) && WriteCsv(opened.database, out).isEmpty());
-        QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed\n"
-                                                 "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left\n"
-                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none\n"_s);
+        QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason\n"
+                                                 "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left,chord\n"
+                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none,typed\n"_s);
         opened.database.close();
         useZone("UTC");
     }
@@ -217,6 +230,7 @@ private slots:
             {"damaged inside, both writers find it", "damaged", "record.sqlite.broken-", 3, 0, 1},
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
             {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0},
+            {"made by the second version, the course's index its own: copied, brought up to date", "second", "", 4, 0, 0},
             {"read-only, for an ordinary user", "readonly", "書き込みが許されていません|.pending", 1, 3, 0},
             {"a disk full", "full", "ディスク|.pending", 1, 3, 0},
             {"a pending file left claimed by a program killed after its first line was merged, with lines that are no strokes", "claimed", "", 5, 0, 0},
@@ -230,8 +244,8 @@ private slots:
     {
         QFETCH(Fault, row);
         const QString fault = QString::fromLatin1(row.fault);
-        if (fault == u"older") {
-            writeFirstVersion(path());
+        if (fault == u"older" || fault == u"second") {
+            writeOlderVersion(path(), fault == u"older" ? 1 : 2);
         } else {
             record(path(), u"9 F あ あ"_s);
         }
@@ -282,8 +296,8 @@ private slots:
             StrokeRecorder first(u"Kestova100"_s, path()), second(u"KestovaB100"_s, path());
             for (StrokeRecorder *recorder : {&first, &second})
                 connect(recorder, &StrokeRecorder::problem, this, [&told](const QString &text) { told.append(text); });
-            first.add({Now.toMSecsSinceEpoch(), u"い"_s, u"い"_s, true});
-            second.add({Now.toMSecsSinceEpoch(), u"う"_s, u"う"_s, true});
+            first.add({u"い"_s, u"い"_s, true, Now.toMSecsSinceEpoch()});
+            second.add({u"う"_s, u"う"_s, true, Now.toMSecsSinceEpoch()});
             QVERIFY(first.writeNow(std::chrono::seconds(5)) && second.writeNow(std::chrono::seconds(5)));
             if (fault == u"replaced") {
                 for (const char *suffix : {"", "-wal", "-shm"})
@@ -291,7 +305,7 @@ private slots:
             }
             if (fault == u"damaged") // a third writer, on the damaged file since before: finds it set aside already
                 told.append(StartAfresh(other, path(), other.fileId));
-            first.add({Now.toMSecsSinceEpoch() + 1, u"え"_s, u"え"_s, true});
+            first.add({u"え"_s, u"え"_s, true, Now.toMSecsSinceEpoch() + 1});
             QTest::qWait(100); // the notices are queued to this thread
             told.append(first.finish()), told.append(second.finish());
         }
@@ -303,10 +317,23 @@ private slots:
         QCOMPARE(pendingLines(path()), row.pending);
         QCOMPARE(QDir(program->path(u"."_s)).entryList({u"record.sqlite.broken-*"_s}).filter(QRegularExpression(u"\\d$"_s)).size(), row.setAside);
         QCOMPARE(strokesIn(path()), row.inRecord);
-        QCOMPARE(QFile::exists(path() + u".before-v2"_s), fault == u"older");
+        QCOMPARE(QFile::exists(path() + u".before-v3"_s), fault == u"older" || fault == u"second");
+        if (fault == u"older" || fault == u"second") { // why each was decided: unknown before, told from its chord
+            OpenedRecord opened = OpenRecord(u"reasons"_s, Use::Reading, path());
+            QStringList reasons;
+            QCOMPARE(ReadAttempts(opened.database, {}, [&reasons](const Attempt &attempt) {
+                reasons.append(QString::number(int(attempt.reason)));
+                return true;
+            }).type(), QSqlError::NoError);
+            QCOMPARE(reasons.join(u' '), u"2 0 0 0"_s);
+            QSqlQuery index(u"SELECT group_concat(name) FROM pragma_index_info('course_strokes')"_s, opened.database);
+            QVERIFY(index.next());
+            QCOMPARE(index.value(0).toString(), u"time,expected,hit,reason,chord"_s);
+        }
+        QSqlDatabase::removeDatabase(u"reasons"_s);
         if (row.pending && fault != u"newer" && fault != u"folder") { // merged by the next writer, once
             StrokeRecorder next(u"Kestova100"_s, path());
-            next.add({Now.toMSecsSinceEpoch() + 2, u"お"_s, u"お"_s, true});
+            next.add({u"お"_s, u"お"_s, true, Now.toMSecsSinceEpoch() + 2});
             next.finish();
             QCOMPARE(pendingLines(path()), 0);
             QCOMPARE(strokesIn(path()), row.inRecord + row.pending + 1);
@@ -317,7 +344,7 @@ private slots:
     // to date at once, and shows it once it is.
     void windowBringsAnOldRecordUpToDate()
     {
-        writeFirstVersion(path());
+        writeOlderVersion(path());
         RecordWindow window(path());
         QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_s) && !window.tabs);
         QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
@@ -358,7 +385,7 @@ int main(int argc, char **argv)
             StrokeRecorder recorder(u"Kestova100"_s, args[2]);
             QObject::connect(&recorder, &StrokeRecorder::problem, [&told](const QString &text) { told.append(text); });
             for (int stroke = 0; stroke < 3; ++stroke)
-                recorder.add({Now.toMSecsSinceEpoch() + stroke, u"あ"_s, u"あ"_s, true});
+                recorder.add({u"あ"_s, u"あ"_s, true, Now.toMSecsSinceEpoch() + stroke});
             recorder.writeNow(std::chrono::seconds(5));
             QTest::qWait(100);
             told.append(recorder.finish());

@@ -35,19 +35,21 @@ struct Sequence { const char *name; const char *keys; QString typed; int windowM
 struct Keys { const char *name; const char *keys; QString pressed, inBox; bool enabled = true; };
 struct ThumbKey { const char *name; int code; Qt::Key key; QString rightKeys; bool refused; };
 struct Voicing { const char *name; const char *keys; QString asked, carried; };
+struct Stamped { const char *name; const char *keys; QList<qint64> gaps; };
 struct SavedKeys { const char *name; const char *lines; const char *loaded; const char *told = ""; QHash<int, KeyRole> layout = {}; };
 
 
 // Plays "a+0 L+30 a-90 ~120 x120" (down, up, all released, a key outside
 // the layout at a time in ms) and writes each character decided as
 // "を<30>@60": chord with the thumb 30 ms after the key, decided at 60;
-// "う(60)@80": a thumb weighed, no chord; "R@41": the right thumb tapped alone.
+// "う(60)@80": a thumb weighed, too thin an overlap; "う[60]@80": the thumb
+// given to the next key; "R@41": the right thumb tapped alone.
 QString play(ThumbShiftEngine &engine, const QString &keys)
 {
     QStringList typed;
     const auto note = [&](const QList<ThumbStroke> &strokes, qint64 at) {
         for (const ThumbStroke &s : strokes)
-            typed.append((s.thumbAlone ? (s.thumbHand == ThumbHand::Left ? u"L"_s : u"R"_s) : s.character) + (s.thumbOffsetMs ? (s.chord ? u"<%1>"_s : u"(%1)"_s).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_s.arg(at));
+            typed.append((s.thumbAlone ? (s.thumbHand == ThumbHand::Left ? u"L"_s : u"R"_s) : s.character) + (s.thumbOffsetMs ? (s.chord() ? u"<%1>"_s : s.reason == StrokeReason::ThumbToNextKey ? u"[%1]"_s : u"(%1)"_s).arg(*s.thumbOffsetMs) : QString()) + u"@%1"_s.arg(at));
     };
     const auto runUntil = [&](qint64 time) {
         for (auto due = engine.deadline(); due && *due <= time; due = engine.deadline())
@@ -79,7 +81,7 @@ private slots:
             {"semi-voiced", "L+0 y+5", u"ぱ<-5>@5"_s}, {"thumb at the end of the window", "a+0 L+100 a-130 L-140", u"う@100 L@141"_s},
             {"thumb let go before the character", "L+0 L-20 a+30 a-40", u"L@21 う@40"_s},
             {"character after the thumb's window", "L+0 a+120 a-150", u"う@150"_s},
-            {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う(60)@80 の<-20>@80"_s},
+            {"three keys, thumb nearer the second", "a+0 R+60 k+80 k-100 a-110 R-120", u"う[60]@80 の<-20>@80"_s},
             {"three keys, thumb nearer the first", "a+0 L+40 k+90 k-120", u"を<40>@80 き@120"_s},
             {"thin overlap leaves the thumb to the next", "a+0 L+60 a-80 k+100 k-130", u"う(60)@80 ぎ<-40>@100"_s},
             {"50 ms together is a chord", "a+0 L+70 a-120", u"を<70>@120"_s}, {"thumb let go first", "a+0 L+70 L-90 a-200", u"を<70>@90"_s},
@@ -147,7 +149,7 @@ private slots:
     // Like the trainers, the handler empties the box, which then shows what
     // came last: a kana of the thumb-shift keyboard as a key's own text, but
     // never a kana that no input method answered for.
-    void typingBoxRaisesTheKeyPressFirst_data()
+    void typingBoxTellsTheHandlerFirst_data()
     {
         AddRows<Keys>({{"a key's own text", "=か", u"か"_s, u"か"_s}, {"input-method commit", "!かき", u"かき"_s, u"かき"_s},
             {"kana held as preedit", "?く", u"く"_s, u"く"_s}, {"romaji preedit", "?k", {}, {}},
@@ -161,7 +163,7 @@ private slots:
             {"a commit, then a new kana, in one event", "!か?き", u"かき"_s, u"き"_s},
             {"focus back: a preedit begun afresh", "?うし ~ ?く !く", u"うしく"_s, u"く"_s},
             {"focus back: the preedit kept", "?うし ~ ?うしく !うしく", u"うしく"_s, u"く"_s},
-            {"outside the code page", "=😀", u"?"_s, u"😀"_s},
+            {"outside the code page, as it stands", "=😀", u"😀"_s, u"😀"_s},
             {"a chord", "L+0 a+10 a-30 L-40", u"を"_s, u"を"_s}, {"a key let go", "a+0 a-20", u"う"_s, u"う"_s},
             {"held down", "a+0 a*30 a*60 a-400", u"う"_s, u"う"_s}, {"a key outside the layout after a pending kana", "a+0 1+10", u"う1"_s, u"1"_s},
             {"Qt's repeat on Wayland, stamped with the first press, in a chord", "a+0 L+80 a/0 a*0 a-200", u"を"_s, u"を"_s},
@@ -173,13 +175,16 @@ private slots:
             {"a key with no code nor known keysym: no Latin letter", "s0+0 s0-10", {}, {}},
             {"forwarded keys with no time: all timed as they come", "a0+0 L+30 a-60 L-70", u"を"_s, u"を"_s}});
     }
-    void typingBoxRaisesTheKeyPressFirst()
+    void typingBoxTellsTheHandlerFirst()
     {
         QFETCH(Keys, row);
         TestProgram program(u"Kestova"_s);
         QString pressed;
         std::unique_ptr<TypingBox> box;
-        box = std::make_unique<TypingBox>([&](qint16 &KeyAscii) { pressed += CharacterFromKeyAscii(KeyAscii), box->clear(); }, nullptr);
+        box = std::make_unique<TypingBox>([&](const QString &typed) {
+            pressed += typed;
+            box->clear();
+        }, nullptr);
         ThumbShiftSettings settings;
         settings.enabled = row.enabled;
         box->useThumbShiftSettings(settings);
@@ -205,13 +210,38 @@ private slots:
         TestProgram program(u"Kestova"_s);
         Judgements judgements;
         QStringList carried;
-        connect(&judgements, &Judgements::judged, [&](const JudgedStroke &stroke) { carried.append(stroke.typed + QString::number(stroke.hit)); });
-        TypingBox box([&](qint16 &KeyAscii) { judgements.judge(row.asked, CharacterFromKeyAscii(KeyAscii), CharacterFromKeyAscii(KeyAscii) == row.asked); },
-                      nullptr, &judgements);
+        connect(&judgements, &Judgements::judged, [&](const Attempt &attempt) { carried.append(attempt.typed + QString::number(attempt.hit)); });
+        TypingBox box([&](const QString &typed) { judgements.judge(row.asked, typed); }, nullptr, &judgements);
         box.show();
         SendKeys(&box, QString::fromUtf8(row.keys));
         box.hide(); // what is held is carried as the box goes
         QCOMPARE(carried.join(u' '), row.carried);
+    }
+
+    // Each attempt is dated when its key went down, however much later the
+    // keyboard could decide it: a plain kana when let go or at the window's
+    // end, a chord when its thumb came. The gaps between the attempts, as
+    // keys played in real time.
+    void attemptsDatedWhenTheKeyWentDown_data()
+    {
+        AddRows<Stamped>({{"a plain kana decided when let go, then a chord", "a+0 a-80 L+300 s+310 s-350 L-360", {310}},
+            {"a chord decided at its thumb, then a plain kana held past the window", "s+0 L+40 s-80 L-90 a+300 a-500", {300}},
+            {"a plain kana decided at the window's end, then one when let go", "a+0 a-150 s+200 s-220", {200}}});
+    }
+    void attemptsDatedWhenTheKeyWentDown()
+    {
+        QFETCH(Stamped, row);
+        TestProgram program(u"Kestova"_s);
+        Judgements judgements;
+        QList<qint64> pressed;
+        connect(&judgements, &Judgements::judged, [&](const Attempt &attempt) { pressed.append(attempt.pressedAt); });
+        TypingBox box([&](const QString &typed) { judgements.judge(typed, typed); }, nullptr, &judgements);
+        box.useThumbShiftSettings(ThumbShiftSettings());
+        box.show();
+        SendKeys(&box, QString::fromUtf8(row.keys), true);
+        QTRY_COMPARE(pressed.size(), row.gaps.size() + 1);
+        for (qsizetype i = 0; i < row.gaps.size(); ++i)
+            QVERIFY2(qAbs(pressed[i + 1] - pressed[i] - row.gaps[i]) <= 20, qPrintable(u"%1 ms"_s.arg(pressed[i + 1] - pressed[i])));
     }
 
     // Thumb keys set by pressing them, the window, the field that types with
@@ -220,7 +250,7 @@ private slots:
     {
         TestProgram program(u"Kestova"_s);
         QWidget window;
-        TypingBox box([](qint16 &) {}, &window);
+        TypingBox box([](const QString &) {}, &window);
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<ThumbShiftDialog *>(QApplication::activeModalWidget());
             QCOMPARE(dialog->leftKeys->text(), u"無変換、左Alt"_s);
@@ -311,7 +341,7 @@ private slots:
     void settingsFollowedFromAnotherProgram()
     {
         TestProgram program(u"Kestova"_s);
-        TypingBox box([](qint16 &) {}, nullptr);
+        TypingBox box([](const QString &) {}, nullptr);
         qint64 at = 0;
         const auto typed = [&box, &at] {
             box.clear();

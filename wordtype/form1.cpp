@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "autosizelabel.h"
+#include "keypress.h"
 #include "twips.h"
 #include "typingbox.h"
 
@@ -40,7 +41,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     setWindowTitle(u"KestovaC 1.00"_s);
     setFixedSize(Twips(ClientTwips.width()), Twips(ClientTwips.height()));
 
-    auto *typingBox = new kestova::TypingBox([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }, this, &judgements);
+    auto *typingBox = new kestova::TypingBox(kestova::AsKeyPress([this](qint16 &KeyAscii) { Text1_KeyPress(KeyAscii); }), this, &judgements);
     // Space as a thumb key types no space of its own: struck alone, it types
     // the one a word asks for.
     typingBox->typeSpacesAskedBy([this] {

@@ -59,8 +59,7 @@ void Form1::Text1_KeyPress(qint16 &KeyAscii)
         const QString c = kestova::CharacterFromKeyAscii(KeyAscii);
         Text1->setText(QString());
         const QString asked = Label3->text().left(1);
-        const bool hit = asked == c;
-        judgements.judge(asked, c, hit);
+        const bool hit = judgements.judge(asked, c);
         if (hit) {
             Label3->setText(Label3->text().mid(1));
             ShowKeyHint(Label3->text().left(1));
