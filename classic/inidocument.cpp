@@ -118,12 +118,17 @@ QByteArray wtf8Of(QStringView units)
         if (code < 0x80) {
             bytes += char(code);
         } else if (code < 0x800) {
-            bytes += char(0xC0 | code >> 6), bytes += char(0x80 | (code & 0x3F));
+            bytes += char(0xC0 | code >> 6);
+            bytes += char(0x80 | (code & 0x3F));
         } else if (code < 0x10000) {
-            bytes += char(0xE0 | code >> 12), bytes += char(0x80 | (code >> 6 & 0x3F)), bytes += char(0x80 | (code & 0x3F));
+            bytes += char(0xE0 | code >> 12);
+            bytes += char(0x80 | (code >> 6 & 0x3F));
+            bytes += char(0x80 | (code & 0x3F));
         } else {
-            bytes += char(0xF0 | code >> 18), bytes += char(0x80 | (code >> 12 & 0x3F));
-            bytes += char(0x80 | (code >> 6 & 0x3F)), bytes += char(0x80 | (code & 0x3F));
+            bytes += char(0xF0 | code >> 18);
+            bytes += char(0x80 | (code >> 12 & 0x3F));
+            bytes += char(0x80 | (code >> 6 & 0x3F));
+            bytes += char(0x80 | (code & 0x3F));
         }
     }
     return bytes;
@@ -140,10 +145,12 @@ QString unitsOfWtf8(QByteArrayView bytes)
         for (int k = 1; k < length && i + k < bytes.size(); ++k)
             code = code << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
         i += length;
-        if (code >= 0x10000)
-            units += QChar(QChar::highSurrogate(code)), units += QChar(QChar::lowSurrogate(code));
-        else
+        if (code >= 0x10000) {
+            units += QChar(QChar::highSurrogate(code));
+            units += QChar(QChar::lowSurrogate(code));
+        } else {
             units += QChar(char16_t(code));
+        }
     }
     return units;
 }
@@ -434,10 +441,12 @@ QByteArray IniDocument::withValues(const QList<Edit> &edits) const
             continue;
         Store store{ansiName(edit.section), ansiName(edit.key), FromCp932(ToCp932(upToNul(edit.value)))};
         const QPair<QByteArray, QByteArray> name{nameKey(store.section), keyBytes(store.key)};
-        if (const auto known = storeOf.constFind(name); known != storeOf.cend())
+        if (const auto known = storeOf.constFind(name); known != storeOf.cend()) {
             stores[*known].value = store.value;
-        else
-            storeOf.insert(name, stores.size()), stores.push_back(std::move(store));
+        } else {
+            storeOf.insert(name, stores.size());
+            stores.push_back(std::move(store));
+        }
     }
 
     // Splices of the file: a key line's value replaced, new key lines after a
@@ -451,8 +460,10 @@ QByteArray IniDocument::withValues(const QList<Edit> &edits) const
         const int section = sectionIndex.find(0, nameKey(store.section));
         if (section < 0) {
             const QByteArray name = nameKey(store.section);
-            if (!newSectionLines.contains(name))
-                newSectionOrder.append(name), newSectionLines[name] = encode(u'[' + store.section + u']') + "\r\n";
+            if (!newSectionLines.contains(name)) {
+                newSectionOrder.append(name);
+                newSectionLines[name] = encode(u'[' + store.section + u']') + "\r\n";
+            }
             newSectionLines[name] += line;
             continue;
         }

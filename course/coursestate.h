@@ -27,8 +27,10 @@ struct CourseState {
     int joinedIn(int unit) const { return unit < FirstUnits ? 0 : joinedAt.value(unit - FirstUnits, 0); }
     void join(int unit, int lesson)
     {
-        if (unit >= FirstUnits)
-            joinedAt.resize(unit - FirstUnits), joinedAt.append(lesson);
+        if (unit >= FirstUnits) {
+            joinedAt.resize(unit - FirstUnits);
+            joinedAt.append(lesson);
+        }
     }
     // Units that came into play in the last two lessons are new.
     bool isNew(int unit) const { return lessons - joinedIn(unit) < 2; }

@@ -55,8 +55,10 @@ QList<Unit> InPlayFirst(QList<Unit> units, const QString &kana)
     qsizetype placed = 0;
     for (QChar first : kana) {
         const auto found = std::find_if(units.begin() + placed, units.end(), [&](const Unit &unit) { return unit.kana[0] == first; });
-        if (found != units.end())
-            std::rotate(units.begin() + placed, found, found + 1), ++placed;
+        if (found != units.end()) {
+            std::rotate(units.begin() + placed, found, found + 1);
+            ++placed;
+        }
     }
     return units;
 }

@@ -76,13 +76,17 @@ QString WordSource::madeUpWord(const QSet<QChar> &inPlay, QChar focus, QRandomGe
             for (qsizetype shorter = 2; shorter >= 0 && total == 0; --shorter) {
                 const QHash<QChar, int> options = following.value(context.right(shorter));
                 for (auto option = options.cbegin(); option != options.cend(); ++option) {
-                    if (inPlay.contains(option.key()))
-                        next.append({option.key(), option.value()}), total += option.value();
+                    if (inPlay.contains(option.key())) {
+                        next.append({option.key(), option.value()});
+                        total += option.value();
+                    }
                 }
             }
             if (total == 0) { // no kana in play is in the words at all: any of them
-                for (QChar k : inPlay)
-                    next.append({k, 1}), ++total;
+                for (QChar k : inPlay) {
+                    next.append({k, 1});
+                    ++total;
+                }
             }
             int drawn = int(random.bounded(total));
             auto chosen = next.cbegin();

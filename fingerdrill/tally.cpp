@@ -69,8 +69,10 @@ void Form1::SaveFingerSeconds()
     });
     for (int i = 0; stored && i < FingerCount; ++i) {
         for (const kestova::IniDocument::Edit &edit : saved) {
-            if (edit.key == Command1[i]->text())
-                SecondsAsRead[edit.key] = edit.value, Label4[i]->setText(edit.value);
+            if (edit.key == Command1[i]->text()) {
+                SecondsAsRead[edit.key] = edit.value;
+                Label4[i]->setText(edit.value);
+            }
         }
     }
 }

@@ -72,9 +72,18 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this, [this] { showSettings(ThumbShiftSettings()); });
     connect(setLeft, &QPushButton::clicked, this, [this] { capture(&settings.leftThumbKeys, setLeft); });
     connect(setRight, &QPushButton::clicked, this, [this] { capture(&settings.rightThumbKeys, setRight); });
-    connect(enabled, &QCheckBox::toggled, this, [this](bool on) { settings.enabled = on, changed(); });
-    connect(continuous, &QCheckBox::toggled, this, [this](bool on) { settings.continuousShift = on, changed(); });
-    connect(windowMs, &QSpinBox::valueChanged, this, [this](int ms) { settings.windowMs = ms, changed(); });
+    connect(enabled, &QCheckBox::toggled, this, [this](bool on) {
+        settings.enabled = on;
+        changed();
+    });
+    connect(continuous, &QCheckBox::toggled, this, [this](bool on) {
+        settings.continuousShift = on;
+        changed();
+    });
+    connect(windowMs, &QSpinBox::valueChanged, this, [this](int ms) {
+        settings.windowMs = ms;
+        changed();
+    });
     showSettings(settings);
     tryField->setFocus();
 }

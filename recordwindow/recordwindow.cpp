@@ -88,11 +88,14 @@ QWidget *dailyChart(const PracticeStats &stats, const QDate &today)
     for (const DayTotals &day : days) {
         if (!speed || last.daysTo(day.day) > 1) { // a gap: the lines begin anew
             const bool firstRun = !speed;
-            speed = new QLineSeries, accuracy = new QLineSeries;
+            speed = new QLineSeries;
+            accuracy = new QLineSeries;
             for (auto [series, axis, name] : {std::tuple{speed, perMinute, u"かな／分"_s}, {accuracy, percent, u"正確さ"_s}}) {
                 series->setName(name);
                 series->setPointsVisible(true);
-                chart->addSeries(series), series->attachAxis(dates), series->attachAxis(axis);
+                chart->addSeries(series);
+                series->attachAxis(dates);
+                series->attachAxis(axis);
                 chart->legend()->markers(series).value(0)->setVisible(firstRun);
             }
         }
@@ -302,11 +305,15 @@ QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
     for (const auto &[bins, top] : {std::pair{&timing.bins, chordTop}, {&timing.failedBins, failedTop}}) {
         for (auto bin = bins->cbegin(); bin != bins->cend(); ++bin) {
             *top << QPointF(bin.key(), 0) << QPointF(bin.key(), bin.value()) << QPointF(bin.key() + 10, bin.value()) << QPointF(bin.key() + 10, 0);
-            highest = qMax(highest, bin.value()), first = qMin(first, bin.key()), last = qMax(last, bin.key() + 10);
+            highest = qMax(highest, bin.value());
+            first = qMin(first, bin.key());
+            last = qMax(last, bin.key() + 10);
         }
     }
     auto *inside = new QAreaSeries(chordTop), *outside = new QAreaSeries(failedTop);
-    chordTop->setParent(inside), failedTop->setParent(outside); // an area series does not own its line
+    // An area series does not own its line.
+    chordTop->setParent(inside);
+    failedTop->setParent(outside);
     inside->setName(u"同時打鍵になった"_s);
     outside->setName(u"ならなかった（遅すぎ・早すぎ・反対の親指）"_s);
     outside->setColor(QColor(230, 120, 60, 180));
@@ -317,13 +324,18 @@ QWidget *RecordWindow::thumbPage(const PracticeStats &stats)
     counts->setLabelFormat(u"%d"_s);
     chart->addAxis(ms, Qt::AlignBottom);
     chart->addAxis(counts, Qt::AlignLeft);
-    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(inside), static_cast<QAbstractSeries *>(outside)})
-        chart->addSeries(series), series->attachAxis(ms), series->attachAxis(counts);
+    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(inside), static_cast<QAbstractSeries *>(outside)}) {
+        chart->addSeries(series);
+        series->attachAxis(ms);
+        series->attachAxis(counts);
+    }
     for (int end : {-window, window}) {
         auto *line = new QLineSeries;
         *line << QPointF(end, 0) << QPointF(end, highest);
         line->setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-        chart->addSeries(line), line->attachAxis(ms), line->attachAxis(counts);
+        chart->addSeries(line);
+        line->attachAxis(ms);
+        line->attachAxis(counts);
         chart->legend()->markers(line).value(0)->setVisible(false);
     }
     ms->applyNiceNumbers();

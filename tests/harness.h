@@ -43,8 +43,10 @@ struct ProgramEnded {};
 inline void WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
-    QVERIFY(file.flush() && file.setFileTime(QDateTime::currentDateTime().addSecs(-1), QFileDevice::FileModificationTime));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-1), QFileDevice::FileModificationTime));
 }
 
 inline QByteArray ReadFile(const QString &path)

@@ -105,7 +105,8 @@ private slots:
         const QString text = TextFromNumber(12.5);
         const std::optional<double> number = NumberFromText(u"12.5"_s);
         std::setlocale(LC_NUMERIC, "C");
-        QVERIFY(text == u"12.5" && number == 12.5);
+        QCOMPARE(text, u"12.5");
+        QCOMPARE(number, 12.5);
     }
 };
 

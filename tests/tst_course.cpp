@@ -93,8 +93,11 @@ private slots:
         for (const auto &[time, kana, hit] : {std::tuple{1000, u'う', true}, {1400, u'し', false}, {1900, u'う', true}, {6900, u'し', true}, {11899, u'う', true}})
             attempts.add({QString(kana), {}, hit, time, kestova::StrokeReason::Plain});
         const Skill u = attempts.of(u'う').skill(false, 1000), shi = attempts.of(u'し').skill(false, 1000);
-        QVERIFY(u.attempts == 3 && qFuzzyCompare(*u.smoothedMs, 500 + 0.1 * 4499));
-        QVERIFY(shi.attempts == 2 && shi.smoothedMs == 400 && shi.accuracy == 0.5);
+        QCOMPARE(u.attempts, 3);
+        QVERIFY(qFuzzyCompare(*u.smoothedMs, 500 + 0.1 * 4499));
+        QCOMPARE(shi.attempts, 2);
+        QCOMPARE(shi.smoothedMs, 400);
+        QCOMPARE(shi.accuracy, 0.5);
     }
 
     // "attempts/confidence" of each unit in play, oldest first.
@@ -129,11 +132,17 @@ private slots:
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"course"_s, kestova::record::Use::Writing, path);
             QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
             QVERIFY(SaveCourseState(record.database, {9, 4, 0, {2, 3, 4}}));
-            QVERIFY(LoadCourseState(record.database).unitsInPlay == 9 && LoadCourseState(record.database).lessons == 4 && LoadCourseState(record.database).joinedAt == QList<int>({2, 3, 4}));
+            QCOMPARE(LoadCourseState(record.database).unitsInPlay, 9);
+            QCOMPARE(LoadCourseState(record.database).lessons, 4);
+            QVERIFY(LoadCourseState(record.database).joinedAt == QList<int>({2, 3, 4}));
             const auto attemptsAt = [&](QChar kana) { return ReadCourseAttempts(record.database, LoadCourseState(record.database).since)->of(kana).skill(false, 1000).attempts; };
-            QVERIFY(attemptsAt(u'う') == 1 && attemptsAt(u'し') == 1);
-            QVERIFY(StartOver(record.database, 2000) && LoadCourseState(record.database).lessons == 0 && LoadCourseState(record.database).unitsInPlay == FirstUnits);
-            QVERIFY(attemptsAt(u'う') == 0 && attemptsAt(u'し') == 1);
+            QCOMPARE(attemptsAt(u'う'), 1);
+            QCOMPARE(attemptsAt(u'し'), 1);
+            QVERIFY(StartOver(record.database, 2000));
+            QCOMPARE(LoadCourseState(record.database).lessons, 0);
+            QCOMPARE(LoadCourseState(record.database).unitsInPlay, FirstUnits);
+            QCOMPARE(attemptsAt(u'う'), 0);
+            QCOMPARE(attemptsAt(u'し'), 1);
         }
         QSqlDatabase::removeDatabase(u"course"_s);
         for (const auto &[saved, loaded] : {std::pair{90, 90}, {20, 30}, {400, 300}}) {
@@ -156,13 +165,19 @@ private slots:
         for (const kestova::KeyFrame &key : kestova::KeyboardLayout)
             typed += QSet<QString>{QString::fromUtf16(key.plain.caption), QString::fromUtf16(key.thumbShift.caption), QString::fromUtf16(key.otherThumb)};
         typed.remove(QString());
-        QVERIFY(kana.size() == units.size() && kana == typed);
+        QCOMPARE(kana.size(), units.size());
+        QCOMPARE(kana, typed);
         QCOMPARE(units.first().kana, u"し"_s); // the home row's most frequent plain kana
-        for (int i = 0; i < FirstUnits; ++i)
-            QVERIFY(units[i].row == kestova::KeyRow::Home && units[i].plane == Plane::Plain);
+        for (int i = 0; i < FirstUnits; ++i) {
+            QCOMPARE(units[i].row, kestova::KeyRow::Home);
+            QCOMPARE(units[i].plane, Plane::Plain);
+        }
         const auto rank = [&](const QString &k) { return std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana == k; }) - units.cbegin(); };
-        QVERIFY(rank(u"て"_s) < rank(u"う"_s) && rank(u"か"_s) < rank(u"た"_s)); // by frequency within the home and the top row
-        QVERIFY(rank(u"を"_s) < rank(u"か"_s) && rank(u"か"_s) < rank(u"ぎ"_s) && rank(u"ぎ"_s) < rank(u"、"_s));
+        QVERIFY(rank(u"て"_s) < rank(u"う"_s)); // by frequency within the home and the top row
+        QVERIFY(rank(u"か"_s) < rank(u"た"_s));
+        QVERIFY(rank(u"を"_s) < rank(u"か"_s));
+        QVERIFY(rank(u"か"_s) < rank(u"ぎ"_s));
+        QVERIFY(rank(u"ぎ"_s) < rank(u"、"_s));
     }
 };
 
@@ -425,7 +440,8 @@ private slots:
         course.window->addToMenu(&menu);
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-            dialog->setIntValue(120), dialog->accept();
+            dialog->setIntValue(120);
+            dialog->accept();
         });
         menu.actions()[0]->trigger();
         QCOMPARE(LoadTargetSpeed(), 120);

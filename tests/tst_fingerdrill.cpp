@@ -86,7 +86,11 @@ class FingerDrillTest : public QObject {
     std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"Mirelo.ini"_s, file); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_s); }
+    void init()
+    {
+        program.reset(); // the last test's gone before the next one sets up
+        program = std::make_unique<TestProgram>(u"Kestova"_s);
+    }
 
     void opensAsDesigned()
     {
@@ -105,7 +109,8 @@ private slots:
             QCOMPARE(textsOf(window->Command1), OneFinger);
             for (int i = 0; i < 10; ++i) {
                 const QString expected = !file.isNull() && i == 2 ? u"41"_s : u"0"_s;
-                QVERIFY(window->Label4[i]->text() == expected && seconds(OneFinger[i]) == expected);
+                QVERIFY(window->Label4[i]->text() == expected);
+                QCOMPARE(seconds(OneFinger[i]), expected);
             }
             QCOMPARE(seconds(u"左人差指"_s), QString());
             QVERIFY2(file.isNull() ? row(*window) == u"Label1"_s.repeated(20) : onlyFrom(row(*window), Lists[0]), qPrintable(row(*window)));
@@ -168,23 +173,29 @@ private slots:
         window->Command1[8]->click();
         for (int tick = 0; tick < 4; ++tick)
             window->Timer1_Timer();
-        QVERIFY(window->Label4[8]->text() == u"7" && seconds(u"右薬指"_s) == u"3");
+        QVERIFY(window->Label4[8]->text() == u"7");
+        QCOMPARE(seconds(u"右薬指"_s), u"3");
         typeLine(*window, 5);
         window->Command1[3]->click(); // mid-line: a new line, checked from its start
-        QVERIFY(row(*window, true) == QString(20, u'_') && onlyFrom(row(*window), Lists[3]));
+        QCOMPARE(row(*window, true), QString(20, u'_'));
+        QVERIFY(onlyFrom(row(*window), Lists[3]));
 
         chooseGroup(*window, 1);
         QCOMPARE(seconds(u"右薬指"_s), u"7"_s);
         QCOMPARE(textsOf(window->Command1), TwoFingers);
         QVERIFY(std::none_of(window->Command1.begin(), window->Command1.end(), [](QPushButton *b) { return b->isHidden(); }));
         QCOMPARE(textsOf(window->Label4), (QStringList{u"30"_s, u"0"_s, u"0"_s, u"5"_s, u"0"_s, u"7"_s, {}, {}, {}, {}}));
-        QVERIFY(onlyFrom(row(*window), Lists[10]) && window->focusWidget() == window->Text1);
+        QVERIFY(onlyFrom(row(*window), Lists[10]));
+        QVERIFY(window->focusWidget() == window->Text1);
         typeLine(*window, 3);
         const QString drawn = row(*window), echo = row(*window, true);
         QTest::mouseClick(window->Command1[7], Qt::LeftButton); // no finger: nothing, and the keys still go to the box
-        QVERIFY(row(*window) == drawn && row(*window, true) == echo && window->focusWidget() == window->Text1);
+        QCOMPARE(row(*window), drawn);
+        QCOMPARE(row(*window, true), echo);
+        QVERIFY(window->focusWidget() == window->Text1);
         window->Timer1_Timer();
-        QVERIFY(window->Label4[0]->text() == u"31" && window->Label4[7]->text().isEmpty());
+        QVERIFY(window->Label4[0]->text() == u"31");
+        QVERIFY(window->Label4[7]->text().isEmpty());
 
         PutIniString(u"秒数"_s, u"左薬指"_s, u"99"_s, program->path(u"Mirelo.ini"_s)); // the second group's saves leave it
         chooseGroup(*window, 0);
@@ -202,10 +213,13 @@ private slots:
     {
         program->write(u"Mirelo.ini"_s, drillFile(u"[秒数]\n左小指=10\n"_s));
         auto first = loaded(QString()), second = loaded(QString());
-        for (int tick = 0; tick < 3; ++tick)
-            first->Timer1_Timer(), second->Timer1_Timer();
+        for (int tick = 0; tick < 3; ++tick) {
+            first->Timer1_Timer();
+            second->Timer1_Timer();
+        }
         first->Timer1_Timer();
-        first->close(), second->close();
+        first->close();
+        second->close();
         QCOMPARE(seconds(u"左小指"_s), u"17"_s);
     }
 
@@ -223,7 +237,8 @@ private slots:
         QCOMPARE(window->Label4[7]->text(), row.shown);
         window->Timer1_Timer();
         window->Timer1_Timer();
-        QVERIFY(window->Label4[7]->text() == row.afterTwo && window->Label4[0]->text() == u"0");
+        QVERIFY(window->Label4[7]->text() == row.afterTwo);
+        QVERIFY(window->Label4[0]->text() == u"0");
         QVERIFY(window->Label4[7]->width() >= window->Label4[7]->sizeHint().width());
         window->close();
         QCOMPARE(seconds(u"右中指"_s), row.afterTwo);
@@ -251,12 +266,16 @@ private slots:
         PutIniString(u"指１本"_s, row.line.section(u'=', 0, 0), row.line.section(u'=', 1), program->path(u"Mirelo.ini"_s));
         typeLine(*window, 1);
         QCOMPARE(ShownMessages().size(), 1);
-        QVERIFY(ShownMessages()[0].text == row.message && ShownMessages()[0].title == u"Kestova" && ShownMessages()[0].icon == QMessageBox::NoIcon);
+        QCOMPARE(ShownMessages()[0].text, row.message);
+        QCOMPARE(ShownMessages()[0].title, u"Kestova");
+        QCOMPARE(ShownMessages()[0].icon, QMessageBox::NoIcon);
         QCOMPARE(::row(*window, true), QString(20, u'_'));
         const QString last = window->Label1[19]->text();
         TypeText(window->Text1, window->Label1[0]->text());
         window->Command1[0]->click();
-        QVERIFY(ShownMessages().size() == 1 && ::row(*window, true) == QString(20, u'_') && window->Label1[19]->text() == last);
+        QCOMPARE(ShownMessages().size(), 1);
+        QCOMPARE(::row(*window, true), QString(20, u'_'));
+        QVERIFY(window->Label1[19]->text() == last);
         QCOMPARE(window->focusWidget(), window->Text1);
     }
 

@@ -169,17 +169,23 @@ private slots:
         else
             WriteFile(file, "[s]\r\nk=v\r\n");
         QVERIFY(row.kind != Refused::Large || ::truncate(native, 65 << 20) == 0);
-        ::chmod(native, mode_t(row.mode)), ::chmod(QFile::encodeName(dir->path()), 0777), ::chmod(QFile::encodeName(locked), 0555);
+        ::chmod(native, mode_t(row.mode));
+        ::chmod(QFile::encodeName(dir->path()), 0777);
+        ::chmod(QFile::encodeName(locked), 0555);
         struct stat before{}, after{};
         ::stat(native, &before);
         std::unique_ptr<QProcess> child(startChild({u"write-as-nobody"_s, file, row.section, row.key, row.value, QString::number(row.kind)}));
-        QVERIFY(child->waitForFinished(30000) && child->exitCode() == 0);
+        QVERIFY(child->waitForFinished(30000));
+        QVERIFY(child->exitCode() == 0);
         const QStringList told = QString::fromUtf8(child->readAllStandardOutput()).split(u'\n');
-        ::stat(native, &after), ::chmod(QFile::encodeName(locked), 0755);
+        ::stat(native, &after);
+        ::chmod(QFile::encodeName(locked), 0755);
         const bool readable = row.kind < Refused::Folder && row.mode != 0222;
         QCOMPARE(told.value(0), readable ? u"v"_s : QString());
         QVERIFY2(row.reason.isEmpty() ? told.value(1).isEmpty() : told.value(1).startsWith(file) && told.value(1).contains(row.reason), qPrintable(told.join(u'\n')));
-        QVERIFY(after.st_ino == before.st_ino && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec && after.st_size == before.st_size);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        QCOMPARE(after.st_size, before.st_size);
         const QStringList entries = folderEntries() + QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
         QCOMPARE(entries, QStringList({u"locked"_s, row.kind == Refused::Locked ? u"in.ini"_s : u"test.ini"_s}));
     }
@@ -193,32 +199,50 @@ private slots:
         QCOMPARE(GetIniString(u"a"_s, u"k"_s, path()), u"1"_s);
         QFile::resize(path(), 0); // "> file", the rest still to come
         QVERIFY(!PutIniString(u"b"_s, u"k"_s, u"3"_s, path()));
-        QVERIFY(ReadFile(path()).isEmpty() && kestova::TakeUnsavedProblems().value(0).contains(u"書き換えている途中"_s));
+        QVERIFY(ReadFile(path()).isEmpty());
+        QVERIFY(kestova::TakeUnsavedProblems().value(0).contains(u"書き換えている途中"_s));
 
         QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("[a]\r\nk=1\r\n[b") && file.flush());
-        std::thread editor([&] { QThread::msleep(100), file.write("]\r\nk=2\r\n"), file.flush(); });
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write("[a]\r\nk=1\r\n[b"));
+        QVERIFY(file.flush());
+        std::thread editor([&] {
+            QThread::msleep(100);
+            file.write("]\r\nk=2\r\n");
+            file.flush();
+        });
         QVERIFY(PutIniString(u"b"_s, u"k"_s, u"3"_s, path()));
         editor.join();
         QCOMPARE(ReadFile(path()), QByteArray("[a]\r\nk=1\r\n[b]\r\nk=3\r\n"));
 
         QFile slow(path()); // still writing when a save has waited its second
-        QVERIFY(slow.open(QIODevice::WriteOnly | QIODevice::Truncate) && slow.write("[a]\r\nk=1\r\n[b]\r\nk=3\r\n") && slow.flush());
+        QVERIFY(slow.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(slow.write("[a]\r\nk=1\r\n[b]\r\nk=3\r\n"));
+        QVERIFY(slow.flush());
         std::thread slowWriter([&] {
-            for (int line = 0; line < 150; ++line)
-                QThread::msleep(10), slow.write("x=1\r\n"), slow.flush();
+            for (int line = 0; line < 150; ++line) {
+                QThread::msleep(10);
+                slow.write("x=1\r\n");
+                slow.flush();
+            }
         });
         const bool saved = PutIniString(u"b"_s, u"k"_s, u"4"_s, path());
         slowWriter.join();
-        QVERIFY(!saved && ReadFile(path()).endsWith(QByteArray("x=1\r\n").repeated(150)) && GetIniString(u"b"_s, u"k"_s, path()) == u"3");
+        QVERIFY(!saved);
+        QVERIFY(ReadFile(path()).endsWith(QByteArray("x=1\r\n").repeated(150)));
+        QCOMPARE(GetIniString(u"b"_s, u"k"_s, path()), u"3");
 
         QFile edited(path()); // sections left out in place: being written a moment ago, meant two seconds later
-        QVERIFY(edited.open(QIODevice::WriteOnly | QIODevice::Truncate) && edited.write("[a]\r\nk=1\r\n") && edited.flush());
+        QVERIFY(edited.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(edited.write("[a]\r\nk=1\r\n"));
+        QVERIFY(edited.flush());
         QVERIFY(!PutIniString(u"c"_s, u"k"_s, u"5"_s, path()));
         QThread::msleep(2100);
         QVERIFY(PutIniString(u"c"_s, u"k"_s, u"5"_s, path()));
         WriteFile(path(u"new"_s), "[a]\r\nk=1\r\n"); // a file put in place whole may leave sections out
-        QVERIFY(QFile::remove(path()) && QFile::rename(path(u"new"_s), path()) && PutIniString(u"c"_s, u"k"_s, u"6"_s, path()));
+        QVERIFY(QFile::remove(path()));
+        QVERIFY(QFile::rename(path(u"new"_s), path()));
+        QVERIFY(PutIniString(u"c"_s, u"k"_s, u"6"_s, path()));
     }
 
     // A link to nowhere reads as empty and is not written; links are written
@@ -226,13 +250,16 @@ private slots:
     void oddPaths()
     {
         QVERIFY(QFile::link(path(u"nowhere"_s), path(u"dangling.ini"_s)));
-        QVERIFY(GetIniString(u"s"_s, u"k"_s, path(u"dangling.ini"_s)).isNull() && !PutIniString(u"s"_s, u"k"_s, u"v"_s, path(u"dangling.ini"_s)));
+        QVERIFY(GetIniString(u"s"_s, u"k"_s, path(u"dangling.ini"_s)).isNull());
+        QVERIFY(!PutIniString(u"s"_s, u"k"_s, u"v"_s, path(u"dangling.ini"_s)));
         QCOMPARE(folderEntries(), QStringList{u"dangling.ini"_s});
 
         WriteFile(path(u"real.ini"_s), "[s]\r\nk=v\r\n");
-        QVERIFY(QFile::link(path(u"real.ini"_s), path(u"link.ini"_s)) && QFile::link(path(u"link.ini"_s), path(u"link2.ini"_s)));
+        QVERIFY(QFile::link(path(u"real.ini"_s), path(u"link.ini"_s)));
+        QVERIFY(QFile::link(path(u"link.ini"_s), path(u"link2.ini"_s)));
         QVERIFY(PutIniString(u"s"_s, u"k"_s, u"w"_s, path(u"link2.ini"_s)));
-        QVERIFY(QFileInfo(path(u"link2.ini"_s)).isSymLink() && QFileInfo(path(u"link.ini"_s)).isSymLink());
+        QVERIFY(QFileInfo(path(u"link2.ini"_s)).isSymLink());
+        QVERIFY(QFileInfo(path(u"link.ini"_s)).isSymLink());
         QCOMPARE(ReadFile(path(u"real.ini"_s)), QByteArray("[s]\r\nk=w\r\n"));
     }
 
@@ -304,7 +331,8 @@ static int childMain(const QStringList &args)
         if (::getuid() == 0 && args[6].toInt() != Refused::FileAsRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             return 3;
         const rlimit limit{args[6].toInt() == Refused::Full ? 4 : RLIM_INFINITY, RLIM_INFINITY};
-        ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         kestova::IniPrefetch(args[2]).adopt(); // a pipe never holds up a read ahead
         const QString read = GetIniString(u"s"_s, u"k"_s, args[2]);
         PutIniString(args[3], args[4], args[5], args[2]);
@@ -318,8 +346,10 @@ static int childMain(const QStringList &args)
     if (args[1] == u"count-up") { // each round checks that the other writer kept this one's last value
         for (int i = 1; i <= 300; ++i) {
             const QString last = GetIniString(u"s"_s, args[3], args[2]);
-            if (last != (i == 1 ? QString() : QString::number(i - 1)))
-                return qWarning("lost value: expected %d, found '%s'", i - 1, qPrintable(last)), 1;
+            if (last != (i == 1 ? QString() : QString::number(i - 1))) {
+                qWarning("lost value: expected %d, found '%s'", i - 1, qPrintable(last));
+                return 1;
+            }
             PutIniString(u"s"_s, args[3], QString::number(i), args[2]);
         }
         return 0;

@@ -33,14 +33,19 @@ class KeyDrillTest : public QObject {
     std::unique_ptr<TestProgram> program;
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaB"_s); }
+    void init()
+    {
+        program.reset(); // the last test's gone before the next one sets up
+        program = std::make_unique<TestProgram>(u"KestovaB"_s);
+    }
 
     // The map as drawn: its frames with no kana, then the kana of the thumb
     // (red), then the plain ones, each at its key.
     void mapShowsEveryKanaAtItsKey()
     {
         Frame1 window;
-        QVERIFY(ShownLabels(window.Label1).isEmpty() && LooksLikeItsPicture(&window, u"keydrill"_s));
+        QVERIFY(ShownLabels(window.Label1).isEmpty());
+        QVERIFY(LooksLikeItsPicture(&window, u"keydrill"_s));
         for (const QString shown : {u"thumb"_s, u"plain"_s}) {
             for (int i = 0; i < kestova::LabelCount; ++i)
                 window.Label1[i]->setVisible((i < 58 ? i % 2 == 0 : i == 58) == (shown == u"thumb"));
@@ -65,7 +70,8 @@ private slots:
         window.Label1[0]->setVisible(true);
         activate(window);
         TypeText(&window, row.typed);
-        QVERIFY(ShownLabels(window.Label1) == row.shown && generator.draws == 2);
+        QCOMPARE(ShownLabels(window.Label1), row.shown);
+        QCOMPARE(generator.draws, 2);
     }
 
     // Typing the shown kana, or activating the window, steps to another key.
@@ -78,7 +84,8 @@ private slots:
             const QList<int> before = ShownLabels(window.Label1);
             step < 600 ? TypeText(&window, shownKana(window)) : activate(window);
             const QList<int> shown = ShownLabels(window.Label1);
-            QVERIFY(shown.size() == 1 && shown != before);
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(shown != before);
             seen.insert(shown[0]);
         }
         QVERIFY2(seen.size() > 50, "the drill keeps to a few keys");

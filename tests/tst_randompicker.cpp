@@ -38,7 +38,9 @@ private slots:
         ScriptedGenerator generator({row.draw});
         FixedCounter counter(1234567);
         QCOMPARE(PickRandomIndex(qint16(row.maxIndex)), row.result);
-        QVERIFY(generator.randomizeCalls == 1 && generator.discarded == 568 && generator.draws == 1);
+        QCOMPARE(generator.randomizeCalls, 1);
+        QCOMPARE(generator.discarded, 568);
+        QCOMPARE(generator.draws, 1);
     }
 
     void everyIndexComesUpAndNoneBeyond()
@@ -46,7 +48,9 @@ private slots:
         QSet<qint32> seen;
         for (int i = 0; i < 3000; ++i)
             seen.insert(PickRandomIndex(qint16(59)));
-        QVERIFY(seen.size() == 60 && seen.contains(0) && seen.contains(59));
+        QCOMPARE(seen.size(), 60);
+        QVERIFY(seen.contains(0));
+        QVERIFY(seen.contains(59));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, PickRandomIndex(qint16(32767)));
     }
 
@@ -70,7 +74,9 @@ private slots:
         FixedCounter counter(std::nullopt);
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, PickRandomIndex(qint16(59)));
         QCOMPARE(generator.draws + generator.discarded, 0);
-        QVERIFY(ShownMessages().size() == 1 && ShownMessages()[0].title == u"Zodavoz" && ShownMessages()[0].text == u"現在の環境では使用できません");
+        QCOMPARE(ShownMessages().size(), 1);
+        QCOMPARE(ShownMessages()[0].title, u"Zodavoz");
+        QCOMPARE(ShownMessages()[0].text, u"現在の環境では使用できません");
         QCOMPARE(ShownMessages()[0].icon, QMessageBox::Critical);
     }
 };

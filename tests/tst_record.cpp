@@ -168,7 +168,11 @@ class RecordTest : public QObject {
     QString path() const { return program->path(u"record.sqlite"_s); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"Kestova"_s); }
+    void init()
+    {
+        program.reset(); // the last test's gone before the next one sets up
+        program = std::make_unique<TestProgram>(u"Kestova"_s);
+    }
 
     void figures_data()
     {
@@ -212,7 +216,8 @@ private slots:
         record(path(), u"2026-10-25T00:30:00Z F を , 12;2026-10-25T01:30:00.5Z W い い"_s);
         OpenedRecord opened = OpenRecord(u"csv"_s, Use::Reading, path());
         QBuffer out;
-        QVERIFY(out.open(QIODevice::WriteOnly) && WriteCsv(opened.database, out).isEmpty());
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QVERIFY(WriteCsv(opened.database, out).isEmpty());
         QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason\n"
                                                  "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left,chord\n"
                                                  "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none,typed\n"_s);
@@ -257,8 +262,10 @@ private slots:
             WriteFile(path() + u".pending"_s, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n");
         if (fault == u"fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(path() + u".pending"_s).constData(), 0600), 0);
-        if (fault == u"folder")
-            QFile::remove(path()), QDir().mkpath(path());
+        if (fault == u"folder") {
+            QFile::remove(path());
+            QDir().mkpath(path());
+        }
         if (fault == u"claimed") // two strokes, then no time, a time in 2400, a huge thumb, binary
             WriteFile(path() + u".pending.4194303.1"_s, "1796000000000\tKestova100\t%E3%81%82\t%E3%81%82\t1\t\t0\t0\t0\t32400\n"
                       "1796000000500\tKestova100\t%E3%82%92\t%E3%81%86\t0\t130\t0\t1\t1\t32400\n"
@@ -274,7 +281,9 @@ private slots:
         QSqlDatabase::removeDatabase(u"setup"_s);
         if (fault == u"damaged") { // every page past the first two: the tables
             QFile file(path());
-            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(8192) && file.write(QByteArray(file.size() - 8192, '\x5a')) > 0);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(8192));
+            QVERIFY(file.write(QByteArray(file.size() - 8192, '\x5a')) > 0);
         }
         // Another program on the record since before the writers, where it matters.
         OpenedRecord other = fault == u"locked" || fault == u"damaged" ? OpenRecord(u"other"_s, Use::Reading, path()) : OpenedRecord();
@@ -290,7 +299,8 @@ private slots:
             ::chmod(QFile::encodeName(path() + u".pending"_s), 0600);
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(), {u"write-as-nobody"_s, path(), fault});
-            QVERIFY(child.waitForFinished(30000) && child.exitCode() == 0);
+            QVERIFY(child.waitForFinished(30000));
+            QCOMPARE(child.exitCode(), 0);
             told = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n');
         } else {
             StrokeRecorder first(u"Kestova100"_s, path()), second(u"KestovaB100"_s, path());
@@ -298,7 +308,8 @@ private slots:
                 connect(recorder, &StrokeRecorder::problem, this, [&told](const QString &text) { told.append(text); });
             first.add({u"い"_s, u"い"_s, true, Now.toMSecsSinceEpoch()});
             second.add({u"う"_s, u"う"_s, true, Now.toMSecsSinceEpoch()});
-            QVERIFY(first.writeNow(std::chrono::seconds(5)) && second.writeNow(std::chrono::seconds(5)));
+            QVERIFY(first.writeNow(std::chrono::seconds(5)));
+            QVERIFY(second.writeNow(std::chrono::seconds(5)));
             if (fault == u"replaced") {
                 for (const char *suffix : {"", "-wal", "-shm"})
                     QFile::rename(path() + QLatin1String(suffix), path() + u".old"_s + QLatin1String(suffix));
@@ -307,7 +318,8 @@ private slots:
                 told.append(StartAfresh(other, path(), other.fileId));
             first.add({u"え"_s, u"え"_s, true, Now.toMSecsSinceEpoch() + 1});
             QTest::qWait(100); // the notices are queued to this thread
-            told.append(first.finish()), told.append(second.finish());
+            told.append(first.finish());
+            told.append(second.finish());
         }
         other.database.close();
         QSqlDatabase::removeDatabase(u"other"_s);
@@ -346,7 +358,8 @@ private slots:
     {
         writeOlderVersion(path());
         RecordWindow window(path());
-        QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_s) && !window.tabs);
+        QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_s));
+        QVERIFY(!window.tabs);
         QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
         QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_s);
     }
@@ -379,7 +392,8 @@ int main(int argc, char **argv)
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             return 3;
         const rlimit limit{args[3] == u"full" ? 2048 : RLIM_INFINITY, RLIM_INFINITY};
-        ::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         QStringList told;
         {
             StrokeRecorder recorder(u"Kestova100"_s, args[2]);

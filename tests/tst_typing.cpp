@@ -127,10 +127,13 @@ private slots:
             const int code = KeyCode(u"zxcvbnm,./asdfghjkl;qwertyuiop["_s.mid(key.index, 1));
             const auto own = key.index % 10 < 5 && key.index != 30 ? ThumbShiftEngine::Hand::Left : ThumbShiftEngine::Hand::Right;
             for (const auto &[label, hand] : {std::pair{key.thumbShift, own}, {key.plain, ThumbShiftEngine::Hand::None}})
-                if (label.index >= 0)
-                    shown.append(map.Label1[label.index]->text()), typed.append(engine.characterOf(code, hand));
+                if (label.index >= 0) {
+                    shown.append(map.Label1[label.index]->text());
+                    typed.append(engine.characterOf(code, hand));
+                }
         }
-        QVERIFY(shown.size() == 60 && shown == typed);
+        QCOMPARE(shown.size(), 60);
+        QCOMPARE(shown, typed);
     }
 
     // Every kana a map of three planes writes reads at 4.5:1 or better on
@@ -258,9 +261,14 @@ private slots:
             SendKeys(dialog, u"L+0"_s); // Muhenkan becomes the right thumb, and only that
             dialog->windowMs->setValue(250);
             SendKeys(dialog->tryField, u"L+0 s+200 s-210 L-220"_s); // s on the left hand: the other thumb's voiced kana
-            QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && dialog->tryField->text() == u"じ");
-            dialog->setLeft->click(), SendKeys(dialog, u"L+0"_s); // the other hand's only thumb key: refused
-            QVERIFY(dialog->leftKeys->text() == u"左Alt" && dialog->rightKeys->text() == u"無変換" && !dialog->note->text().isEmpty());
+            QVERIFY(dialog->leftKeys->text() == u"左Alt");
+            QVERIFY(dialog->rightKeys->text() == u"無変換");
+            QVERIFY(dialog->tryField->text() == u"じ");
+            dialog->setLeft->click();
+            SendKeys(dialog, u"L+0"_s); // the other hand's only thumb key: refused
+            QVERIFY(dialog->leftKeys->text() == u"左Alt");
+            QVERIFY(dialog->rightKeys->text() == u"無変換");
+            QVERIFY(!dialog->note->text().isEmpty());
             dialog->accept();
         });
         std::unique_ptr<QMenu> menu(TrainerMenu(&window));
@@ -268,7 +276,8 @@ private slots:
         QCOMPARE(LoadDisplaySize(), 150);
         QVERIFY(TrainerMenu(&window)->actions().value(1)->menu()->actions().value(2)->isChecked());
         menu->actions().value(0)->trigger();
-        QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102} && LoadThumbShiftSettings().windowMs == 250);
+        QVERIFY(LoadThumbShiftSettings().rightThumbKeys == QList<int>{102});
+        QCOMPARE(LoadThumbShiftSettings().windowMs, 250);
         SendKeys(&box, u"L+0 s+200 s-210"_s);
         QCOMPARE(box.text(), u"じ"_s);
     }
@@ -351,7 +360,8 @@ private slots:
         QCOMPARE(typed(), u"し"_s);
         QProcess other;
         other.start(QCoreApplication::applicationFilePath(), {u"save-window"_s, QFileInfo(OpenUserSettings()->fileName()).path(), u"250"_s});
-        QVERIFY(other.waitForFinished(20000) && other.exitCode() == 0);
+        QVERIFY(other.waitForFinished(20000));
+        QCOMPARE(other.exitCode(), 0);
         QTRY_COMPARE(typed(), u"あ"_s);
     }
 

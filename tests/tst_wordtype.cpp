@@ -43,7 +43,11 @@ class WordTypeTest : public QObject {
     std::unique_ptr<Form1> loaded(const QString &file) { return program->loaded<Form1>(u"text.ini"_s, file); }
 
 private slots:
-    void init() { program.reset(), program = std::make_unique<TestProgram>(u"KestovaC"_s); }
+    void init()
+    {
+        program.reset(); // the last test's gone before the next one sets up
+        program = std::make_unique<TestProgram>(u"KestovaC"_s);
+    }
 
     void opensAsDesigned()
     {
@@ -65,8 +69,10 @@ private slots:
         QFETCH(Order, row);
         auto window = loaded(row.file);
         QStringList shown{window->Label3->text()};
-        while (shown.size() < row.order.count(u' ') + 1)
-            typeWord(*window), shown.append(window->Label3->text());
+        while (shown.size() < row.order.count(u' ') + 1) {
+            typeWord(*window);
+            shown.append(window->Label3->text());
+        }
         QCOMPARE(shown.join(u' '), row.order);
         QVERIFY(ShownMessages().isEmpty());
     }
@@ -82,7 +88,9 @@ private slots:
             for (int i = 0; i < word.size(); ++i) {
                 const QList<int> shown = ShownLabels(window->Label1);
                 TypeText(window->Text1, QString(QChar(word[i].unicode() + 0x60)) + word.mid(i + 1, 1) + u'ｶ');
-                QVERIFY(window->Label3->text() == word.mid(i) && window->Label3->x() == left && ShownLabels(window->Label1) == shown);
+                QVERIFY(window->Label3->text() == word.mid(i));
+                QVERIFY(window->Label3->x() == left);
+                QCOMPARE(ShownLabels(window->Label1), shown);
                 if (word[i] == u'。')
                     QCOMPARE(shown, QList<int>{41});
                 else
@@ -110,8 +118,10 @@ private slots:
     void repeatCountChanges()
     {
         auto window = loaded(textFile({u"あ"_s, u"い"_s}, u"3"_s));
-        typeWord(*window), typeWord(*window);
-        window->cmdUpDown_Click(1), window->cmdUpDown_Click(1);
+        typeWord(*window);
+        typeWord(*window);
+        window->cmdUpDown_Click(1);
+        window->cmdUpDown_Click(1);
         for (int i = 0; i < 5; ++i) {
             typeWord(*window);
             QCOMPARE(window->Label3->text(), u"い"_s);
@@ -169,7 +179,8 @@ private slots:
         }
         for (int i = 0; i < 4; ++i) // the count box hands the focus straight back
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(QApplication::focusWidget() == window->Text1 && window->txtCount->text() == u"11");
+        QVERIFY(QApplication::focusWidget() == window->Text1);
+        QVERIFY(window->txtCount->text() == u"11");
     }
 
     void mapToggleKeepsTheHintCurrent()
@@ -180,7 +191,8 @@ private slots:
         window->Command1_Click();
         QCOMPARE(hidden(), 31);
         window->Command1_Click();
-        QVERIFY(hidden() == 0 && ShownLabels(window->Label1) == hint);
+        QCOMPARE(hidden(), 0);
+        QCOMPARE(ShownLabels(window->Label1), hint);
         window->Command1_Click();
         TypeText(window->Text1, u"う"_s);
         window->Command1_Click();
