@@ -91,7 +91,7 @@ TypedInput::TypedInput(QWidget *receiver, Typed typed, TypedAside typedAside, Ju
       settings(LoadThumbShiftSettings()), engineAltKeys(LayoutKeys::instance().altKeys()), engine(settings, engineAltKeys),
       hold(receiver->window())
 {
-    sinceLastEvent.start();
+    stamped(0);
     decisionTimer.setSingleShot(true);
     decisionTimer.setTimerType(Qt::PreciseTimer); // a coarse timer may be 5 % late
     connect(&decisionTimer, &QTimer::timeout, this, &TypedInput::decideDue);
@@ -156,6 +156,7 @@ qint64 TypedInput::stamped(qint64 time)
 {
     lastEventTime = time;
     sinceLastEvent.restart();
+    wallAtLastEvent = QDateTime::currentMSecsSinceEpoch();
     return time;
 }
 
@@ -170,10 +171,11 @@ qint64 TypedInput::now() const
     return lastEventTime + sinceLastEvent.elapsed();
 }
 
-// A time of the engine's clock on the wall clock, for the record.
+// A time of the engine's clock on the wall clock, for the record: the clocks
+// are paired when an event comes, so that typing reads neither.
 qint64 TypedInput::wallClockOf(qint64 time) const
 {
-    return QDateTime::currentMSecsSinceEpoch() - (now() - time);
+    return wallAtLastEvent + (time - lastEventTime);
 }
 
 // The window holds the keyboard while the built-in keyboard types and one of

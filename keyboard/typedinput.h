@@ -135,6 +135,7 @@ private:
     // runs on from the last one. Once an event came with no time (an input
     // method forwarding keys), Qt's key events are timed by their arrival.
     qint64 lastEventTime = 0;
+    qint64 wallAtLastEvent = 0; // the wall clock when lastEventTime was
     QElapsedTimer sinceLastEvent;
     bool timedByArrival = false;
 };

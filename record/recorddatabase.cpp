@@ -69,10 +69,11 @@ const char *const Tables[] = {
 
 // Made after the tables are up to date. The course's index holds all the
 // course weighs of its strokes, in time order, so that a long course reads
-// nothing else however many strokes other programs have.
+// nothing else however many strokes other programs have; the program too,
+// which its query names, or SQLite would look each stroke up in the table.
 const QString Indexes[] = {
     u"CREATE INDEX IF NOT EXISTS strokes_by_time ON strokes(time)"_s,
-    u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, reason, chord) WHERE program = '%1'"_s.arg(program::Course),
+    u"CREATE INDEX IF NOT EXISTS course_strokes ON strokes(time, expected, hit, reason, chord, program) WHERE program = '%1'"_s.arg(program::Course),
 };
 
 // From version 1, which had no version, after the tables new in 2: the
@@ -93,10 +94,14 @@ const char *const FromVersion1[] = {
     " WHERE thumb_ms IS NOT NULL GROUP BY local_day, bin",
 };
 
-// From version 2: why the keyboard decided as it did, and the course's
-// index with it (the course made its own before).
+// From version 2: why the keyboard decided as it did.
 const char *const FromVersion2[] = {
     "ALTER TABLE strokes ADD COLUMN reason INTEGER",
+};
+
+// From any older version: the course's index is made anew (version 2's
+// course made its own, version 3's read the table as well).
+const char *const OlderIndexes[] = {
     "DROP INDEX IF EXISTS course_strokes",
 };
 
@@ -129,6 +134,8 @@ QSqlError makeSchema(QSqlDatabase &database, int version)
         error = runAll(database, FromVersion1);
     if (!error.isValid() && version >= 1 && version < 3)
         error = runAll(database, FromVersion2);
+    if (!error.isValid() && version >= 1)
+        error = runAll(database, OlderIndexes);
     return error.isValid() ? error : runAll(database, Indexes);
 }
 

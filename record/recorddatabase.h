@@ -11,7 +11,7 @@ namespace kestova::record {
 
 // The version of the record's tables this program writes; an older record
 // is brought up to it, a newer one left as it is.
-inline constexpr int RecordVersion = 3;
+inline constexpr int RecordVersion = 4;
 
 // ${XDG_DATA_HOME:-~/.local/share}/Kestova/record.sqlite
 QString RecordPath();

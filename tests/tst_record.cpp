@@ -97,8 +97,8 @@ int pendingLines(const QString &path)
 }
 
 // A record as the first version made its tables, with no version number,
-// or as the second, with the course's table and index made by the course;
-// one chord in each.
+// as the second, with the course's table and index made by the course, or
+// as the third, its index without the program; one chord in each.
 void writeOlderVersion(const QString &path, int version = 1)
 {
     {
@@ -114,7 +114,10 @@ void writeOlderVersion(const QString &path, int version = 1)
             "CREATE TABLE course (id INTEGER PRIMARY KEY, units_in_play, lessons, since, joined, kana)", "INSERT INTO course VALUES (1, 9, 4, 0, '', '')",
             "CREATE INDEX course_strokes ON strokes(time, expected, hit, chord) WHERE program = 'KestovaCourse'",
             "INSERT INTO strokes VALUES (1796000000000, 'KestovaCourse', 'を', 'を', 1, 20, 1, 32400, 1, 1)", "PRAGMA user_version = 2"};
-        for (const char *statement : version == 1 ? first : second)
+        const QList<const char *> third{"CREATE TABLE strokes (time, program, expected, typed, hit, thumb_ms, chord, utc_offset, thumb_hand, thumb_needed, reason)",
+            "CREATE INDEX course_strokes ON strokes(time, expected, hit, reason, chord) WHERE program = 'KestovaCourse'",
+            "INSERT INTO strokes VALUES (1796000000000, 'KestovaCourse', 'を', 'を', 1, 20, 1, 32400, 1, 1, 2)", "PRAGMA user_version = 3"};
+        for (const char *statement : version == 1 ? first : version == 2 ? second : third)
             QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
     }
     QSqlDatabase::removeDatabase(u"setup"_s);
@@ -236,6 +239,7 @@ private slots:
             {"made by a newer version", "newer", "新しい版|.pending", 1, 3, 0},
             {"replaced under the writer", "replaced", "", 1, 0, 0}, {"made by the first version: copied, then brought up to date", "older", "", 4, 0, 0},
             {"made by the second version, the course's index its own: copied, brought up to date", "second", "", 4, 0, 0},
+            {"made by the third version, the course's index reading the table besides", "third", "", 4, 0, 0},
             {"read-only, for an ordinary user", "readonly", "書き込みが許されていません|.pending", 1, 3, 0},
             {"a disk full", "full", "ディスク|.pending", 1, 3, 0},
             {"a pending file left claimed by a program killed after its first line was merged, with lines that are no strokes", "claimed", "", 5, 0, 0},
@@ -249,8 +253,9 @@ private slots:
     {
         QFETCH(Fault, row);
         const QString fault = QString::fromLatin1(row.fault);
-        if (fault == u"older" || fault == u"second") {
-            writeOlderVersion(path(), fault == u"older" ? 1 : 2);
+        const bool older = fault == u"older" || fault == u"second" || fault == u"third";
+        if (older) {
+            writeOlderVersion(path(), fault == u"older" ? 1 : fault == u"second" ? 2 : 3);
         } else {
             record(path(), u"9 F あ あ"_s);
         }
@@ -329,8 +334,8 @@ private slots:
         QCOMPARE(pendingLines(path()), row.pending);
         QCOMPARE(QDir(program->path(u"."_s)).entryList({u"record.sqlite.broken-*"_s}).filter(QRegularExpression(u"\\d$"_s)).size(), row.setAside);
         QCOMPARE(strokesIn(path()), row.inRecord);
-        QCOMPARE(QFile::exists(path() + u".before-v3"_s), fault == u"older" || fault == u"second");
-        if (fault == u"older" || fault == u"second") { // why each was decided: unknown before, told from its chord
+        QCOMPARE(QFile::exists(path() + u".before-v4"_s), older);
+        if (older) { // why each was decided: unknown before version 3, told from its chord
             OpenedRecord opened = OpenRecord(u"reasons"_s, Use::Reading, path());
             QStringList reasons;
             QCOMPARE(ReadAttempts(opened.database, {}, [&reasons](const Attempt &attempt) {
@@ -340,7 +345,10 @@ private slots:
             QCOMPARE(reasons.join(u' '), u"2 0 0 0"_s);
             QSqlQuery index(u"SELECT group_concat(name) FROM pragma_index_info('course_strokes')"_s, opened.database);
             QVERIFY(index.next());
-            QCOMPARE(index.value(0).toString(), u"time,expected,hit,reason,chord"_s);
+            QCOMPARE(index.value(0).toString(), u"time,expected,hit,reason,chord,program"_s);
+            QVERIFY(index.exec(u"EXPLAIN QUERY PLAN SELECT time, expected, hit, reason, chord FROM strokes WHERE program = 'KestovaCourse' AND time >= 0"_s));
+            QVERIFY(index.next());
+            QVERIFY2(index.value(3).toString().contains(u"COVERING INDEX course_strokes"_s), qPrintable(index.value(3).toString()));
         }
         QSqlDatabase::removeDatabase(u"reasons"_s);
         if (row.pending && fault != u"newer" && fault != u"folder") { // merged by the next writer, once
