@@ -1,4 +1,4 @@
-// The course's figures: a lesson generated with the full word list (budget
+// The course's figures: the model learner's progress, a lesson generated with the full word list (budget
 // 5 ms), and its state rebuilt from a record of a million course strokes
 // (budget 200 ms), read and weighed.
 #include "course.h"
@@ -6,6 +6,7 @@
 #include "coursestate.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
+#include "../tests/modellearner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -40,6 +41,13 @@ int main(int argc, char *argv[])
     const course::WordSource source(words);
     std::printf("(%lld words read and their model made, away from the window's thread: %.0f ms)\n", qlonglong(words.size()), loading.nsecsElapsed() / 1e6);
     const QList<course::Unit> units = course::Curriculum(course::KanaFrequency(words));
+    // The model learner at twice the target speed: lessons to 18 kana, to
+    // the first voiced kana and to every kana.
+    for (double slips : {0.04, 0.02, 0.01}) {
+        const course::LearnerProgress progress = course::TakeCourse(units, source, {slips, 2});
+        std::printf("model learner, %.0f %% slips: 18 kana after %d lessons, a voiced kana after %d, all %lld after %d\n", slips * 100,
+                    progress.to18, progress.toVoiced, qlonglong(units.size()), progress.toAll);
+    }
     std::vector<double> lessons;
     QRandomGenerator random(1);
     for (int inPlay = course::FirstUnits; inPlay <= units.size(); ++inPlay) {
@@ -70,7 +78,7 @@ int main(int argc, char *argv[])
         record::OpenedRecord opened = record::OpenRecord(u"course"_s, record::Use::Reading, path);
         const course::CourseState saved = course::LoadCourseState(opened.database);
         course::Course state(units, saved.unitsInPlay);
-        state.weigh(course::ReadCourseAttempts(opened.database, saved.since).value());
+        state.weigh(course::ReadCourseAttempts(opened.database, saved.since, course::TargetMs(60)).value());
         inPlay = state.inPlay();
     }
     QSqlDatabase::removeDatabase(u"course"_s);

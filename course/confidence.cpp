@@ -10,15 +10,38 @@ namespace kestova::course {
 void CourseAttempts::add(const Attempt &attempt)
 {
     const QChar kana = attempt.asked.size() == 1 ? attempt.asked[0] : QChar();
-    tallies[kana].add({PacedGap(previous, attempt.pressedAt), attempt.hit, attempt.shifted()});
+    tallies[kana].add({PacedGap(previous, attempt.pressedAt), attempt.hit, attempt.shifted()}, targetMs);
     previous = attempt.pressedAt;
 }
 
-void SkillTally::add(const Sample &sample)
+void SkillTally::add(const Sample &sample, double targetMs)
 {
+    Sample &oldest = recent[attempts % AccuracyAttempts];
+    if (attempts >= AccuracyAttempts) { // the oldest leaves the counts
+        recentHits -= oldest.hit;
+        chordsKnown -= oldest.chord.has_value();
+        chordHits -= oldest.hit && oldest.chord == true;
+    }
+    oldest = sample;
+    recentHits += sample.hit;
+    chordsKnown += sample.chord.has_value();
+    chordHits += sample.hit && sample.chord == true;
+    ++attempts;
     if (sample.sincePreviousMs)
         smoothedMs = smoothedMs ? *smoothedMs + Smoothing * (double(*sample.sincePreviousMs) - *smoothedMs) : double(*sample.sincePreviousMs);
-    recent[attempts++ % RecentAttempts] = sample;
+    if (smoothedMs && *smoothedMs <= targetMs) {
+        learntWithThumb = learntWithThumb || confidenceBesidesSpeed(true) >= 1;
+        learntWithout = learntWithout || confidenceBesidesSpeed(false) >= 1;
+    }
+}
+
+double SkillTally::confidenceBesidesSpeed(bool takesThumb) const
+{
+    const int counted = qMin(attempts, AccuracyAttempts);
+    double confidence = std::min(double(recentHits) / qMax(1, counted) / WantedAccuracy, double(attempts) / ProvenAfter);
+    if (takesThumb && chordsKnown > 0)
+        confidence = std::min(confidence, double(chordHits) / chordsKnown / WantedChords);
+    return confidence;
 }
 
 Skill SkillTally::skill(bool takesThumb, double targetMs) const
@@ -26,24 +49,29 @@ Skill SkillTally::skill(bool takesThumb, double targetMs) const
     Skill skill;
     skill.attempts = attempts;
     skill.smoothedMs = smoothedMs;
-    const int counted = qMin(attempts, RecentAttempts);
-    if (counted == 0)
+    skill.learnt = takesThumb ? learntWithThumb : learntWithout;
+    if (attempts == 0)
         return skill;
-    const auto share = [&](auto counts) { return double(std::count_if(recent.cbegin(), recent.cbegin() + counted, counts)) / counted; };
-    skill.accuracy = share([](const Sample &a) { return a.hit; });
+    const int counted = qMin(attempts, AccuracyAttempts);
+    skill.accuracy = double(recentHits) / counted;
     QList<qint64> times;
-    for (int i = 0; i < counted; ++i) {
-        if (recent[i].sincePreviousMs)
-            times.append(*recent[i].sincePreviousMs);
+    for (int back = 1; back <= qMin(attempts, RecentAttempts); ++back) {
+        if (const Sample &sample = recent[(attempts - back) % AccuracyAttempts]; sample.sincePreviousMs)
+            times.append(*sample.sincePreviousMs);
     }
     skill.medianMs = MedianOf(times);
-    const qsizetype known = std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Sample &a) { return a.chord.has_value(); });
-    if (takesThumb && known > 0)
-        skill.chordShare = double(std::count_if(recent.cbegin(), recent.cbegin() + counted, [](const Sample &a) { return a.hit && a.chord == true; })) / known;
-    skill.confidence = skill.smoothedMs ? targetMs / qMax(1.0, *skill.smoothedMs) : 0;
-    skill.confidence = std::min({skill.confidence, skill.accuracy / WantedAccuracy, double(skill.attempts) / RecentAttempts});
-    if (skill.chordShare)
-        skill.confidence = std::min(skill.confidence, *skill.chordShare / WantedChords);
+    if (takesThumb && chordsKnown > 0)
+        skill.chordShare = double(chordHits) / chordsKnown;
+    // Each part of the confidence, the one that holds it down the most named.
+    const std::array<std::pair<Limit, double>, 4> parts{{
+        {Limit::Speed, smoothedMs ? targetMs / qMax(1.0, *smoothedMs) : 0},
+        {Limit::Accuracy, skill.accuracy / WantedAccuracy},
+        {Limit::Chord, skill.chordShare ? *skill.chordShare / WantedChords : 2.0},
+        {Limit::TooFew, double(attempts) / ProvenAfter},
+    }};
+    const auto lowest = std::min_element(parts.cbegin(), parts.cend(), [](const auto &a, const auto &b) { return a.second < b.second; });
+    skill.confidence = lowest->second;
+    skill.limit = skill.confidence >= 1 ? Limit::None : lowest->first;
     return skill;
 }
 
@@ -51,26 +79,30 @@ Skill SkillOf(const QList<Sample> &samples, bool takesThumb, double targetMs)
 {
     SkillTally tally;
     for (const Sample &sample : samples)
-        tally.add(sample);
+        tally.add(sample, targetMs);
     return tally.skill(takesThumb, targetMs);
 }
 
 int UnitsInPlay(const QList<Skill> &inPlay, int unitCount)
 {
     const bool allLearnt = std::all_of(inPlay.cbegin(), inPlay.cend(), [](const Skill &skill) {
-        return skill.attempts >= RecentAttempts && skill.confidence >= 1;
+        return skill.learnt || skill.attempts >= StuckAfter;
     });
     return int(std::min<qsizetype>(unitCount, inPlay.size() + (allLearnt && !inPlay.isEmpty() ? 1 : 0)));
 }
 
 int FocusOf(const QList<Skill> &inPlay)
 {
-    int focus = -1;
-    for (int unit = 0; unit < inPlay.size(); ++unit) {
-        if (focus < 0 || inPlay[unit].confidence <= inPlay[focus].confidence)
-            focus = unit;
-    }
-    return focus;
+    const auto lowest = [&inPlay](auto eligible) {
+        int focus = -1;
+        for (int unit = 0; unit < inPlay.size(); ++unit) {
+            if (eligible(inPlay[unit]) && (focus < 0 || inPlay[unit].confidence <= inPlay[focus].confidence))
+                focus = unit;
+        }
+        return focus;
+    };
+    const int practising = lowest([](const Skill &skill) { return skill.confidence < 1 && (skill.learnt || skill.attempts < StuckAfter); });
+    return practising >= 0 ? practising : lowest([](const Skill &) { return true; });
 }
 
 } // namespace kestova::course

@@ -44,9 +44,9 @@ bool StartOver(const QSqlDatabase &database, qint64 now)
     return SaveCourseState(database, {FirstUnits, 0, now, {}, {}});
 }
 
-std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since)
+std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs)
 {
-    CourseAttempts attempts;
+    CourseAttempts attempts(targetMs);
     const QSqlError error = record::ReadAttempts(database, {CourseProgram, since, false}, [&attempts](const Attempt &attempt) {
         attempts.add(attempt);
         return true;

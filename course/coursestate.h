@@ -44,9 +44,9 @@ bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);
 // typed from now on count for the course.
 bool StartOver(const QSqlDatabase &database, qint64 now);
 
-// The course's attempts since the time given, as each kana's;
-// none if the record cannot be read.
-std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since);
+// The course's attempts since the time given, as each kana's, weighed
+// against the target time per kana; none if the record cannot be read.
+std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs);
 
 // The target speed in kana per minute, a setting of the course in
 // Kestova.conf ([Course] targetSpeed, 30 to 300, 60 unless set).

@@ -97,7 +97,7 @@ void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &
             opened = &record();
         }
         start->state = LoadCourseState(opened->database);
-        if (const std::optional<CourseAttempts> attempts = ReadCourseAttempts(opened->database, start->state.since)) {
+        if (const std::optional<CourseAttempts> attempts = ReadCourseAttempts(opened->database, start->state.since, TargetMs(LoadTargetSpeed()))) {
             start->attempts = *attempts;
             loaded = true;
         }

@@ -165,6 +165,11 @@ int CourseWindow::unitOf(QChar kana) const
 
 void CourseWindow::startLesson()
 {
+    if (const std::optional<int> speed = std::exchange(nextTarget, std::nullopt)) {
+        targetSpeed = *speed;
+        attempts.setTarget(TargetMs(targetSpeed));
+        course.emplace(QList<Unit>(course->units()), course->inPlay(), targetSpeed);
+    }
     const int before = course->inPlay();
     const QList<Skill> &skills = course->weigh(attempts);
     for (int unit = before; unit < course->inPlay(); ++unit) // joined after a change of target speed
@@ -372,9 +377,9 @@ void CourseWindow::setTargetSpeed()
     if (!ok)
         return;
     SaveTargetSpeed(speed);
-    targetSpeed = speed;
-    // The lesson in hand goes on; the next is weighed at the new speed.
-    course.emplace(QList<Unit>(course->units()), course->inPlay(), speed);
+    // The lesson in hand goes on, weighed at the speed it began with; the
+    // next is weighed at the new one.
+    nextTarget = speed;
 }
 
 // The units in play and the lessons forgotten; the strokes stay in the
@@ -385,7 +390,7 @@ void CourseWindow::startOver()
         return;
     saved = {FirstUnits, 0, now(), {}, {}};
     store.save(saved);
-    attempts = {};
+    attempts = CourseAttempts(TargetMs(targetSpeed));
     course.emplace(QList<Unit>(course->units()), FirstUnits, targetSpeed);
     startLesson();
 }

@@ -76,6 +76,7 @@ private:
     CourseAttempts attempts;
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;
+    std::optional<int> nextTarget; // chosen during a lesson, for the next
 
     // The lesson in hand.
     QList<LessonWord> words;
