@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kestova::course {
@@ -29,14 +31,37 @@ CourseState LoadCourseState(const QSqlDatabase &database)
     return state;
 }
 
+// Two windows on one course: what either brought into play stays. A
+// course started over since (a later `since`) is the one kept.
+CourseState MergedCourseState(const CourseState &ours, const CourseState &stored)
+{
+    if (stored.since != ours.since)
+        return stored.since > ours.since ? stored : ours;
+    CourseState merged = ours;
+    for (QChar kana : stored.kana) {
+        if (!merged.kana.contains(kana))
+            merged.kana += kana;
+    }
+    merged.unitsInPlay = std::max({ours.unitsInPlay, stored.unitsInPlay, int(merged.kana.size())});
+    merged.lessons = qMax(ours.lessons, stored.lessons);
+    if (stored.joinedAt.size() > merged.joinedAt.size())
+        merged.joinedAt += stored.joinedAt.mid(merged.joinedAt.size());
+    return merged;
+}
+
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state)
 {
-    QStringList lessons;
-    for (int lesson : state.joinedAt)
-        lessons.append(QString::number(lesson));
     QSqlQuery query(database);
-    return record::RunPrepared(query, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_s,
-                               {state.unitsInPlay, state.lessons, state.since, lessons.join(u' '), state.kana});
+    if (!query.exec(u"BEGIN IMMEDIATE"_s))
+        return false;
+    const CourseState merged = MergedCourseState(state, LoadCourseState(database));
+    QStringList lessons;
+    for (int lesson : merged.joinedAt)
+        lessons.append(QString::number(lesson));
+    const bool saved = record::RunPrepared(query, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_s,
+                                           {merged.unitsInPlay, merged.lessons, merged.since, lessons.join(u' '), merged.kana});
+    query.finish();
+    return query.exec(saved ? u"COMMIT"_s : u"ROLLBACK"_s) && saved;
 }
 
 bool StartOver(const QSqlDatabase &database, qint64 now)

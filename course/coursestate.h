@@ -39,6 +39,8 @@ struct CourseState {
 // Each reads or writes the record behind an open connection; a record
 // whose course table is empty holds a course not yet begun.
 CourseState LoadCourseState(const QSqlDatabase &database);
+// Saved merged with what another window saved of the same course since.
+CourseState MergedCourseState(const CourseState &ours, const CourseState &stored);
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);
 // "最初から": the state forgotten; the strokes are kept, and only those
 // typed from now on count for the course.

@@ -49,9 +49,10 @@ std::optional<ThumbFault> ThumbFaultOf(const Attempt &attempt)
 
 ThumbDiagnosis DiagnoseThumbs(const QList<Attempt> &lesson, int windowMs)
 {
-    // One line for each fault, in the order of ThumbFault; %1 the mean offset.
+    // One line for each fault, in the order of ThumbFault; %1 the mean offset,
+    // its sign told in words.
     static const QString advice[ThumbFaultCount] = {
-        u"親指が平均 +%1 ms 遅れています。文字キーと同時に押しましょう"_s,
+        u"親指が平均 %1 ms 遅れています。文字キーと同時に押しましょう"_s,
         u"親指が平均 %1 ms 早すぎます。文字キーと同時に押しましょう"_s,
         u"反対側の親指を押しています。濁音は文字キーと反対側、ほかは同じ側の親指です"_s,
         u"親指キーが押されていません。文字キーと一緒に親指キーを押しましょう"_s,
@@ -79,7 +80,7 @@ ThumbDiagnosis DiagnoseThumbs(const QList<Attempt> &lesson, int windowMs)
         return diagnosis;
     const int commonest = int(most - diagnosis.counts.cbegin());
     diagnosis.commonest = ThumbFault(commonest);
-    diagnosis.advice = timing(ThumbFault(commonest)) ? advice[commonest].arg(qRound(double(offsetSums[commonest]) / *most)) : advice[commonest];
+    diagnosis.advice = timing(ThumbFault(commonest)) ? advice[commonest].arg(qAbs(qRound(double(offsetSums[commonest]) / *most))) : advice[commonest];
     int allFaults = 0;
     for (int count : diagnosis.counts)
         allFaults += count;

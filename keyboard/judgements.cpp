@@ -45,9 +45,10 @@ bool Judgements::judge(const QString &asked, const QString &typed)
     if (onItsWay.voicesLast && held && heldForVoicing)
         held.reset(); // the kana it voiced was no attempt of its own
     pass();
+    const qint64 keyBefore = onItsWay.thumb ? std::exchange(lastKeyDown, onItsWay.thumb->pressedAt) : lastKeyDown;
     heldForVoicing = onItsWay.mayBeVoiced && !hit;
     if (heldForVoicing || attempt.reason == StrokeReason::Plain) {
-        held = Held{attempt, onItsWay.thumb ? onItsWay.thumb->pressedAt : 0};
+        held = Held{attempt, onItsWay.thumb ? onItsWay.thumb->pressedAt : 0, keyBefore};
         if (!heldForVoicing)
             holding.start();
     } else {
@@ -63,15 +64,21 @@ void Judgements::pass()
     holding.stop();
     if (!held)
         return;
-    auto [attempt, keyDown] = *std::exchange(held, std::nullopt);
+    auto [attempt, keyDown, keyBefore] = *std::exchange(held, std::nullopt);
     if (attempt.reason == StrokeReason::Plain) {
-        for (const ThumbPress &press : std::as_const(thumbs)) {
+        // This key's thumb: none another kana took, none struck before the
+        // key before this one.
+        ThumbPress *nearest = nullptr;
+        for (ThumbPress &press : thumbs) {
             const qint64 offset = press.at - keyDown;
-            if (!press.used && qAbs(offset) <= NearestThumbMs && (!attempt.thumbOffsetMs || qAbs(offset) < qAbs(*attempt.thumbOffsetMs))) {
-                attempt.thumbOffsetMs = offset;
-                attempt.thumbHand = press.hand;
-                attempt.reason = offset > 0 ? StrokeReason::ThumbTooLate : StrokeReason::ThumbTooEarly;
-            }
+            if (!press.used && press.at > keyBefore && qAbs(offset) <= NearestThumbMs && (!nearest || qAbs(offset) < qAbs(nearest->at - keyDown)))
+                nearest = &press;
+        }
+        if (nearest) {
+            nearest->used = true;
+            attempt.thumbOffsetMs = nearest->at - keyDown;
+            attempt.thumbHand = nearest->hand;
+            attempt.reason = *attempt.thumbOffsetMs > 0 ? StrokeReason::ThumbTooLate : StrokeReason::ThumbTooEarly;
         }
     }
     emit judged(attempt);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <limits>
 #include <optional>
 
 namespace kestova {
@@ -63,11 +64,13 @@ private:
     };
     struct Held {
         Attempt attempt;
-        qint64 keyDown; // the keyboard's clock
+        qint64 keyDown;         // the keyboard's clock
+        qint64 keyBefore;       // the press of the key judged before it
     };
     void pass();
 
     OnItsWay onItsWay;
+    qint64 lastKeyDown = std::numeric_limits<qint64>::min(); // the keyboard's clock
     std::optional<Held> held;
     bool heldForVoicing = false;
     QTimer holding;
