@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     const QStringList words = course::ReadWordList(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"), &problem);
     const course::WordSource source(words);
     std::printf("(%lld words read and their model made, away from the window's thread: %.0f ms)\n", qlonglong(words.size()), loading.nsecsElapsed() / 1e6);
-    const QList<course::Unit> units = course::Curriculum(course::KanaFrequency(words));
+    const QList<course::Unit> units = course::Curriculum();
     std::vector<double> lessons;
     QRandomGenerator random(1);
     for (int inPlay = course::FirstUnits; inPlay <= units.size(); ++inPlay) {
