@@ -308,8 +308,9 @@ public:
     {
         {
             kestova::record::StrokeRecorder history(CourseProgram, path);
+            const QList<Unit> first = Curriculum().first(FirstUnits);
             for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
-                history.add({u"しいうとんき"_s.mid(i % FirstUnits, 1), u"しいうとんき"_s.mid(i % FirstUnits, 1), true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});
+                history.add({first[i % FirstUnits].kana, first[i % FirstUnits].kana, true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});
         }
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_s, kestova::record::Use::Writing, path);
