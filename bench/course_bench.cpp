@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
     const QStringList words = course::ReadWordList(QStringLiteral(KESTOVA_SOURCE_DIR "/data/kana-words.txt"), &problem);
     const course::WordSource source(words);
     std::printf("(%lld words read and their model made, away from the window's thread: %.0f ms)\n", qlonglong(words.size()), loading.nsecsElapsed() / 1e6);
-    const QList<course::Unit> units = course::Curriculum(course::KanaFrequency(words));
+    const QList<course::Unit> units = course::Curriculum();
     // The model learner at twice the target speed: lessons to 18 kana, to
     // the first voiced kana and to every kana.
     for (double slips : {0.04, 0.02, 0.01}) {

@@ -86,7 +86,7 @@ void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &
     inThread([this, receiver, done = std::move(done)] {
         auto start = std::make_shared<CourseStart>();
         const QStringList words = ReadWordList(wordsPath, &start->problem);
-        start->units = Curriculum(KanaFrequency(words));
+        start->units = Curriculum();
         start->words = std::make_shared<const WordSource>(words);
         // A record locked by another program a while is waited for here,
         // away from the window; one that cannot be read leaves the state

@@ -165,33 +165,61 @@ private slots:
         }
     }
 
-    // Every kana the layout types comes once, home row first, groups in
-    // order, the more frequent first within a group.
+    // Every kana the layout types comes once, at its key with its thumb: the
+    // commonest plain kana of the home row first, then by frequency, save
+    // that each thumb's first kana comes by unit ThumbBy, the marks after
+    // MarksAfter and a small kana after the kana it follows; over the real
+    // counts and over counts that put each rule to the test.
+    void curriculumOrder_data()
+    {
+        QTest::addColumn<QString>("kana");
+        QTest::addColumn<qint64>("count");
+        QTest::newRow("real text") << QString() << qint64(0);
+        QTest::newRow("marks commonest") << u"、。ー・"_s << (qint64(1) << 40);
+        QTest::newRow("thumbs rarest") << u"をあなゅもみおのょっぁえりゃれよにるまぇぅーろやぃぬゆむわぉがだござぱぢぐづぴヴじでげぜばどぎぽびずぶべぷぞぺぼ"_s << qint64(0);
+        QTest::newRow("small kana commonest") << u"ょっゃゅぁ"_s << (qint64(1) << 40);
+    }
     void curriculumOrder()
     {
-        const QHash<QString, qint64> frequency = KanaFrequency({u"しかし"_s, u"かて"_s, u"ぎんが"_s});
-        const QList<Unit> units = Curriculum(frequency);
-        QSet<QString> kana, typed;
-        for (const Unit &unit : units) { // each typed at its key with its thumb
-            kana.insert(unit.kana);
+        QFETCH(QString, kana);
+        QFETCH(qint64, count);
+        KanaCounts counts = TextCounts();
+        for (QChar k : kana)
+            counts.frequency[QString(k)] = count;
+        const QList<Unit> units = Curriculum(counts);
+        QSet<QString> taught, typed;
+        for (const Unit &unit : units) {
+            taught.insert(unit.kana);
             QCOMPARE(kestova::ThumbShiftEngine().characterOf(unit.keyCode, unit.thumb), unit.kana);
         }
         for (const kestova::KeyFrame &key : kestova::KeyboardLayout)
             typed += QSet<QString>{QString::fromUtf16(key.plain.caption), QString::fromUtf16(key.thumbShift.caption), QString::fromUtf16(key.otherThumb)};
         typed.remove(QString());
-        QCOMPARE(kana.size(), units.size());
-        QCOMPARE(kana, typed);
-        QCOMPARE(units.first().kana, u"し"_s); // the home row's most frequent plain kana
-        for (int i = 0; i < FirstUnits; ++i) {
-            QCOMPARE(units[i].row, kestova::KeyRow::Home);
-            QCOMPARE(units[i].plane, Plane::Plain);
-        }
+        QCOMPARE(taught.size(), units.size());
+        QCOMPARE(taught, typed);
         const auto rank = [&](const QString &k) { return std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana == k; }) - units.cbegin(); };
-        QVERIFY(rank(u"て"_s) < rank(u"う"_s)); // by frequency within the home and the top row
-        QVERIFY(rank(u"か"_s) < rank(u"た"_s));
-        QVERIFY(rank(u"を"_s) < rank(u"か"_s));
-        QVERIFY(rank(u"か"_s) < rank(u"ぎ"_s));
-        QVERIFY(rank(u"ぎ"_s) < rank(u"、"_s));
+        const auto often = [&](qsizetype at) { return counts.frequency.value(units[at].kana); };
+        for (qsizetype at = 0; at < units.size(); ++at) {
+            const Unit &unit = units[at];
+            if (at < FirstUnits) { // the commonest plain kana of the home row
+                QVERIFY(unit.row == kestova::KeyRow::Home && unit.plane == Plane::Plain);
+                for (qsizetype later = FirstUnits; later < units.size(); ++later)
+                    QVERIFY(units[later].row != kestova::KeyRow::Home || units[later].plane != Plane::Plain || often(later) <= often(at));
+            }
+            if (u"、。，・ー"_s.contains(unit.kana))
+                QVERIFY2(at >= MarksAfter, qPrintable(unit.kana));
+            if (counts.follows.contains(unit.kana))
+                QVERIFY2(rank(counts.follows[unit.kana]) < at, qPrintable(unit.kana));
+            // A kana before a commoner one only where a rule holds that one back.
+            const bool thumbFirst = at < ThumbBy && unit.plane != Plane::Plain && std::none_of(units.cbegin(), units.cbegin() + at, [&](const Unit &u) { return u.plane == unit.plane; });
+            for (qsizetype later = at + 1; at >= FirstUnits && !thumbFirst && later < units.size(); ++later) {
+                const QString base = counts.follows.value(units[later].kana);
+                const bool heldBack = (at < MarksAfter && u"、。，・ー"_s.contains(units[later].kana)) || (!base.isEmpty() && rank(base) >= at);
+                QVERIFY2(often(later) <= often(at) || heldBack, qPrintable(unit.kana + units[later].kana));
+            }
+        }
+        for (Plane thumb : {Plane::OwnThumb, Plane::OtherThumb}) // a thumb kana by unit ThumbBy
+            QVERIFY(std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.plane == thumb; }) - units.cbegin() < ThumbBy);
     }
 };
 
@@ -223,7 +251,7 @@ private slots:
         QFETCH(int, inPlay);
         static const QStringList words = shippedWords();
         static const WordSource source(words);
-        const QList<Unit> units = Curriculum(KanaFrequency(words));
+        const QList<Unit> units = Curriculum();
         QSet<QChar> kana;
         for (int unit = 0; unit < inPlay; ++unit)
             kana.insert(units[unit].kana[0]);
@@ -255,7 +283,7 @@ private slots:
         QFETCH(LearnerRow, row);
         static const QStringList words = shippedWords();
         static const WordSource source(words);
-        const LearnerProgress progress = TakeCourse(Curriculum(KanaFrequency(words)), source, {row.slips, 2, QChar(*row.wrongThumb)});
+        const LearnerProgress progress = TakeCourse(Curriculum(), source, {row.slips, 2, QChar(*row.wrongThumb)});
         QVERIFY2(progress.to18 >= 0 && progress.to18 <= row.by18, qPrintable(QString::number(progress.to18)));
         QVERIFY2(progress.toAll >= 0 && progress.toAll <= row.byAll, qPrintable(QString::number(progress.toAll)));
         if (*row.wrongThumb) {
@@ -277,8 +305,9 @@ public:
     {
         {
             kestova::record::StrokeRecorder history(CourseProgram, path);
+            const QList<Unit> first = Curriculum().first(FirstUnits);
             for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
-                history.add({u"しいうとんき"_s.mid(i % FirstUnits, 1), u"しいうとんき"_s.mid(i % FirstUnits, 1), true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});
+                history.add({first[i % FirstUnits].kana, first[i % FirstUnits].kana, true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});
         }
         {
             kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"set"_s, kestova::record::Use::Writing, path);

@@ -127,8 +127,9 @@ strokes() { "$BIN/KestovaRecord" --csv - | grep -c ",$1,"; }
 typed_since() { "$BIN/KestovaRecord" --csv - | grep ",$1," | tail -n +$(($2 + 1)) | cut -d, -f4 | tr -d '\n'; }
 
 # The course, typed at as a learner would, reading each lesson off the clipboard.
-# The home row alone, where the course begins.
-declare -A key=([う]=38 [し]=39 [て]=40 [け]=41 [せ]=42 [は]=43 [と]=44 [き]=45 [い]=46 [ん]=47)
+# The home row's plain kana, where the course begins, and す of the bottom
+# row, the seventh kana to come into play.
+declare -A key=([う]=38 [し]=39 [て]=40 [け]=41 [せ]=42 [は]=43 [と]=44 [き]=45 [い]=46 [ん]=47 [す]=54)
 
 # course_state: the units in play and the lessons taken, as the record keeps them.
 course_state() {
