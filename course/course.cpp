@@ -23,12 +23,32 @@ const QList<Skill> &Course::weigh(const CourseAttempts &attempts)
     }
 }
 
+// Punctuation stands after words: a lesson on 、 or 。 is words of the
+// weakest kana, each followed by it; once in play, 、 follows a word now
+// and then and 。 ends the lesson.
 QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random) const
 {
-    QSet<QChar> kana;
-    for (int unit = 0; unit < unitsInPlay; ++unit)
-        kana.insert(curriculum[unit].kana[0]);
-    return words.lesson(kana, curriculum[focus()].kana[0], random);
+    QSet<QChar> kana, punctuation;
+    int weakestKana = -1;
+    for (int unit = 0; unit < unitsInPlay; ++unit) {
+        const QChar k = curriculum[unit].kana[0];
+        (Punctuation.contains(k) ? punctuation : kana).insert(k);
+        const bool weaker = weakestKana < 0 || known.value(unit).confidence <= known.value(weakestKana).confidence;
+        if (!Punctuation.contains(k) && weaker)
+            weakestKana = unit;
+    }
+    const QChar focusKana = curriculum[focus()].kana[0];
+    const bool onMark = punctuation.contains(focusKana);
+    QList<LessonWord> lesson = words.lesson(kana, onMark ? curriculum[weakestKana].kana[0] : focusKana, random);
+    for (qsizetype i = 0; i < lesson.size(); ++i) {
+        if (onMark)
+            lesson[i].word += focusKana;
+        else if (i + 1 == lesson.size() && punctuation.contains(u'。'))
+            lesson[i].word += u'。';
+        else if (i % 4 == 3 && punctuation.contains(u'、'))
+            lesson[i].word += u'、';
+    }
+    return lesson;
 }
 
 } // namespace kestova::course

@@ -23,6 +23,7 @@ public:
     const QList<Skill> &skills() const { return known; }
     // The unit in play with the lowest confidence.
     int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }
+    // Fifteen words that hold the focus, real where they can be.
     QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random) const;
 
 private:

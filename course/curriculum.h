@@ -50,4 +50,7 @@ inline constexpr int ThumbBy = 12;
 // The marks join no sooner than after this many units.
 inline constexpr int MarksAfter = 20;
 
+// The marks that stand between and after words, not in them.
+inline const QString Punctuation = QStringLiteral("、。，・");
+
 } // namespace kestova::course
