@@ -12,13 +12,15 @@ Sources (apt-get install edict mecab-ipadic):
   compare (verbs cost far more than nouns), so a word's cost is taken as its
   percentile within its own file: 0 the cheapest of its kind, 1 the dearest.
 
-A reading is kept if EDICT holds it as a word standing on its own (a noun,
-verb, adjective, adverb, pronoun or interjection; not only a prefix, suffix,
-counter, particle or expression; not archaic or obsolete) and either EDICT
-marks it common or the IPA dictionary has it as a common noun, verbal or
-adjectival noun, adverb, or verb or adjective in its dictionary form.
-Ranked: EDICT's common words first, then the others; within each, by the
-IPA percentile (words the IPA dictionary lacks last).
+A reading is kept if EDICT holds it as a word standing on its own (its first
+sense a noun, verb, adjective, adverb, pronoun or interjection; not only a
+prefix, suffix, counter, particle or expression; not archaic or obsolete)
+and either EDICT marks it common or the IPA dictionary has it as a common
+noun, verbal or adjectival noun, adverb, or verb or adjective in its
+dictionary form. Ranked: EDICT's common words first, the most used first as
+told by what goes with use (the more senses, glosses and compounds in EDICT,
+the higher), then the IPA percentile; then the others by the IPA percentile
+(words the IPA dictionary lacks last), ties by reading.
 
 Left out: readings of other kana than the thumb-shift layout types (read
 from its one table, keyboard/keyboardmap.cpp); of fewer than two syllables
