@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace kestova::course {
 namespace {
 
@@ -10,6 +12,39 @@ constexpr int ShortestMadeUp = 2, LongestMadeUp = 6;
 // A common word is drawn this much more often than one far down the list:
 // the weight of the word at rank r is 1 / (r + Flatness).
 constexpr double Flatness = 50;
+// Tries at a made-up word before giving up on the kana in play.
+constexpr int MadeUpAttempts = 40;
+
+// The kana っ doubles the consonant of: never a vowel, ん, ー, a small kana,
+// nor one of the rows of n, m, y, r or w, which Japanese does not double.
+const QString Doubled = QStringLiteral(u"かきくけこがぎぐげごさしすせそざじずぜぞたちつてとだぢづでどはひふへほばびぶべぼぱぴぷぺぽゔヴ");
+// The kana each small one makes a syllable with: きゃ, ふぁ, てぃ, とぅ, しぇ ...
+const QHash<QChar, QString> SmallAfter = {
+    {u'ゃ', u"きぎしじちぢにひびぴみり"_s}, {u'ゅ', u"きぎしじちぢにひびぴみりでふ"_s}, {u'ょ', u"きぎしじちぢにひびぴみり"_s},
+    {u'ぁ', u"ふつくぐゔヴ"_s}, {u'ぃ', u"ふつてでうゔヴ"_s}, {u'ぅ', u"とど"_s},
+    {u'ぇ', u"ふつしじちいうゔヴ"_s}, {u'ぉ', u"ふつうゔヴ"_s}, {u'ゎ', u"くぐ"_s}};
+
+// Whether `kana` may come right after `before` (End: at the start of a
+// word): a small kana only after one it makes a syllable with; っ, ん and ー
+// never first; っ only before a consonant it doubles; ー only after a kana
+// that carries a vowel.
+bool mayFollow(QChar before, QChar kana)
+{
+    if (before == u'っ' && !Doubled.contains(kana))
+        return false;
+    if (SmallAfter.contains(kana))
+        return SmallAfter[kana].contains(before);
+    if (kana == u'っ' || kana == u'ん')
+        return before != End;
+    if (kana == u'ー')
+        return before != End && before != u'ん' && before != u'ー' && before != u'っ';
+    return true;
+}
+
+bool mayEnd(QChar kana)
+{
+    return kana != u'っ';
+}
 
 } // namespace
 
@@ -61,43 +96,63 @@ QList<LessonWord> WordSource::lesson(const QSet<QChar> &inPlay, QChar focus, QRa
 
 // Of 2 to 6 kana with the focus at a place drawn first; the others each
 // drawn after the two before it as the words have them, among the kana in
-// play, or after one or none where the words hold nothing better, or
-// any kana in play where the words hold none.
+// play, or after one or none where the words hold nothing better, or any
+// kana in play where the words hold none; each only where it makes a
+// syllable with the kana before it and lets the next one follow (the
+// focus, or at the end anything that may end a word). A word that cannot
+// be finished is begun again; none at all where the kana in play cannot
+// make one that holds the focus.
 QString WordSource::madeUpWord(const QSet<QChar> &inPlay, QChar focus, QRandomGenerator &random) const
 {
-    const int length = int(random.bounded(ShortestMadeUp, LongestMadeUp + 1));
-    const int focusAt = int(random.bounded(length));
-    QString word, context(2, End);
-    while (word.size() < length) {
-        QChar kana = focus;
-        if (word.size() != focusAt) {
-            QList<std::pair<QChar, int>> next;
-            int total = 0;
-            for (qsizetype shorter = 2; shorter >= 0 && total == 0; --shorter) {
-                const QHash<QChar, int> options = following.value(context.right(shorter));
-                for (auto option = options.cbegin(); option != options.cend(); ++option) {
-                    if (inPlay.contains(option.key())) {
-                        next.append({option.key(), option.value()});
-                        total += option.value();
+    for (int attempt = 0; attempt < MadeUpAttempts; ++attempt) {
+        const int length = int(random.bounded(ShortestMadeUp, LongestMadeUp + 1));
+        const int focusAt = int(random.bounded(length));
+        QString word, context(2, End);
+        while (word.size() < length) {
+            const QChar before = word.isEmpty() ? End : word.back();
+            const bool last = word.size() + 1 == length;
+            const auto fits = [&](QChar kana) {
+                return inPlay.contains(kana) && mayFollow(before, kana) && (!last || mayEnd(kana))
+                    && (word.size() + 1 != focusAt || mayFollow(kana, focus));
+            };
+            QChar kana = focus;
+            if (word.size() != focusAt) {
+                QList<std::pair<QChar, int>> next;
+                int total = 0;
+                for (qsizetype shorter = 2; shorter >= 0 && total == 0; --shorter) {
+                    const QHash<QChar, int> options = following.value(context.right(shorter));
+                    for (auto option = options.cbegin(); option != options.cend(); ++option) {
+                        if (fits(option.key())) {
+                            next.append({option.key(), option.value()});
+                            total += option.value();
+                        }
                     }
                 }
-            }
-            if (total == 0) { // no kana in play is in the words at all: any of them
-                for (QChar k : inPlay) {
-                    next.append({k, 1});
-                    ++total;
+                if (total == 0) { // no fitting kana is in the words at all: any of them
+                    for (QChar k : inPlay) {
+                        if (fits(k)) {
+                            next.append({k, 1});
+                            ++total;
+                        }
+                    }
                 }
+                if (total == 0)
+                    break;
+                int drawn = int(random.bounded(total));
+                auto chosen = next.cbegin();
+                while ((drawn -= chosen->second) >= 0)
+                    ++chosen;
+                kana = chosen->first;
+            } else if (!mayFollow(before, focus) || (last && !mayEnd(focus))) {
+                break;
             }
-            int drawn = int(random.bounded(total));
-            auto chosen = next.cbegin();
-            while ((drawn -= chosen->second) >= 0)
-                ++chosen;
-            kana = chosen->first;
+            word += kana;
+            context = context.mid(1) + kana;
         }
-        word += kana;
-        context = context.mid(1) + kana;
+        if (word.size() == length)
+            return word;
     }
-    return word;
+    return {};
 }
 
 } // namespace kestova::course

@@ -37,6 +37,16 @@ QSet<QString> kanaOfColumns(const QList<int> &columns)
     return kana;
 }
 
+// The lines of a file of the source tree, less comments and blank lines.
+QStringList entriesOf(const QString &path)
+{
+    QStringList entries;
+    for (const QString &line : QString::fromUtf8(ReadFile(Source + path)).split(u'\n'))
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
+            entries.append(line.trimmed());
+    return entries;
+}
+
 } // namespace
 
 class ShippedDataTest : public QObject {
@@ -83,6 +93,20 @@ private slots:
         QVERIFY(words.size() >= 200);
         QVERIFY(!words.values().filter(u"ー"_s).isEmpty());
         QVERIFY(!words.values().filter(u"ゃ"_s).isEmpty());
+    }
+
+    // The course's words: tens of thousands, none of those never to teach,
+    // everyday verbs and adjectives among the first 3 %.
+    void courseWordsAreEverydayFirstAndNeverTheBannedOnes()
+    {
+        const QStringList words = entriesOf(u"/data/kana-words.txt"_s);
+        QVERIFY(words.size() > 20000);
+        for (const QString &banned : entriesOf(u"/tools/never-teach.txt"_s))
+            QVERIFY2(!words.contains(banned), qPrintable(banned));
+        for (const char *everyday : {"する", "いう", "たべる", "おおきい", "いく", "くる", "ある", "いる", "なる", "みる"}) {
+            const qsizetype rank = words.indexOf(QString::fromUtf8(everyday));
+            QVERIFY2(rank >= 0 && rank < words.size() * 3 / 100, everyday);
+        }
     }
 
     void buildCopiesOnlyWhenNoFileIsThere()
