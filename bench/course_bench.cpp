@@ -47,6 +47,14 @@ int main(int argc, char *argv[])
         const course::LearnerProgress progress = course::TakeCourse(units, source, {slips, 2});
         std::printf("model learner, %.0f %% slips: 18 kana after %d lessons, a voiced kana after %d, all %lld after %d\n", slips * 100,
                     progress.to18, progress.toVoiced, qlonglong(units.size()), progress.toAll);
+        if (slips == 0.04) { // the rank in the list of the real words of its first lessons
+            std::vector<qsizetype> ranks;
+            for (const QString &word : progress.firstWords)
+                ranks.push_back(words.indexOf(word) + 1);
+            std::nth_element(ranks.begin(), ranks.begin() + qsizetype(ranks.size()) / 2, ranks.end());
+            std::printf("(the median rank of the %zu real words of its first 20 lessons: %lld of %lld)\n", ranks.size(),
+                        qlonglong(ranks[ranks.size() / 2]), qlonglong(words.size()));
+        }
     }
     std::vector<double> lessons;
     QRandomGenerator random(1);

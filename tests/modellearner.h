@@ -6,6 +6,7 @@
 #include "course.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace kestova::course {
 
@@ -24,6 +25,7 @@ struct LearnerProgress {
     // Of the lessons after the faulty kana came in: how many there were, and
     // in how many it was the focus while no other kana was being learnt.
     int afterFault = 0, faultFocused = 0, othersLearning = 0;
+    QStringList firstWords; // of the first 20 lessons
 };
 
 inline LearnerProgress TakeCourse(const QList<Unit> &units, const WordSource &words, const LearnerModel &model)
@@ -56,6 +58,8 @@ inline LearnerProgress TakeCourse(const QList<Unit> &units, const WordSource &wo
         }
         const QChar other = course.units().first().kana[0];
         for (const LessonWord &word : course.nextLesson(words, random)) {
+            if (lesson < 20 && !word.madeUp)
+                progress.firstWords.append(QString(word.word).remove(QRegularExpression(QStringLiteral("[、。，・]$"))));
             for (QChar kana : word.word) {
                 const bool thumb = std::any_of(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana[0] == kana && u.thumb != ThumbHand::None; });
                 const StrokeReason reason = thumb ? StrokeReason::Chord : StrokeReason::Plain;

@@ -248,6 +248,24 @@ private slots:
                                     u"2+ん"_s, u"4+っ"_s, u"4+ー"_s, u"5+ゃ"_s, u"8+ぇ"_s, u"12+ぉ"_s, u"12+ゅ"_s})
             QTest::newRow(qPrintable(upTo)) << upTo;
     }
+    // Punctuation follows words: every word of a lesson on 。 ends with it;
+    // with 、 and 。 in play, 、 follows every fourth word and 。 the last.
+    void punctuationAfterWords()
+    {
+        static const QStringList words = shippedWords();
+        static const WordSource source(words);
+        const QList<Unit> units = Curriculum();
+        const auto upTo = [&](QChar mark) { return int(std::find_if(units.cbegin(), units.cend(), [&](const Unit &u) { return u.kana[0] == mark; }) - units.cbegin()) + 1; };
+        QRandomGenerator random(3);
+        QString ends;
+        for (const LessonWord &word : Course(units, upTo(u'。')).nextLesson(source, random))
+            ends += word.word.back();
+        QCOMPARE(ends, QString(LessonLength, u'。'));
+        ends.clear();
+        for (const LessonWord &word : Course(units, qMax(upTo(u'、'), upTo(u'。')) + 1).nextLesson(source, random))
+            ends += Punctuation.contains(word.word.back()) ? word.word.back() : u'_';
+        QCOMPARE(ends, u"___、___、___、__。"_s);
+    }
     void lessonsFromTheWords()
     {
         QFETCH(QString, upTo);
