@@ -69,10 +69,10 @@ bool StartOver(const QSqlDatabase &database, qint64 now)
     return SaveCourseState(database, {FirstUnits, 0, now, {}, {}});
 }
 
-std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs)
+std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs, qint64 until)
 {
     CourseAttempts attempts(targetMs);
-    const QSqlError error = record::ReadAttempts(database, {CourseProgram, since, false}, [&attempts](const Attempt &attempt) {
+    const QSqlError error = record::ReadAttempts(database, {CourseProgram, since, false, until}, [&attempts](const Attempt &attempt) {
         attempts.add(attempt);
         return true;
     });

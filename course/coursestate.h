@@ -6,6 +6,8 @@
 
 #include <QSqlDatabase>
 
+#include <limits>
+
 namespace kestova::course {
 
 // The course's program name in the practice record.
@@ -46,9 +48,10 @@ bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);
 // typed from now on count for the course.
 bool StartOver(const QSqlDatabase &database, qint64 now);
 
-// The course's attempts since the time given, as each kana's, weighed
-// against the target time per kana; none if the record cannot be read.
-std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs);
+// The course's attempts from `since` to before `until`, as each kana's,
+// weighed against the target time per kana; none if the record cannot be read.
+std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs,
+                                                 qint64 until = std::numeric_limits<qint64>::max());
 
 // The target speed in kana per minute, a setting of the course in
 // Kestova.conf ([Course] targetSpeed, 30 to 300, 60 unless set).

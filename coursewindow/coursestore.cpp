@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace kestova::course {
 namespace {
 
-const QString Connection = u"course"_s;
+const QString Connection = u"course"_s, StartConnection = u"course-start"_s;
 constexpr qsizetype ShortestWord = 2, LongestWord = 8;
 constexpr int BusyTries = 20; // five seconds
 
@@ -81,31 +81,37 @@ record::OpenedRecord &CourseStore::record()
     return *opened;
 }
 
-void CourseStore::load(QObject *receiver, std::function<void(const CourseStart &)> done)
+void CourseStore::load(QObject *receiver, qint64 now, std::function<void(const CourseStart &)> started,
+                       std::function<void(const std::optional<CourseAttempts> &)> weighed)
 {
-    inThread([this, receiver, done = std::move(done)] {
+    inThread([this, receiver, now, started = std::move(started), weighed = std::move(weighed)] {
         auto start = std::make_shared<CourseStart>();
         const QStringList words = ReadWordList(wordsPath, &start->problem);
         start->units = Curriculum();
         start->words = std::make_shared<const WordSource>(words);
-        // A record locked by another program a while is waited for here,
-        // away from the window; one that cannot be read leaves the state
-        // it holds as it is.
+        // The state through a reader, which neither waits for a writer nor
+        // checks the whole record: the first lesson needs nothing more.
+        {
+            const record::OpenedRecord reader = record::OpenRecord(StartConnection, record::Use::Reading, recordPath);
+            start->state = LoadCourseState(reader.database);
+        }
+        QSqlDatabase::removeDatabase(StartConnection);
+        QMetaObject::invokeMethod(receiver, [start, started] { started(*start); });
+        // The first lesson is up meanwhile. A record locked by another
+        // program a while is waited for here; a long history takes its time.
         const record::OpenedRecord *opened = &record();
         for (int tries = 0; !opened->writable && record::Busy(opened->error) && tries < BusyTries; ++tries) {
             QThread::msleep(250);
             opened = &record();
         }
-        start->state = LoadCourseState(opened->database);
-        if (const std::optional<CourseAttempts> attempts = ReadCourseAttempts(opened->database, start->state.since, TargetMs(LoadTargetSpeed()))) {
-            start->attempts = *attempts;
-            loaded = true;
-        }
-        if (!opened->problem.isEmpty() || !loaded) {
-            start->problem += (start->problem.isEmpty() ? QString() : u"\n"_s) + opened->problem
-                    + (loaded ? QString() : u"\nコースは今までの練習を数えずに始め、その進み具合は記録しません。"_s);
-        }
-        QMetaObject::invokeMethod(receiver, [start, done] { done(*start); });
+        if (!opened->problem.isEmpty())
+            emit problem(opened->problem);
+        const auto attempts = std::make_shared<std::optional<CourseAttempts>>(
+                ReadCourseAttempts(opened->database, start->state.since, TargetMs(LoadTargetSpeed()), now));
+        loaded = attempts->has_value();
+        if (!loaded)
+            emit problem(u"練習の記録からコースの今までの練習を読めません。コースは今までの練習を数えずに続け、その進み具合は記録しません。"_s);
+        QMetaObject::invokeMethod(receiver, [attempts, weighed] { weighed(*attempts); });
     });
 }
 

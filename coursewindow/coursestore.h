@@ -12,14 +12,13 @@
 
 namespace kestova::course {
 
-// Everything the course has from the start: the words, the units in the
-// order they are learnt, its state and the attempts since it began, and
-// what went wrong reading them.
+// What the course starts with: the words, the units in the order they are
+// learnt, its state, and what went wrong reading them. Its attempts since
+// it began come after, read while the first lesson is typed.
 struct CourseStart {
     std::shared_ptr<const WordSource> words;
     QList<Unit> units;
     CourseState state;
-    CourseAttempts attempts;
     QString problem;
 };
 
@@ -35,7 +34,10 @@ public:
     // Waits for what is being written.
     ~CourseStore() override;
 
-    void load(QObject *receiver, std::function<void(const CourseStart &)> done);
+    // `started` with the course's start, then `weighed` with its attempts
+    // from before `now` (none where the record cannot be read).
+    void load(QObject *receiver, qint64 now, std::function<void(const CourseStart &)> started,
+              std::function<void(const std::optional<CourseAttempts> &)> weighed);
     void save(const CourseState &state);
 
 signals:

@@ -128,15 +128,18 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     takeWindow->hide();
     // Once the window is up: the words and the record take their time
     // beside it, not before it.
-    QTimer::singleShot(0, this, [this] { store.load(this, [this](const CourseStart &start) { started(start); }); });
+    QTimer::singleShot(0, this, [this] {
+        store.load(this, now(), [this](const CourseStart &start) { started(start); },
+                   [this](const std::optional<CourseAttempts> &history) { weighed(history); });
+    });
 }
 
 void CourseWindow::started(const CourseStart &start)
 {
     source = start.words;
     saved = start.state;
-    attempts = start.attempts;
     targetSpeed = LoadTargetSpeed();
+    attempts = CourseAttempts(TargetMs(targetSpeed));
     course.emplace(InPlayFirst(start.units, saved.kana), saved.unitsInPlay, targetSpeed);
     if (!start.problem.isEmpty())
         ShowNotice(start.problem);
@@ -287,11 +290,31 @@ void CourseWindow::kanaTyped(const QString &typed)
 
 // As the practice record counts speed: a pause of 5 s or more is no
 // practice, and the kana after it is not counted.
+// The course's history, read while the first lesson was typed: the attempts
+// since come after it, and the lesson's focus is weighed from it.
+void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
+{
+    historyWeighed = true;
+    const QList<Attempt> typed = std::exchange(typedSinceStart, {});
+    if (!history)
+        return; // the course goes on from what is typed now
+    attempts = *history;
+    attempts.setTarget(TargetMs(targetSpeed));
+    if (pages->currentIndex() == PracticePage && typed.size() == lessonAttempts.size())
+        focusBefore = course->weigh(attempts)[focus].confidence;
+    for (const Attempt &attempt : typed)
+        attempts.add(attempt);
+    if (pages->currentIndex() == PracticePage)
+        showHint();
+}
+
 void CourseWindow::attemptJudged(const Attempt &attempt)
 {
     if (!ready() || attempt.pressedAt < saved.since)
         return;
     attempts.add(attempt);
+    if (!historyWeighed)
+        typedSinceStart.append(attempt);
     lessonAttempts.append(attempt);
     ++strokes;
     hits += attempt.hit;

@@ -54,6 +54,7 @@ public:
 
 private:
     void started(const CourseStart &start);
+    void weighed(const std::optional<CourseAttempts> &history);
     void startLesson();
     void kanaTyped(const QString &typed);
     void attemptJudged(const Attempt &attempt);
@@ -74,6 +75,8 @@ private:
     std::shared_ptr<const WordSource> source;
     CourseState saved;
     CourseAttempts attempts;
+    bool historyWeighed = false;
+    QList<Attempt> typedSinceStart; // before the history came
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;
     std::optional<int> nextTarget; // chosen during a lesson, for the next

@@ -51,8 +51,8 @@ QSqlError ReadAttempts(const QSqlDatabase &database, const AttemptsWanted &wante
     const QString program = wanted.program.isEmpty() ? QString() : u"program = '%1' AND "_s.arg(QString(wanted.program).replace(u'\'', u"''"_s));
     const QString columns = wanted.whole ? u"time, expected, hit, reason, chord, thumb_ms, thumb_hand, thumb_needed, typed, program, utc_offset"_s
                                          : u"time, expected, hit, reason, chord"_s;
-    const QByteArray sql = u"SELECT %1 FROM strokes WHERE %2time >= ? ORDER BY time"_s.arg(columns, program).toUtf8();
-    Rows rows(database, sql.constData(), {wanted.since});
+    const QByteArray sql = u"SELECT %1 FROM strokes WHERE %2time >= ? AND time < ? ORDER BY time"_s.arg(columns, program).toUtf8();
+    Rows rows(database, sql.constData(), {wanted.since, wanted.until});
     Attempt attempt;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const auto optional = [&rows](int column) { return rows.isNull(column) ? std::nullopt : std::optional(rows.integer(column)); };

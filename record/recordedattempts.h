@@ -6,6 +6,7 @@
 #include <QSqlError>
 
 #include <functional>
+#include <limits>
 
 namespace kestova::record {
 
@@ -21,6 +22,7 @@ struct AttemptsWanted {
     QString program; // every program's where empty
     qint64 since = 0;
     bool whole = true;
+    qint64 until = std::numeric_limits<qint64>::max(); // exclusive
 };
 
 // The attempts of the record, oldest first, one at a time until `each`
