@@ -97,9 +97,10 @@ inline double TargetMs(int kanaPerMinute)
 inline constexpr int StuckAfter = 150;
 int UnitsInPlay(const QList<Skill> &inPlay, int unitCount);
 
-// The unit to practise: the one in play with the lowest confidence, the one
-// that came in last among equals; a stuck unit only while every other holds
-// its confidence, so that it never keeps the rest from being learnt.
+// The unit to practise: one learnt that has fallen since, else the one in
+// play with the lowest confidence, the one that came in last among equals;
+// a stuck unit only while every other holds its confidence, so that it
+// never keeps the rest from being learnt.
 int FocusOf(const QList<Skill> &inPlay);
 
 } // namespace kestova::course

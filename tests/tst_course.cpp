@@ -115,6 +115,7 @@ private slots:
             {"one short of stuck", "149/0.5 25/1.2* 30/1.5*", 3, 0},
             {"a stuck unit gives way to those still to practise", "150/0.5 25/0.8* 30/0.9", 3, 1},
             {"the weakest is the focus", "20/1.3* 25/0.4 30/1.5*", 3, 1},
+            {"one learnt that fell comes before a new one", "20/1.2* 25/0.9* 0/0", 3, 1},
             {"among equals, the one that came last", "20/0.5 25/0.5 30/0.7", 3, 1},
             {"all units in play: none more", "20/1* 20/1* 20/1* 20/1*", 4, 3}});
     }
