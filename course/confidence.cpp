@@ -75,6 +75,12 @@ Skill SkillTally::skill(bool takesThumb, double targetMs) const
     return skill;
 }
 
+QString LimitName(Limit limit)
+{
+    static const QString names[] = {QString(), QStringLiteral("回数"), QStringLiteral("速さ"), QStringLiteral("正確さ"), QStringLiteral("親指")};
+    return names[int(limit)];
+}
+
 Skill SkillOf(const QList<Sample> &samples, bool takesThumb, double targetMs)
 {
     SkillTally tally;

@@ -43,6 +43,9 @@ struct Skill {
     Limit limit = Limit::TooFew;
 };
 
+// The limit as the lesson result names it.
+QString LimitName(Limit limit);
+
 inline constexpr int RecentAttempts = 20, AccuracyAttempts = 50, ProvenAfter = 15;
 inline constexpr double Smoothing = 0.1;
 inline constexpr double WantedAccuracy = 0.90, WantedChords = 0.90;

@@ -1,5 +1,7 @@
 #include "course.h"
 
+#include <algorithm>
+
 namespace kestova::course {
 
 Course::Course(QList<Unit> units, int inPlay, int targetKanaPerMinute)
@@ -26,8 +28,26 @@ const QList<Skill> &Course::weigh(const CourseAttempts &attempts)
 // Punctuation stands after words: a lesson on 、 or 。 is words of the
 // weakest kana, each followed by it; once in play, 、 follows a word now
 // and then and 。 ends the lesson.
-QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random) const
+QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const
 {
+    QList<int> surest;
+    for (int unit = 0; unit < unitsInPlay; ++unit) {
+        if (curriculum[unit].kana[0] != coached && !Punctuation.contains(curriculum[unit].kana))
+            surest.append(unit);
+    }
+    std::stable_sort(surest.begin(), surest.end(), [this](int a, int b) { return known.value(a).confidence > known.value(b).confidence; });
+    QSet<QChar> kana{coached};
+    for (int unit : surest.mid(0, CoachedKana - 1))
+        kana.insert(curriculum[unit].kana[0]);
+    QList<LessonWord> lesson(DrillWords, LessonWord{QString(3, coached), true});
+    lesson += words.lesson(kana, coached, random, LessonLength - DrillWords);
+    return lesson;
+}
+
+QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const
+{
+    if (!coached.isNull())
+        return coachedLesson(words, random, coached);
     QSet<QChar> kana, punctuation;
     int weakestKana = -1;
     for (int unit = 0; unit < unitsInPlay; ++unit) {

@@ -11,6 +11,8 @@ namespace kestova::course {
 // The 練習コース as a plain object: the units in curriculum order, how many
 // are in play, and from the course's strokes so far, each unit's skill,
 // the units that join, the focus and the next lesson's words.
+inline constexpr int CoachedKana = 6, DrillWords = 3;
+
 class Course {
 public:
     Course(QList<Unit> curriculum, int inPlay = FirstUnits, int targetKanaPerMinute = 60);
@@ -23,10 +25,14 @@ public:
     const QList<Skill> &skills() const { return known; }
     // The unit in play with the lowest confidence.
     int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }
-    // Fifteen words that hold the focus, real where they can be.
-    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random) const;
+    // Fifteen words that hold the focus, real where they can be. A kana the
+    // coach takes up is the focus instead, among fewer kana (it and the
+    // surest of the others), struck alone a few times first.
+    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached = {}) const;
 
 private:
+    QList<LessonWord> coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const;
+
     QList<Unit> curriculum;
     int unitsInPlay;
     double targetMs;

@@ -178,10 +178,13 @@ void CourseWindow::startLesson()
     for (int unit = before; unit < course->inPlay(); ++unit) // joined after a change of target speed
         saved.join(unit, saved.lessons);
     saved.unitsInPlay = course->inPlay();
-    focus = course->focus();
+    // A kana the coach took up is this lesson's focus.
+    const std::optional<Coaching> coached = std::exchange(coaching, std::nullopt);
+    const int coachedUnit = coached ? unitOf(coached->kana) : -1;
+    focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit : course->focus();
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
-    words = course->nextLesson(*source, random);
+    words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar());
     wordIndex = 0;
     strokes = 0;
     hits = 0;
@@ -345,12 +348,31 @@ void CourseWindow::endLesson()
     QStringList lines{u"<b>レッスン %1 の結果</b>"_s.arg(saved.lessons)};
     lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
     lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, percent(qMin(1.0, focusBefore)), percent(qMin(1.0, focusAfter))));
+    // What holds each kana not yet sure back.
+    QStringList notYetSure;
+    for (int unit = 0; unit < course->inPlay(); ++unit) {
+        if (const Skill &skill = course->skills()[unit]; skill.confidence < 1)
+            notYetSure.append(u"「%1」%2"_s.arg(course->units()[unit].kana, LimitName(skill.limit)));
+    }
+    if (!notYetSure.isEmpty())
+        lines.append(u"まだ足りないもの：%1"_s.arg(notYetSure.join(u"、"_s)));
+    const ThumbShiftSettings settings = LoadThumbShiftSettings();
     QStringList joined;
-    for (int unit = inPlayBefore; unit < course->inPlay(); ++unit)
-        joined.append(u"「%1」"_s.arg(course->units()[unit].kana));
+    for (int unit = inPlayBefore; unit < course->inPlay(); ++unit) {
+        const Unit &added = course->units()[unit];
+        joined.append(u"「%1」"_s.arg(added.kana));
+        // The first kana of a thumb: which key that thumb is on this keyboard.
+        const bool firstOfThumb = added.thumb != ThumbHand::None
+                && std::none_of(course->units().cbegin(), course->units().cbegin() + unit, [&](const Unit &u) { return u.thumb == added.thumb; });
+        if (firstOfThumb)
+            joined.last() += u"（%1打ちます。%2）"_s.arg(HowToStrike(added.kana, settings), ThumbKeysOf(added.thumb, settings));
+    }
     if (!joined.isEmpty())
         lines.append(u"新しく使える字：%1"_s.arg(joined.join(QString())));
-    const int windowMs = LoadThumbShiftSettings().windowMs;
+    coaching = coach.afterLesson(lessonAttempts, settings);
+    if (coaching)
+        lines.append(u"<b>%1</b>"_s.arg(coaching->advice));
+    const int windowMs = settings.windowMs;
     const ThumbDiagnosis diagnosis = DiagnoseThumbs(lessonAttempts, windowMs);
     if (diagnosis.commonest) {
         QStringList counts;

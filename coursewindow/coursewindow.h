@@ -1,5 +1,6 @@
 #pragma once
 
+#include "coach.h"
 #include "course.h"
 #include "coursestore.h"
 #include "judgements.h"
@@ -76,6 +77,8 @@ private:
     CourseState saved;
     CourseAttempts attempts;
     bool historyWeighed = false;
+    Coach coach;
+    std::optional<Coaching> coaching; // for the next lesson
     QList<Attempt> typedSinceStart; // before the history came
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;

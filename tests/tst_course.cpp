@@ -1,5 +1,6 @@
 // The course's engine: the order units come in, how well each is known,
 // when the next joins and which one is worked on.
+#include "coach.h"
 #include "confidence.h"
 #include "course.h"
 #include "coursestate.h"
@@ -249,6 +250,53 @@ private slots:
                                     u"2+ん"_s, u"4+っ"_s, u"4+ー"_s, u"5+ゃ"_s, u"8+ぇ"_s, u"12+ぉ"_s, u"12+ゅ"_s})
             QTest::newRow(qPrintable(upTo)) << upTo;
     }
+    // The coach takes up a kana whose thumb went wrong the same way in each of
+    // the last three lessons ("|" between lessons; O the other thumb, L late),
+    // and the next lesson works on it among fewer kana, struck alone first.
+    void coach_data()
+    {
+        QTest::addColumn<QString>("lessons");
+        QTest::addColumn<QString>("coached");
+        for (const auto &[lessons, coached] : {std::pair{"お:O|お:O|お:O", "お"}, {"お:O|お:O", "-"}, {"お:O||お:O", "-"}, {"お:O|お:O|お:L", "-"},
+                                               {"お:L|の:O お:L|お:L と:O", "お"}})
+            QTest::newRow(lessons) << QString::fromUtf8(lessons) << QString::fromUtf8(coached);
+    }
+    void coach()
+    {
+        QFETCH(QString, lessons);
+        QFETCH(QString, coached);
+        Coach coach;
+        std::optional<Coaching> said;
+        for (const QString &lesson : lessons.split(u'|')) {
+            QList<kestova::Attempt> attempts;
+            for (const QString &fault : lesson.split(u' ', Qt::SkipEmptyParts)) {
+                const QString kana = fault.left(1);
+                using kestova::ThumbHand;
+                const ThumbHand needed = kestova::ThumbShiftEngine::thumbNeededFor(kana);
+                const bool other = fault.endsWith(u'O');
+                attempts.append({kana, u"x"_s, false, 0, other ? kestova::StrokeReason::Chord : kestova::StrokeReason::ThumbTooLate, 150,
+                                 other ? (needed == ThumbHand::Left ? ThumbHand::Right : ThumbHand::Left) : needed, needed});
+            }
+            said = coach.afterLesson(attempts, kestova::ThumbShiftSettings());
+        }
+        QCOMPARE(said ? QString(said->kana) : u"-"_s, coached);
+        if (said) {
+            QVERIFY2(said->advice.startsWith(u"「お」は「と」のキーと右親指（変換・スペース"_s), qPrintable(said->advice));
+            const QList<Unit> units = Curriculum();
+            QRandomGenerator random(5);
+            static const WordSource source(shippedWords());
+            const QList<LessonWord> lesson = Course(units, 40).nextLesson(source, random, said->kana);
+            QSet<QChar> kana;
+            for (const LessonWord &word : lesson) {
+                QVERIFY(word.word.contains(said->kana));
+                kana.unite(QSet<QChar>(word.word.cbegin(), word.word.cend()));
+            }
+            QCOMPARE(lesson.size(), LessonLength);
+            QCOMPARE(lesson.first().word, u"おおお"_s);
+            QVERIFY(kana.size() <= CoachedKana);
+        }
+    }
+
     // Punctuation follows words: every word of a lesson on 。 ends with it;
     // with 、 and 。 in play, 、 follows every fourth word and 。 the last.
     void punctuationAfterWords()
