@@ -44,7 +44,7 @@ QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerato
     return lesson;
 }
 
-QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const
+QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar chosen) const
 {
     if (!coached.isNull())
         return coachedLesson(words, random, coached);
@@ -57,7 +57,7 @@ QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &
         if (!Punctuation.contains(k) && weaker)
             weakestKana = unit;
     }
-    const QChar focusKana = curriculum[focus()].kana[0];
+    const QChar focusKana = chosen.isNull() ? curriculum[focus()].kana[0] : chosen;
     const bool onMark = punctuation.contains(focusKana);
     QList<LessonWord> lesson = words.lesson(kana, onMark ? curriculum[weakestKana].kana[0] : focusKana, random);
     for (qsizetype i = 0; i < lesson.size(); ++i) {

@@ -27,8 +27,9 @@ public:
     int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }
     // Fifteen words that hold the focus, real where they can be. A kana the
     // coach takes up is the focus instead, among fewer kana (it and the
-    // surest of the others), struck alone a few times first.
-    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached = {}) const;
+    // surest of the others), struck alone a few times first; a kana the
+    // learner chose is the focus instead of the course's.
+    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached = {}, QChar chosen = {}) const;
 
 private:
     QList<LessonWord> coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const;

@@ -100,6 +100,7 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     pages->addWidget(practice);
     pages->addWidget(result);
     map = new KanaMap(KanaMap::ThumbKeys::Shown, this);
+    connect(map, &KanaMap::kanaClicked, this, &CourseWindow::chooseFocus);
     map->setObjectName(u"courseMap"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -181,10 +182,16 @@ void CourseWindow::startLesson()
     // A kana the coach took up is this lesson's focus.
     const std::optional<Coaching> coached = std::exchange(coaching, std::nullopt);
     const int coachedUnit = coached ? unitOf(coached->kana) : -1;
-    focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit : course->focus();
+    // Else one the learner chose, for this lesson or until chosen again.
+    const int chosenUnit = chosen ? unitOf(chosen->kana) : -1;
+    if (chosen && !chosen->kept)
+        chosen.reset();
+    focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit
+            : chosenUnit >= 0 && chosenUnit < course->inPlay() ? chosenUnit : course->focus();
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
-    words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar());
+    words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar(),
+                               focus == chosenUnit ? course->units()[chosenUnit].kana[0] : QChar());
     wordIndex = 0;
     strokes = 0;
     hits = 0;
@@ -405,6 +412,23 @@ void CourseWindow::endLesson()
     });
     pages->setCurrentIndex(ResultPage);
     nextLesson->setFocus();
+}
+
+// A kana of the map clicked: to be the focus of the next lesson, or of
+// every lesson until chosen again, or the course's choice again.
+void CourseWindow::chooseFocus(const QString &kana, const QPoint &at)
+{
+    if (!ready())
+        return;
+    QMenu menu(this);
+    const int unit = unitOf(kana[0]);
+    const bool inPlay = unit >= 0 && unit < course->inPlay();
+    menu.addAction(inPlay ? u"「%1」を次のレッスンで練習する"_s.arg(kana) : u"「%1」はまだ使いません"_s.arg(kana), this, [this, kana] {
+        chosen = ChosenFocus{kana[0], false};
+    })->setEnabled(inPlay);
+    menu.addAction(u"「%1」を選び直すまで練習する"_s.arg(kana), this, [this, kana] { chosen = ChosenFocus{kana[0], true}; })->setEnabled(inPlay);
+    menu.addAction(u"練習する字をコースに任せる"_s, this, [this] { chosen.reset(); })->setEnabled(chosen.has_value());
+    menu.exec(at);
 }
 
 void CourseWindow::addToMenu(QMenu *menu)

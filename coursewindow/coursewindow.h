@@ -55,6 +55,7 @@ public:
 
 private:
     void started(const CourseStart &start);
+    void chooseFocus(const QString &kana, const QPoint &at);
     void weighed(const std::optional<CourseAttempts> &history);
     void startLesson();
     void kanaTyped(const QString &typed);
@@ -79,6 +80,11 @@ private:
     bool historyWeighed = false;
     Coach coach;
     std::optional<Coaching> coaching; // for the next lesson
+    struct ChosenFocus {
+        QChar kana;
+        bool kept; // until chosen again, not for one lesson
+    };
+    std::optional<ChosenFocus> chosen;
     QList<Attempt> typedSinceStart; // before the history came
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;

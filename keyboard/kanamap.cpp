@@ -2,6 +2,7 @@
 
 #include <QHelpEvent>
 #include <QPainter>
+#include <QMouseEvent>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
@@ -92,16 +93,30 @@ void KanaMap::paintEvent(QPaintEvent *)
     }
 }
 
+QString KanaMap::kanaAt(const QPointF &point) const
+{
+    for (const KanaPlace &at : places) {
+        if (at.place.contains(point))
+            return at.kana;
+    }
+    return {};
+}
+
+void KanaMap::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (const QString kana = kanaAt(event->position()); !kana.isEmpty() && event->button() == Qt::LeftButton)
+        emit kanaClicked(kana, event->globalPosition().toPoint());
+    QWidget::mouseReleaseEvent(event);
+}
+
 bool KanaMap::event(QEvent *event)
 {
     if (event->type() != QEvent::ToolTip || !tell)
         return QWidget::event(event);
     const auto *help = static_cast<QHelpEvent *>(event);
-    for (const KanaPlace &at : std::as_const(places)) {
-        if (at.place.contains(help->pos())) {
-            QToolTip::showText(help->globalPos(), tell(at.kana), this);
-            return true;
-        }
+    if (const QString kana = kanaAt(help->pos()); !kana.isEmpty()) {
+        QToolTip::showText(help->globalPos(), tell(kana), this);
+        return true;
     }
     QToolTip::hideText();
     event->ignore();

@@ -33,9 +33,16 @@ public:
     ThumbHand litThumb() const { return litHand; }
     // What the tooltip over a kana says.
     void tellBy(std::function<QString(const QString &kana)> tell);
+    // The kana at a point of the map; none between them.
+    QString kanaAt(const QPointF &point) const;
+
+signals:
+    // A kana clicked, and where, in global coordinates.
+    void kanaClicked(const QString &kana, const QPoint &at);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     bool event(QEvent *event) override;
 
 private:

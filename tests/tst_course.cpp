@@ -563,6 +563,45 @@ private slots:
         QCOMPARE(yes, u"はい(&Y)"_s); // Qt's own words in Japanese
         QTRY_VERIFY(course.window->state().inPlay() == FirstUnits && course.window->lesson().size() == LessonLength);
     }
+
+    // A kana chosen on the map (its menu's "next lesson" or "until chosen
+    // again") is the focus of the lessons after; the course's choice again
+    // from the same menu.
+    void focusChosenOnTheMap()
+    {
+        CourseUnderTest course({1000, 5, 0, {}});
+        QTRY_VERIFY(course.window->ready());
+        const auto choose = [&](int action) {
+            QPoint at;
+            for (int y = 0; y < course.window->map->height() && at.isNull(); y += 2) {
+                for (int x = 0; x < course.window->map->width() && at.isNull(); x += 2)
+                    at = course.window->map->kanaAt(QPointF(x, y)) == u"か" ? QPoint(x, y) : QPoint();
+            }
+            QTimer::singleShot(0, [action] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                menu->close();
+                menu->actions()[action]->trigger();
+            });
+            QTest::mouseClick(course.window->map, Qt::LeftButton, {}, at);
+        };
+        const auto focusOfNext = [&] {
+            while (course.window->currentWord->isVisible()) {
+                course.typeRight();
+                QCoreApplication::processEvents();
+            }
+            course.window->nextLesson->click();
+            return course.window->focusKana->text();
+        };
+        choose(0);
+        QCOMPARE(focusOfNext(), u"練習する字「か」"_s);
+        QVERIFY(std::all_of(course.window->lesson().cbegin(), course.window->lesson().cend(), [](const LessonWord &w) { return w.word.contains(u'か'); }));
+        QVERIFY(focusOfNext() != u"練習する字「か」"_s); // for one lesson
+        choose(1);
+        QCOMPARE(focusOfNext(), u"練習する字「か」"_s);
+        QCOMPARE(focusOfNext(), u"練習する字「か」"_s); // until chosen again
+        choose(2);
+        QVERIFY(focusOfNext() != u"練習する字「か」"_s);
+    }
 };
 
 int main(int argc, char **argv)
