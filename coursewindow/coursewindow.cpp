@@ -298,8 +298,6 @@ void CourseWindow::kanaTyped(const QString &typed)
     }
 }
 
-// As the practice record counts speed: a pause of 5 s or more is no
-// practice, and the kana after it is not counted.
 // The course's history, read while the first lesson was typed: the attempts
 // since come after it, and the lesson's focus is weighed from it.
 void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
@@ -318,6 +316,8 @@ void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
         showHint();
 }
 
+// As the practice record counts speed: a pause of 5 s or more is no
+// practice, and the kana after it is not counted.
 void CourseWindow::attemptJudged(const Attempt &attempt)
 {
     if (!ready() || attempt.pressedAt < saved.since)
