@@ -182,8 +182,13 @@ void CourseWindow::startLesson()
     // A kana the coach took up is this lesson's focus.
     const std::optional<Coaching> coached = std::exchange(coaching, std::nullopt);
     const int coachedUnit = coached ? unitOf(coached->kana) : -1;
-    // Else one the learner chose, for this lesson or until chosen again.
-    const int chosenUnit = chosen ? unitOf(chosen->kana) : -1;
+    // Else one the learner chose, for this lesson or until chosen again: of
+    // a row or plane, the weakest in play.
+    int chosenUnit = -1;
+    for (int unit = 0; chosen && unit < course->inPlay(); ++unit) {
+        if (chosen->kana.contains(course->units()[unit].kana) && (chosenUnit < 0 || skills[unit].confidence < skills[chosenUnit].confidence))
+            chosenUnit = unit;
+    }
     if (chosen && !chosen->kept)
         chosen.reset();
     focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit
@@ -424,9 +429,25 @@ void CourseWindow::chooseFocus(const QString &kana, const QPoint &at)
     const int unit = unitOf(kana[0]);
     const bool inPlay = unit >= 0 && unit < course->inPlay();
     menu.addAction(inPlay ? u"「%1」を次のレッスンで練習する"_s.arg(kana) : u"「%1」はまだ使いません"_s.arg(kana), this, [this, kana] {
-        chosen = ChosenFocus{kana[0], false};
+        chosen = ChosenFocus{kana, false};
     })->setEnabled(inPlay);
-    menu.addAction(u"「%1」を選び直すまで練習する"_s.arg(kana), this, [this, kana] { chosen = ChosenFocus{kana[0], true}; })->setEnabled(inPlay);
+    menu.addAction(u"「%1」を選び直すまで練習する"_s.arg(kana), this, [this, kana] { chosen = ChosenFocus{kana, true}; })->setEnabled(inPlay);
+    // The row of its key and the plane it is on, until chosen again.
+    const QList<KanaPlace> places = KanaPlaces(1, 0);
+    const auto clicked = std::find_if(places.cbegin(), places.cend(), [&](const KanaPlace &p) { return p.kana == kana; });
+    const auto group = [&places](auto belongs) {
+        QString kana;
+        for (const KanaPlace &place : places) {
+            if (belongs(place))
+                kana += place.kana;
+        }
+        return kana;
+    };
+    const QString row = group([&](const KanaPlace &p) { return p.key->row == clicked->key->row; });
+    const QString plane = group([&](const KanaPlace &p) { return p.plane == clicked->plane; });
+    static const QString rowNames[] = {u"上の段"_s, u"中の段"_s, u"下の段"_s}, planeNames[] = {u"親指なしの字"_s, u"同じ側の親指の字"_s, u"反対側の親指の字"_s};
+    menu.addAction(u"%1を選び直すまで練習する"_s.arg(rowNames[int(clicked->key->row)]), this, [this, row] { chosen = ChosenFocus{row, true}; });
+    menu.addAction(u"%1を選び直すまで練習する"_s.arg(planeNames[int(clicked->plane)]), this, [this, plane] { chosen = ChosenFocus{plane, true}; });
     menu.addAction(u"練習する字をコースに任せる"_s, this, [this] { chosen.reset(); })->setEnabled(chosen.has_value());
     menu.exec(at);
 }

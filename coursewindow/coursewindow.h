@@ -80,8 +80,9 @@ private:
     bool historyWeighed = false;
     Coach coach;
     std::optional<Coaching> coaching; // for the next lesson
+    // A kana, or a row or plane of them: the weakest in play is the focus.
     struct ChosenFocus {
-        QChar kana;
+        QString kana;
         bool kept; // until chosen again, not for one lesson
     };
     std::optional<ChosenFocus> chosen;

@@ -565,8 +565,8 @@ private slots:
     }
 
     // A kana chosen on the map (its menu's "next lesson" or "until chosen
-    // again") is the focus of the lessons after; the course's choice again
-    // from the same menu.
+    // again"), or its row, is the focus of the lessons after; the course's
+    // choice again from the same menu.
     void focusChosenOnTheMap()
     {
         CourseUnderTest course({1000, 5, 0, {}});
@@ -599,7 +599,13 @@ private slots:
         choose(1);
         QCOMPARE(focusOfNext(), u"練習する字「か」"_s);
         QCOMPARE(focusOfNext(), u"練習する字「か」"_s); // until chosen again
-        choose(2);
+        choose(2); // the top row, its weakest kana each lesson
+        QString top;
+        for (const kestova::KanaPlace &place : kestova::KanaPlaces(1, 0))
+            top += place.key->row == kestova::KeyRow::Top ? place.kana : QString();
+        for (int lesson = 0; lesson < 2; ++lesson)
+            QVERIFY(top.contains(focusOfNext().section(u'「', 1).left(1)));
+        choose(4);
         QVERIFY(focusOfNext() != u"練習する字「か」"_s);
     }
 };
