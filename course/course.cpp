@@ -46,8 +46,10 @@ QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerato
 
 QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar chosen) const
 {
-    if (!coached.isNull())
+    if (!coached.isNull() && !Punctuation.contains(coached))
         return coachedLesson(words, random, coached);
+    if (!coached.isNull()) // a mark: words that it follows
+        chosen = coached;
     QSet<QChar> kana, punctuation;
     int weakestKana = -1;
     for (int unit = 0; unit < unitsInPlay; ++unit) {
