@@ -107,7 +107,7 @@ int FocusOf(const QList<Skill> &inPlay)
         }
         return focus;
     };
-    const int fallen = lowest([](const Skill &skill) { return skill.learnt && skill.confidence < 1; });
+    const int fallen = lowest([](const Skill &skill) { return skill.learnt && skill.confidence < FallenBelow; });
     const int practising = lowest([](const Skill &skill) { return skill.confidence < 1 && skill.attempts < StuckAfter; });
     return fallen >= 0 ? fallen : practising >= 0 ? practising : lowest([](const Skill &) { return true; });
 }

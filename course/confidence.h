@@ -98,9 +98,11 @@ inline double TargetMs(int kanaPerMinute)
 // (this many attempts and still not learnt: it stays the focus, and the
 // coach takes it up, but holds no other unit back); never fewer than before.
 inline constexpr int StuckAfter = 150;
+inline constexpr double FallenBelow = 0.8;
 int UnitsInPlay(const QList<Skill> &inPlay, int unitCount);
 
-// The unit to practise: one learnt that has fallen since, else the one in
+// The unit to practise: one learnt that has fallen well below 1 since (a
+// higher target puts many just below), else the one in
 // play with the lowest confidence, the one that came in last among equals;
 // a stuck unit only while every other holds its confidence, so that it
 // never keeps the rest from being learnt.

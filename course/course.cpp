@@ -41,6 +41,14 @@ QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerato
         kana.insert(curriculum[unit].kana[0]);
     QList<LessonWord> lesson(DrillWords, LessonWord{QString(3, coached), true});
     lesson += words.lesson(kana, coached, random, LessonLength - DrillWords);
+    if (lesson.size() < LessonLength) { // too few words of those kana: of every kana in play
+        QSet<QChar> inPlay;
+        for (int unit = 0; unit < unitsInPlay; ++unit) {
+            if (!Punctuation.contains(curriculum[unit].kana))
+                inPlay.insert(curriculum[unit].kana[0]);
+        }
+        lesson += words.lesson(inPlay, coached, random, LessonLength - int(lesson.size()));
+    }
     return lesson;
 }
 

@@ -21,9 +21,16 @@ const QString TargetKey = u"Course/targetSpeed"_s;
 
 CourseState LoadCourseState(const QSqlDatabase &database)
 {
+    return ReadCourseState(database).value_or(CourseState());
+}
+
+std::optional<CourseState> ReadCourseState(const QSqlDatabase &database)
+{
     CourseState state;
     QSqlQuery query(database);
-    if (query.exec(u"SELECT units_in_play, lessons, since, joined, kana FROM course WHERE id = 1"_s) && query.next()) {
+    if (!query.exec(u"SELECT units_in_play, lessons, since, joined, kana FROM course WHERE id = 1"_s))
+        return std::nullopt;
+    if (query.next()) {
         state = {qMax(FirstUnits, query.value(0).toInt()), qMax(0, query.value(1).toInt()), query.value(2).toLongLong(), {}, query.value(4).toString()};
         for (const QString &lesson : query.value(3).toString().split(u' ', Qt::SkipEmptyParts))
             state.joinedAt.append(lesson.toInt());
@@ -61,7 +68,10 @@ bool SaveCourseState(const QSqlDatabase &database, const CourseState &state)
     const bool saved = record::RunPrepared(query, u"INSERT OR REPLACE INTO course VALUES (1, ?, ?, ?, ?, ?)"_s,
                                            {merged.unitsInPlay, merged.lessons, merged.since, lessons.join(u' '), merged.kana});
     query.finish();
-    return query.exec(saved ? u"COMMIT"_s : u"ROLLBACK"_s) && saved;
+    if (saved && query.exec(u"COMMIT"_s))
+        return true;
+    query.exec(u"ROLLBACK"_s); // never left inside the transaction
+    return false;
 }
 
 bool StartOver(const QSqlDatabase &database, qint64 now)

@@ -41,6 +41,9 @@ struct CourseState {
 // Each reads or writes the record behind an open connection; a record
 // whose course table is empty holds a course not yet begun.
 CourseState LoadCourseState(const QSqlDatabase &database);
+// The same, none where the record could not be read (a course not begun is
+// a state of its own).
+std::optional<CourseState> ReadCourseState(const QSqlDatabase &database);
 // Saved merged with what another window saved of the same course since.
 CourseState MergedCourseState(const CourseState &ours, const CourseState &stored);
 bool SaveCourseState(const QSqlDatabase &database, const CourseState &state);

@@ -91,12 +91,16 @@ void CourseStore::load(QObject *receiver, qint64 now, std::function<void(const C
         start->words = std::make_shared<const WordSource>(words);
         // The state through a reader, which neither waits for a writer nor
         // checks the whole record: the first lesson needs nothing more.
+        std::optional<CourseState> early;
         {
             const record::OpenedRecord reader = record::OpenRecord(StartConnection, record::Use::Reading, recordPath);
-            start->state = LoadCourseState(reader.database);
+            early = ReadCourseState(reader.database);
         }
         QSqlDatabase::removeDatabase(StartConnection);
-        QMetaObject::invokeMethod(receiver, [start, started] { started(*start); });
+        if (early) {
+            start->state = *early;
+            QMetaObject::invokeMethod(receiver, [start, started] { started(*start); });
+        }
         // The first lesson is up meanwhile. A record locked by another
         // program a while is waited for here; a long history takes its time.
         const record::OpenedRecord *opened = &record();
@@ -106,6 +110,10 @@ void CourseStore::load(QObject *receiver, qint64 now, std::function<void(const C
         }
         if (!opened->problem.isEmpty())
             emit problem(opened->problem);
+        if (!early) { // not there to read yet, or not readable: as the writer finds it
+            start->state = LoadCourseState(opened->database);
+            QMetaObject::invokeMethod(receiver, [start, started] { started(*start); });
+        }
         const auto attempts = std::make_shared<std::optional<CourseAttempts>>(
                 ReadCourseAttempts(opened->database, start->state.since, TargetMs(LoadTargetSpeed()), now));
         loaded = attempts->has_value();

@@ -189,10 +189,10 @@ void CourseWindow::startLesson()
         if (chosen->kana.contains(course->units()[unit].kana) && (chosenUnit < 0 || skills[unit].confidence < skills[chosenUnit].confidence))
             chosenUnit = unit;
     }
-    if (chosen && !chosen->kept)
-        chosen.reset();
     focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit
             : chosenUnit >= 0 && chosenUnit < course->inPlay() ? chosenUnit : course->focus();
+    if (chosen && !chosen->kept && focus == chosenUnit)
+        chosen.reset();
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
     words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar(),
@@ -307,6 +307,8 @@ void CourseWindow::kanaTyped(const QString &typed)
 // since come after it, and the lesson's focus is weighed from it.
 void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
 {
+    if (historyWeighed)
+        return; // started over meanwhile: the history no longer counts
     historyWeighed = true;
     const QList<Attempt> typed = std::exchange(typedSinceStart, {});
     if (!history)
@@ -480,6 +482,8 @@ void CourseWindow::startOver()
         return;
     saved = {FirstUnits, 0, now(), {}, {}};
     store.save(saved);
+    historyWeighed = true; // a history still being read is of the course before
+    typedSinceStart.clear();
     attempts = CourseAttempts(TargetMs(targetSpeed));
     course.emplace(QList<Unit>(course->units()), FirstUnits, targetSpeed);
     startLesson();

@@ -16,7 +16,7 @@ Judgements::Judgements()
 {
     holding.setSingleShot(true);
     holding.setInterval(int(NearestThumbMs));
-    connect(&holding, &QTimer::timeout, this, &Judgements::pass);
+    connect(&holding, &QTimer::timeout, this, [this] { pass(); });
 }
 
 void Judgements::thumbDown(qint64 time, ThumbHand hand)
@@ -38,13 +38,13 @@ bool Judgements::judge(const QString &asked, const QString &typed)
         attempt.thumbHand = thumb->thumbHand;
         // The thumb that shifted it is no other kana's nearest.
         for (ThumbPress &press : thumbs) {
-            if (thumb->chord() && thumb->thumbOffsetMs && press.at == thumb->pressedAt + *thumb->thumbOffsetMs)
+            if (thumb->thumbOffsetMs && press.at == thumb->pressedAt + *thumb->thumbOffsetMs)
                 press.used = true;
         }
     }
     if (onItsWay.voicesLast && held && heldForVoicing)
         held.reset(); // the kana it voiced was no attempt of its own
-    pass();
+    pass(onItsWay.thumb ? std::optional(onItsWay.thumb->pressedAt) : std::nullopt);
     const qint64 keyBefore = onItsWay.thumb ? std::exchange(lastKeyDown, onItsWay.thumb->pressedAt) : lastKeyDown;
     heldForVoicing = onItsWay.mayBeVoiced && !hit;
     if (heldForVoicing || attempt.reason == StrokeReason::Plain) {
@@ -59,7 +59,7 @@ bool Judgements::judge(const QString &asked, const QString &typed)
 
 // A plain kana with a thumb of its own near it: the thumb was too early or
 // too late for the window, or the key let go before it came.
-void Judgements::pass()
+void Judgements::pass(std::optional<qint64> keyAfter)
 {
     holding.stop();
     if (!held)
@@ -67,11 +67,11 @@ void Judgements::pass()
     auto [attempt, keyDown, keyBefore] = *std::exchange(held, std::nullopt);
     if (attempt.reason == StrokeReason::Plain) {
         // This key's thumb: none another kana took, none struck before the
-        // key before this one.
+        // key before this one, none nearer the key after it.
         ThumbPress *nearest = nullptr;
         for (ThumbPress &press : thumbs) {
             const qint64 offset = press.at - keyDown;
-            if (!press.used && press.at > keyBefore && qAbs(offset) <= NearestThumbMs && (!nearest || qAbs(offset) < qAbs(nearest->at - keyDown)))
+            if (!press.used && press.at > keyBefore && !(keyAfter && qAbs(press.at - *keyAfter) < qAbs(offset)) && qAbs(offset) <= NearestThumbMs && (!nearest || qAbs(offset) < qAbs(nearest->at - keyDown)))
                 nearest = &press;
         }
         if (nearest) {

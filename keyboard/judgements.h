@@ -67,7 +67,8 @@ private:
         qint64 keyDown;         // the keyboard's clock
         qint64 keyBefore;       // the press of the key judged before it
     };
-    void pass();
+    // The held kana judged; `keyAfter` the press of the key that comes next.
+    void pass(std::optional<qint64> keyAfter = std::nullopt);
 
     OnItsWay onItsWay;
     qint64 lastKeyDown = std::numeric_limits<qint64>::min(); // the keyboard's clock

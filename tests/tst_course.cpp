@@ -116,7 +116,8 @@ private slots:
             {"one short of stuck", "149/0.5 25/1.2* 30/1.5*", 3, 0},
             {"a stuck unit gives way to those still to practise", "150/0.5 25/0.8* 30/0.9", 3, 1},
             {"the weakest is the focus", "20/1.3* 25/0.4 30/1.5*", 3, 1},
-            {"one learnt that fell comes before a new one", "20/1.2* 25/0.9* 0/0", 3, 1},
+            {"one learnt that fell comes before a new one", "20/1.2* 25/0.7* 0/0", 3, 1},
+            {"one learnt just below 1 does not", "20/1.2* 25/0.9* 0/0", 3, 2},
             {"among equals, the one that came last", "20/0.5 25/0.5 30/0.7", 3, 1},
             {"all units in play: none more", "20/1* 20/1* 20/1* 20/1*", 4, 3}});
     }
@@ -472,6 +473,7 @@ private slots:
             {"the other thumb", true, "K+0 O+20 K-80 O-90", "反対の親指 1 回"},
             {"no thumb", true, "K+0 K-60", "親指なし 1 回"},
             {"a thumb struck before the key before is none of this key's", true, "H+0 H-30 O+100 N+110 N-160 O-170 K+290 K-350", "親指なし 1 回"},
+            {"a thumb nearer the next key is none of this key's", true, "K+0 K-60 H+150 H-170 N+260 N-300", "親指が早い 1 回、親指なし 1 回"},
             {"a thin overlap", true, "K+0 H+90 K-110 H-200", "重なりが短い 1 回"},
             {"the thumb nearer the next key", true, "K+0 H+60 N+80 N-100 K-110 H-120", "親指が次の字に 1 回"},
             {"a thumb not wanted", false, "K+0 H+20 K-80 H-90", "要らない親指 1 回"},
