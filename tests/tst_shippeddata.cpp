@@ -1,4 +1,4 @@
-// The data files shipped with the trainers: Mirelo.ini and text.ini.
+// The data files shipped with the trainers: Mirelo.ini, text.ini, the course's words and the sentences.
 #include "harness.h"
 #include "inifile.h"
 #include "keyboardmap.h"
@@ -107,6 +107,21 @@ private slots:
             const qsizetype rank = words.indexOf(QString::fromUtf8(everyday));
             QVERIFY2(rank >= 0 && rank < words.size() * 3 / 100, everyday);
         }
+    }
+
+    // The sentence mode's text: "written<TAB>reading", the reading 10 to 40
+    // of hiragana, 、, 。 and ー; at least 600 sentences, none twice.
+    void sentencesHaveAReadingALearnerCanType()
+    {
+        const QStringList lines = entriesOf(u"/data/sentences.txt"_s);
+        for (const QString &line : lines) {
+            const QStringList parts = line.split(u'\t');
+            QVERIFY2(parts.size() == 2 && !parts[0].isEmpty() && parts[1].size() >= 10 && parts[1].size() <= 40
+                     && std::all_of(parts[1].begin(), parts[1].end(), [](QChar c) {
+                            return (c >= u'ぁ' && c <= u'ゖ') || u"、。ー"_s.contains(c); }), qPrintable(line));
+        }
+        QVERIFY(lines.size() >= 600);
+        QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), lines.size());
     }
 
     void buildCopiesOnlyWhenNoFileIsThere()
