@@ -10,6 +10,7 @@
 #include "kanamap.h"
 #include "coursewindow.h"
 #include "lessons.h"
+#include "sentences.h"
 #include "modellearner.h"
 #include "typingbox.h"
 #include "usersettings.h"
@@ -296,6 +297,36 @@ private slots:
             QCOMPARE(lesson.first().word, u"おおお"_s);
             QVERIFY(kana.size() <= CoachedKana);
         }
+    }
+
+    // Sentences: the shipped ones all read; a line that is none named by its
+    // number; the weakest kana come far more often than their share, and
+    // no sentence twice running.
+    void sentences()
+    {
+        QString problem;
+        const QList<Sentence> shipped = ParseSentences(ReadFile(QStringLiteral(KESTOVA_SOURCE_DIR "/data/sentences.txt")), u"sentences.txt"_s, &problem);
+        QCOMPARE(problem, QString());
+        QVERIFY(shipped.size() >= 600);
+        QCOMPARE(ParseSentences("# c\n雨。\tあめ。\nno tab\n雨\tAME\n", u"t.txt"_s, &problem).size(), 1);
+        QVERIFY2(problem.contains(u"t.txt の 3、4 行目"_s), qPrintable(problem));
+        const SentenceChooser chooser(shipped);
+        QHash<QChar, double> confidence;
+        for (const Sentence &sentence : shipped) {
+            for (QChar kana : sentence.reading)
+                confidence[kana] = kana == u'ぬ' ? 0.0 : 1.0;
+        }
+        const auto holds = [&](int i) { return shipped[i].reading.contains(u'ぬ'); };
+        const double share = double(std::count_if(shipped.cbegin(), shipped.cend(), [](const Sentence &s) { return s.reading.contains(u'ぬ'); })) / shipped.size();
+        QRandomGenerator random(9);
+        int chosen = 0, last = -1;
+        for (int draw = 0; draw < 1000; ++draw) {
+            const int next = chooser.next(confidence, random, last);
+            QVERIFY(next != last);
+            chosen += holds(next);
+            last = next;
+        }
+        QVERIFY2(chosen / 1000.0 > 3 * share, qPrintable(u"%1 against a share of %2"_s.arg(chosen / 1000.0).arg(share)));
     }
 
     // Punctuation follows words: every word of a lesson on 。 ends with it;
