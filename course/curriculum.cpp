@@ -78,6 +78,14 @@ QList<Unit> Curriculum(const KanaCounts &counts)
     }
     return units;
 }
+QSet<QChar> LayoutKana()
+{
+    QSet<QChar> kana;
+    for (const KanaPlace &at : KanaPlaces(1, 0))
+        kana.insert(at.kana[0]);
+    return kana;
+}
+
 QList<Unit> InPlayFirst(QList<Unit> units, const QString &kana)
 {
     qsizetype placed = 0;

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -49,6 +50,9 @@ inline constexpr int FirstUnits = 6;
 inline constexpr int ThumbBy = 12;
 // The marks join no sooner than after this many units.
 inline constexpr int MarksAfter = 20;
+
+// Every kana the layout types, marks included.
+QSet<QChar> LayoutKana();
 
 // The marks that stand between and after words, not in them.
 inline const QString Punctuation = QStringLiteral("、。，・");

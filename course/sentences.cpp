@@ -1,24 +1,19 @@
 #include "sentences.h"
 
+#include "curriculum.h"
+
 
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
 
 namespace kestova::course {
-namespace {
-
-bool typable(QChar c)
-{
-    return (c >= u'ぁ' && c <= u'ゖ') || c == u'ー' || c == u'、' || c == u'。';
-}
-
-} // namespace
 
 QList<Sentence> ParseSentences(const QByteArray &text, const QString &source, QString *problem)
 {
     QList<Sentence> sentences;
     QStringList faults;
+    const QSet<QChar> typed = LayoutKana();
     const QList<QByteArray> lines = text.split('\n');
     for (qsizetype number = 0; number < lines.size(); ++number) {
         const QString line = QString::fromUtf8(lines[number]).trimmed();
@@ -26,7 +21,7 @@ QList<Sentence> ParseSentences(const QByteArray &text, const QString &source, QS
             continue;
         const qsizetype tab = line.indexOf(u'\t');
         const QString written = line.left(tab).trimmed(), reading = tab < 0 ? QString() : line.mid(tab + 1).trimmed();
-        if (written.isEmpty() || reading.isEmpty() || !std::all_of(reading.cbegin(), reading.cend(), typable))
+        if (written.isEmpty() || reading.isEmpty() || !std::all_of(reading.cbegin(), reading.cend(), [&](QChar kana) { return typed.contains(kana); }))
             faults.append(QString::number(number + 1));
         else
             sentences.append({written, reading});
@@ -64,12 +59,16 @@ int SentenceChooser::next(const QHash<QChar, double> &confidence, QRandomGenerat
         weights.append(weight);
         total += weight;
     }
+    // The last sentence with a weight where rounding runs past the end.
     double drawn = random.generateDouble() * total;
-    for (qsizetype i = 0; i < weights.size(); ++i) {
-        if ((drawn -= weights[i]) < 0)
-            return int(i);
+    int chosen = -1;
+    for (qsizetype i = 0; i < weights.size() && drawn >= 0; ++i) {
+        if (weights[i] > 0) {
+            chosen = int(i);
+            drawn -= weights[i];
+        }
     }
-    return int(weights.size() - 1) == last && all.size() > 1 ? int(weights.size() - 2) : int(weights.size() - 1);
+    return chosen;
 }
 
 } // namespace kestova::course

@@ -1,6 +1,5 @@
 #include "coursestore.h"
 
-#include "keyboardmap.h"
 #include "recorddatabase.h"
 
 #include <QCoreApplication>
@@ -33,9 +32,7 @@ QStringList ReadWordList(const QString &path, QString *problem)
         *problem = u"単語の一覧 %1 を読めません。作った語だけで練習します。"_s.arg(path);
         return {};
     }
-    QSet<QChar> typed;
-    for (const KanaPlace &at : KanaPlaces(1, 0))
-        typed.insert(at.kana[0]);
+    const QSet<QChar> typed = LayoutKana();
     QStringList words;
     QByteArray text = file.readAll();
     if (text.startsWith("\xEF\xBB\xBF")) // a byte order mark an editor put in
