@@ -78,7 +78,12 @@ anthy Kana
 expect "kana" "$(typed Kestova100 =qwer)" たていす
 setxkbmap -model jp106 -layout jp
 anthy Kana jp
-expect "kana, か then ゛" "$(typed KestovaB100 "d28 w40 u28 w200 d34 w40 u34")" が
+# The key drill asks a random key: where it asked か, か was right and the
+# ゛ after it a kana of its own.
+before=$(strokes KestovaB100)
+took=$(typed KestovaB100 "d28 w40 u28 w200 d34 w40 u34")
+first_asked=$("$BIN/KestovaRecord" --csv - | grep ",KestovaB100," | sed -n "$((before + 1))p" | cut -d, -f3)
+if [ "$first_asked" = か ]; then expect "kana, か asked, then ゛" "$took" かが; else expect "kana, か then ゛" "$took" が; fi
 setxkbmap -model pc105 -layout fr
 anthy Nicola fr
 expect "Anthy off, French keyboard" "$(ANTHY=off typed KestovaB100 "d34 w20 u34" "d34 w20 u34 w30 d26 w20 u26" "d65 w10 d45 w30 u45 u65")" 、、たの
