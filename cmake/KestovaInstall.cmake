@@ -36,7 +36,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${KESTOVA_METAINFO} DESTINATION ${CMAK
 install(FILES fingerdrill/Mirelo.ini wordtype/text.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/kestova)
 # The course's words, read where they are installed.
 if(TARGET KestovaCourse)
-  install(FILES data/kana-words.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/kestova)
+  install(FILES data/kana-words.txt data/sentences.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/kestova)
 endif()
 
 file(GLOB pictures ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.png)

@@ -105,4 +105,16 @@ QString ThumbFaultName(ThumbFault fault)
     return names[int(fault)];
 }
 
+QStringList DiagnosisLines(const ThumbDiagnosis &diagnosis)
+{
+    if (!diagnosis.commonest)
+        return {u"親指の打ち間違いはありませんでした。"_s};
+    QStringList counts;
+    for (int fault = 0; fault < ThumbFaultCount; ++fault) {
+        if (diagnosis.counts[fault])
+            counts.append(u"%1 %2 回"_s.arg(ThumbFaultName(ThumbFault(fault))).arg(diagnosis.counts[fault]));
+    }
+    return {u"親指の打ち間違い：%1"_s.arg(counts.join(u"、"_s)), diagnosis.advice};
+}
+
 } // namespace kestova::course

@@ -35,5 +35,8 @@ ThumbDiagnosis DiagnoseThumbs(const QList<Attempt> &lesson, int windowMs);
 
 // The fault's name as the lesson result shows it.
 QString ThumbFaultName(ThumbFault fault);
+// The diagnosis as a result tells it: the faults counted and the advice,
+// or that there were none.
+QStringList DiagnosisLines(const ThumbDiagnosis &diagnosis);
 
 } // namespace kestova::course

@@ -18,11 +18,11 @@ constexpr int BusyTries = 20; // five seconds
 
 } // namespace
 
-QString WordListPath()
+QString ShippedPath(const QString &name)
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + u"/kana-words.txt"_s;
-    return QFileInfo::exists(beside) ? beside : QFileInfo(folder + u"/../share/kestova/kana-words.txt"_s).absoluteFilePath();
+    const QString beside = folder + u'/' + name;
+    return QFileInfo::exists(beside) ? beside : QFileInfo(folder + u"/../share/kestova/"_s + name).absoluteFilePath();
 }
 
 QStringList ReadWordList(const QString &path, QString *problem)

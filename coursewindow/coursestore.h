@@ -55,9 +55,13 @@ private:
     QObject worker;
 };
 
-// The shipped word list: beside the program where it was built, else
-// where it is installed.
-QString WordListPath();
+// A shipped file (the word list, the sentences): beside the program where
+// it was built, else where it is installed.
+QString ShippedPath(const QString &name);
+inline QString WordListPath()
+{
+    return ShippedPath(QStringLiteral("kana-words.txt"));
+}
 
 // The words of a word list, most common first: lines of 2 to 8 kana the
 // layout types; lines starting with # and others are passed over.

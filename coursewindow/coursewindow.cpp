@@ -3,6 +3,7 @@
 #include "kanamap.h"
 #include "platform.h"
 #include "rules.h"
+#include "sentencepractice.h"
 #include "thumbdiagnosis.h"
 #include "typingbox.h"
 #include "usersettings.h"
@@ -11,6 +12,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDateTime>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -87,9 +89,13 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     nextLesson = new QPushButton(u"次のレッスン"_s, result);
     nextLesson->setObjectName(u"nextLesson"_s);
     nextLesson->setAutoDefault(true); // Return on it starts the next lesson
+    toSentences = new QPushButton(u"文の練習へ"_s, result);
+    toSentences->setObjectName(u"toSentences"_s);
+    toSentences->hide();
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(takeWindow);
     buttons->addStretch();
+    buttons->addWidget(toSentences);
     buttons->addWidget(nextLesson);
     auto *resultLayout = new QVBoxLayout(result);
     resultLayout->setContentsMargins({});
@@ -99,6 +105,8 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     pages = new QStackedLayout;
     pages->addWidget(practice);
     pages->addWidget(result);
+    sentences = new SentencePractice(judgements, this);
+    pages->addWidget(sentences);
     map = new KanaMap(KanaMap::ThumbKeys::Shown, this);
     connect(map, &KanaMap::kanaClicked, this, &CourseWindow::chooseFocus);
     map->setObjectName(u"courseMap"_s);
@@ -121,6 +129,12 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
         nextLesson->setFocus();
     });
     connect(&store, &CourseStore::problem, this, &ShowNotice);
+    connect(toSentences, &QPushButton::clicked, this, [this] { practiseSentences([this] { sentences->practiseKeptOrShipped(); }); });
+    connect(sentences, &SentencePractice::hint, this, [this](const QString &kana) {
+        const int unit = kana.isEmpty() ? -1 : unitOf(kana[0]);
+        map->colourBy({});
+        map->light(unit < 0 ? QString() : kana, unit < 0 ? ThumbHand::None : course->units()[unit].thumb);
+    });
     hesitation.setSingleShot(true);
     connect(&hesitation, &QTimer::timeout, this, [this] {
         hesitated = true;
@@ -149,6 +163,14 @@ void CourseWindow::started(const CourseStart &start)
         judgements.typing(way);
         kanaTyped(typed);
         judgements.typed();
+    }
+    // KestovaCourse --text FILE: the text's sentences at once.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype text = arguments.indexOf(u"--text"_s); text > 0) {
+        if (text + 1 < arguments.size())
+            practiseSentences([this, file = arguments[text + 1]] { sentences->practiseFile(file); });
+        else
+            ShowNotice(u"--text の後に文章のファイルを書いてください（KestovaCourse --text ファイル）。"_s);
     }
 }
 
@@ -327,7 +349,7 @@ void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
 // practice, and the kana after it is not counted.
 void CourseWindow::attemptJudged(const Attempt &attempt)
 {
-    if (!ready() || attempt.pressedAt < saved.since)
+    if (!ready() || attempt.pressedAt < saved.since || attempt.program == record::program::Sentences)
         return;
     attempts.add(attempt);
     if (!historyWeighed)
@@ -383,33 +405,33 @@ void CourseWindow::endLesson()
     }
     if (!joined.isEmpty())
         lines.append(u"新しく使える字：%1"_s.arg(joined.join(QString())));
+    // Every kana in play: real sentences are within reach.
+    toSentences->setVisible(course->inPlay() == course->units().size());
+    if (toSentences->isVisible())
+        lines.append(u"すべての字が使えます。「文の練習へ」で、ふつうの文を打つ練習もできます。"_s);
     coaching = coach.afterLesson(lessonAttempts, settings);
     if (coaching)
         lines.append(u"<b>%1</b>"_s.arg(coaching->advice));
     const int windowMs = settings.windowMs;
     const ThumbDiagnosis diagnosis = DiagnoseThumbs(lessonAttempts, windowMs);
-    if (diagnosis.commonest) {
-        QStringList counts;
-        for (int fault = 0; fault < ThumbFaultCount; ++fault) {
-            if (diagnosis.counts[fault])
-                counts.append(u"%1 %2 回"_s.arg(ThumbFaultName(ThumbFault(fault))).arg(diagnosis.counts[fault]));
-        }
-        lines.append(u"親指の打ち間違い：%1"_s.arg(counts.join(u"、"_s)));
-        lines.append(diagnosis.advice);
-    } else {
-        lines.append(u"親指の打ち間違いはありませんでした。"_s);
-    }
+    lines += DiagnosisLines(diagnosis);
     suggestedWindowMs = diagnosis.suggestedWindowMs;
     takeWindow->setVisible(suggestedWindowMs.has_value());
     if (suggestedWindowMs)
         takeWindow->setText(u"同時打鍵の判定時間を %1 ms から %2 ms にする"_s.arg(windowMs).arg(*suggestedWindowMs));
     lines.append(u"<span style=\"color:gray\">下の図：どれだけ覚えたか。緑は覚えた字、黄・橙・赤はまだの字、灰色はまだ使わない字</span>"_s);
     lessonResult->setText(lines.join(u"<br>"_s));
+    showKnown();
+    pages->setCurrentIndex(ResultPage);
+    nextLesson->setFocus();
+}
 
+// How well each kana is known, grey where not yet in play.
+void CourseWindow::showKnown()
+{
     QHash<QString, double> known;
     for (int unit = 0; unit < course->inPlay(); ++unit)
         known.insert(course->units()[unit].kana, course->skills()[unit].confidence);
-    // How well each kana is known, grey where not yet in play.
     map->light({}, ThumbHand::None);
     map->colourBy([known](const QString &kana, QColor) {
         const auto confidence = known.constFind(kana);
@@ -417,8 +439,6 @@ void CourseWindow::endLesson()
             return QColor::fromRgb(UnpractisedFill);
         return QColor::fromRgb(KnownFills[*confidence >= 1 ? 0 : *confidence >= 0.8 ? 1 : *confidence >= 0.5 ? 2 : 3]);
     });
-    pages->setCurrentIndex(ResultPage);
-    nextLesson->setFocus();
 }
 
 // A kana of the map clicked: to be the focus of the next lesson, or of
@@ -456,9 +476,68 @@ void CourseWindow::chooseFocus(const QString &kana, const QPoint &at)
 
 void CourseWindow::addToMenu(QMenu *menu)
 {
-    menu->addAction(u"目標の速さ…"_s, this, &CourseWindow::setTargetSpeed)->setEnabled(ready());
-    menu->addAction(u"最初から…"_s, this, &CourseWindow::startOver)->setEnabled(ready());
+    const bool inSentences = pages->currentIndex() == SentencePage;
+    if (inSentences) {
+        menu->addAction(u"練習コースに戻る"_s, this, &CourseWindow::backToCourse);
+    } else {
+        menu->addAction(u"目標の速さ…"_s, this, &CourseWindow::setTargetSpeed)->setEnabled(ready());
+        menu->addAction(u"最初から…"_s, this, &CourseWindow::startOver)->setEnabled(ready());
+    }
     menu->addSeparator();
+    if (inSentences) {
+        menu->addAction(u"用意された文で練習する"_s, sentences, &SentencePractice::practiseShipped);
+        menu->addAction(u"この文の読みを直す…"_s, sentences, &SentencePractice::correctReading)->setEnabled(sentences->correctable());
+    } else {
+        menu->addAction(u"文の練習"_s, this, [this] { practiseSentences([this] { sentences->practiseKeptOrShipped(); }); })->setEnabled(ready());
+    }
+    menu->addAction(u"文章を開いて練習する…"_s, this, &CourseWindow::openText)->setEnabled(ready());
+    menu->addAction(u"貼り付けた文章で練習する"_s, this, [this] {
+        const QString pasted = QGuiApplication::clipboard()->text();
+        practiseSentences([this, pasted] { sentences->practiseText(pasted); });
+    })->setEnabled(ready() && !QGuiApplication::clipboard()->text().isEmpty());
+    QAction *always = menu->addAction(u"読みをいつも表示する"_s, this, [](bool checked) { ShowReadingsAlways(checked); });
+    always->setCheckable(true);
+    always->setChecked(ReadingsAlwaysShown());
+    menu->addSeparator();
+}
+
+void CourseWindow::practiseSentences(const std::function<void()> &begin)
+{
+    if (!ready())
+        return;
+    hesitation.stop();
+    judgements.settle(); // the lesson's last attempt kept as the lesson's
+    if (pages->currentIndex() != SentencePage)
+        pageBeforeSentences = pages->currentIndex();
+    QHash<QChar, Skill> known;
+    const QList<Skill> &skills = course->weigh(attempts);
+    for (int unit = 0; unit < course->inPlay(); ++unit)
+        known.insert(course->units()[unit].kana[0], skills[unit]);
+    sentences->setSkills(known, TargetMs(targetSpeed));
+    pages->setCurrentIndex(SentencePage);
+    begin();
+}
+
+// The lesson in hand, or its result, as it was left.
+void CourseWindow::backToCourse()
+{
+    sentences->settle();
+    judgements.program.clear();
+    pages->setCurrentIndex(pageBeforeSentences);
+    if (pageBeforeSentences == PracticePage) {
+        typingBox->setFocus();
+        showHint();
+    } else {
+        showKnown();
+        nextLesson->setFocus();
+    }
+}
+
+void CourseWindow::openText()
+{
+    const QString file = QFileDialog::getOpenFileName(this, u"練習する文章（UTF-8）"_s, QString(), u"文章 (*.txt);;すべてのファイル (*)"_s);
+    if (!file.isEmpty())
+        practiseSentences([this, file] { sentences->practiseFile(file); });
 }
 
 void CourseWindow::setTargetSpeed()

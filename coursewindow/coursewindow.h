@@ -25,6 +25,8 @@ class TypingBox;
 
 namespace kestova::course {
 
+class SentencePractice;
+
 // 練習コース: lessons of 15 words that bring the kana in one at a time and
 // work on the least known one. Typed kana are struck off the front of the
 // current word; a wrong one leaves it as it is. The map hints only for a
@@ -51,7 +53,8 @@ public:
     QLabel *lessonWords, *currentWord, *focusKana, *liveStats, *lessonResult;
     TypingBox *typingBox;
     KanaMap *map;
-    QPushButton *nextLesson, *takeWindow;
+    QPushButton *nextLesson, *takeWindow, *toSentences;
+    SentencePractice *sentences;
 
 private:
     void started(const CourseStart &start);
@@ -64,14 +67,20 @@ private:
     void showLive();
     void showHint();
     void endLesson();
+    void showKnown();
     void setTargetSpeed();
     void startOver();
+    // 文の練習, begun by `begin` (which sentences), and back to the course.
+    void practiseSentences(const std::function<void()> &begin);
+    void backToCourse();
+    void openText();
     int unitOf(QChar kana) const;
     int kanaPerMinute() const;
 
     // The practice and the lesson result, one at a time in the same place.
     QStackedLayout *pages;
-    static constexpr int PracticePage = 0, ResultPage = 1;
+    static constexpr int PracticePage = 0, ResultPage = 1, SentencePage = 2;
+    int pageBeforeSentences = PracticePage;
     CourseStore store;
     std::optional<Course> course;
     std::shared_ptr<const WordSource> source;

@@ -32,6 +32,7 @@ bool Judgements::judge(const QString &asked, const QString &typed)
     if (!onItsWay.answer)
         return hit;
     Attempt attempt{asked, typed, hit, onItsWay.pressedAt, StrokeReason::Typed, {}, ThumbHand::None, ThumbShiftEngine::thumbNeededFor(asked)};
+    attempt.program = program;
     if (const std::optional<ThumbStroke> &thumb = onItsWay.thumb) {
         attempt.reason = thumb->reason;
         attempt.thumbOffsetMs = thumb->thumbOffsetMs;

@@ -45,6 +45,10 @@ public:
     void typed() { onItsWay = {}; }
     const OnItsWay &onItsWayNow() const { return onItsWay; }
 
+    // The program its attempts are kept under where not the one recording
+    // them: a mode of that program with a name of its own.
+    QString program;
+
     // The judge, the same for every trainer: whether `typed` is what was
     // asked for.
     bool judge(const QString &asked, const QString &typed);

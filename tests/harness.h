@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -68,6 +69,7 @@ public:
         ShownMessages().clear();
         folderOfTest() = folder.path();
         qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s))); // pending strokes of the test's records
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(u"data"_s))); // texts kept
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); // the user's settings too
     }
     ~TestProgram()
@@ -150,6 +152,25 @@ inline void TypeText(QWidget *widget, const QString &text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
+// The strokes of the record at `path`, oldest first, each as its `columns`
+// joined by spaces.
+inline QStringList RecordedStrokes(const QString &path, const QString &columns = u"program, typed, hit"_s)
+{
+    QStringList strokes;
+    {
+        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"recorded"_s, kestova::record::Use::Reading, path);
+        QSqlQuery query(u"SELECT %1 FROM strokes ORDER BY rowid"_s.arg(columns), record.database);
+        while (query.next()) {
+            QStringList values;
+            for (int column = 0; column < query.record().count(); ++column)
+                values.append(query.value(column).toString());
+            strokes.append(values.join(u' '));
+        }
+    }
+    QSqlDatabase::removeDatabase(u"recorded"_s);
+    return strokes;
+}
+
 // Control keys (Return, Esc, BackSpace, Tab, Delete, Ctrl+C, Alt+X), then a
 // wrong printable key, into `receiver`, with the window's judgements kept in
 // a practice record of the test's folder: what the record then holds, as
@@ -165,15 +186,7 @@ inline QStringList RecordedOfControlKeysAndAMiss(const TestProgram &program, kes
                  {Qt::Key_C, u"\x03"_s, Qt::ControlModifier}, {Qt::Key_X, u"x"_s, Qt::AltModifier}, {Qt::Key_1, u"1"_s, Qt::NoModifier}})
             QTest::sendKeyEvent(QTest::Click, receiver, key, text, modifiers);
     }
-    QStringList strokes;
-    {
-        kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"recorded"_s, kestova::record::Use::Reading, path);
-        QSqlQuery query(u"SELECT typed, hit FROM strokes ORDER BY rowid"_s, record.database);
-        while (query.next())
-            strokes.append(query.value(0).toString() + u' ' + query.value(1).toString());
-    }
-    QSqlDatabase::removeDatabase(u"recorded"_s);
-    return strokes;
+    return RecordedStrokes(path, u"typed, hit"_s);
 }
 
 // A key by its place on a US keyboard; L and R are Muhenkan and Henkan, ? no key of the layout,

@@ -1,0 +1,253 @@
+#include "broughttext.h"
+
+#include "curriculum.h"
+#include "reading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <ranges>
+
+using namespace Qt::StringLiterals;
+
+namespace kestova::course {
+namespace {
+
+const QString SourceHead = u"# 文章: "_s;
+constexpr qsizetype BatchSize = 500;
+
+bool isJapanese(QChar c)
+{
+    return (c >= u'ぁ' && c <= u'ヿ') || c.script() == QChar::Script_Han;
+}
+
+bool hasKanji(QStringView sentence)
+{
+    return std::any_of(sentence.cbegin(), sentence.cend(), [](QChar c) { return c.script() == QChar::Script_Han; });
+}
+
+// What of a text the layout types: its kana and marks, katakana as hiragana.
+QString typedPart(QStringView text)
+{
+    static const QSet<QChar> typed = LayoutKana();
+    QString kana;
+    for (QChar c : TypedKana(text)) {
+        if (typed.contains(c))
+            kana += c;
+    }
+    return kana;
+}
+
+QString fileText(const QString &path, QString *problem)
+{
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = u"文章 %1 を開けません：%2"_s.arg(name, file.errorString());
+        return {};
+    }
+    if (file.size() > LargestText) {
+        *problem = u"文章 %1 は大きすぎます（%2 MB）。%3 MB までの文章にしてください。"_s.arg(name).arg(file.size() / (1024 * 1024)).arg(LargestText / (1024 * 1024));
+        return {};
+    }
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(file.readAll());
+    if (utf8.hasError()) {
+        *problem = u"文章 %1 は UTF-8 ではありません。UTF-8 で保存し直してください。"_s.arg(name);
+        return {};
+    }
+    return text;
+}
+
+} // namespace
+
+QStringList SplitSentences(QStringView text)
+{
+    static const QString ends = u"。！？!?\n"_s, closing = u"」』）)】〉》\"'"_s;
+    QStringList sentences;
+    const auto add = [&sentences](QStringView sentence) {
+        sentence = sentence.trimmed();
+        while (sentence.size() > LongestSentence) {
+            qsizetype cut = sentence.left(LongestSentence).lastIndexOf(u'、') + 1;
+            if (cut < LongestSentence / 4)
+                cut = LongestSentence;
+            sentences.append(sentence.left(cut).toString());
+            sentence = sentence.mid(cut).trimmed();
+        }
+        if (std::any_of(sentence.cbegin(), sentence.cend(), isJapanese))
+            sentences.append(sentence.toString());
+    };
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!ends.contains(text[i]))
+            continue;
+        qsizetype end = i + 1;
+        while (end < text.size() && (closing.contains(text[end]) || (ends.contains(text[end]) && text[end] != u'\n')))
+            ++end;
+        add(text.mid(start, end - start));
+        start = end;
+        i = end - 1;
+    }
+    add(text.mid(start));
+    return sentences;
+}
+
+QString ReadingOfMecabLines(const QList<QStringView> &lines)
+{
+    QString reading;
+    for (QStringView line : lines) {
+        const qsizetype tab = line.indexOf(u'\t');
+        const QStringView surface = line.left(tab);
+        QStringView read = tab < 0 ? QStringView() : line.mid(tab + 1);
+        // Kana as written (は stays は); a word read by the dictionary.
+        const bool kana = !hasKanji(surface);
+        reading += typedPart(kana || read.isEmpty() || read == u"*" ? surface : read);
+    }
+    return reading;
+}
+
+TextReader::TextReader()
+{
+    worker.moveToThread(&thread);
+    thread.start();
+}
+
+TextReader::~TextReader()
+{
+    ++generation;
+    thread.quit();
+    thread.wait();
+}
+
+void TextReader::readFile(const QString &path, QObject *receiver, Batches batches)
+{
+    read([path](QString *problem) { return fileText(path, problem); }, QFileInfo(path).fileName(), receiver, std::move(batches));
+}
+
+void TextReader::readText(const QString &text, const QString &source, QObject *receiver, Batches batches)
+{
+    read([text](QString *) { return text; }, source, receiver, std::move(batches));
+}
+
+void TextReader::read(std::function<QString(QString *problem)> readText, const QString &source, QObject *receiver, Batches batches)
+{
+    const int mine = ++generation;
+    QMetaObject::invokeMethod(&worker, [=, this] {
+        const auto give = [&](TextBatch batch) {
+            if (generation == mine)
+                QMetaObject::invokeMethod(receiver, [batches, batch] { batches(batch); });
+        };
+        QString problem;
+        const QString text = readText(&problem);
+        if (!problem.isEmpty())
+            return give({{}, problem, true});
+        if (text.trimmed().isEmpty())
+            return give({{}, u"文章 %1 は空です。"_s.arg(source), true});
+        const QStringList sentences = SplitSentences(text);
+        if (sentences.isEmpty())
+            return give({{}, u"文章 %1 に日本語の文がありません。"_s.arg(source), true});
+
+        // Kanji are read by MeCab, one sentence a line, as its answers come.
+        QProcess mecab;
+        if (std::any_of(sentences.cbegin(), sentences.cend(), hasKanji)) {
+            mecab.start(u"mecab"_s, {u"-F"_s, u"%m\\t%f[7]\\n"_s, u"-U"_s, u"%m\\t\\n"_s, u"-E"_s, u"EOS\\n"_s});
+            if (mecab.waitForStarted()) {
+                for (const QString &sentence : sentences | std::views::filter(hasKanji))
+                    mecab.write(QString(sentence).replace(u'\n', u' ').append(u'\n').toUtf8());
+                mecab.closeWriteChannel();
+            }
+        }
+        const bool dictionary = mecab.state() == QProcess::Running;
+        TextBatch batch;
+        QString pending;
+        qsizetype next = 0, skipped = 0;
+        bool firstGiven = false;
+        const auto sentenceDone = [&](const QString &reading) {
+            const QString &written = sentences[next++];
+            if (reading.isEmpty())
+                ++skipped;
+            else
+                batch.sentences.append({written, reading});
+            if (batch.sentences.size() >= (firstGiven ? BatchSize : 1)) {
+                firstGiven = true;
+                give(std::exchange(batch, {}));
+            }
+        };
+        while (next < sentences.size() && generation == mine) {
+            if (!hasKanji(sentences[next])) {
+                sentenceDone(typedPart(sentences[next]));
+            } else if (!dictionary) {
+                sentenceDone({});
+            } else if (!mecab.canReadLine() && !mecab.waitForReadyRead(30'000)) {
+                break; // MeCab ended or hung: what it read stands
+            } else {
+                while (mecab.canReadLine()) {
+                    const QString line = QString::fromUtf8(mecab.readLine()).chopped(1);
+                    if (line != u"EOS"_s) {
+                        pending += line + u'\n';
+                        continue;
+                    }
+                    QList<QStringView> tokens;
+                    for (QStringView token : QStringView(pending).split(u'\n', Qt::SkipEmptyParts))
+                        tokens.append(token);
+                    sentenceDone(ReadingOfMecabLines(tokens));
+                    pending.clear();
+                    while (next < sentences.size() && !hasKanji(sentences[next]))
+                        sentenceDone(typedPart(sentences[next]));
+                    if (next >= sentences.size())
+                        break;
+                }
+            }
+        }
+        if (mecab.state() != QProcess::NotRunning) {
+            mecab.kill();
+            mecab.waitForFinished();
+        }
+        skipped += sentences.size() - next;
+        if (!dictionary && skipped)
+            batch.problem = u"漢字の読みを付ける MeCab が見つからないので、漢字のある文 %1 文を飛ばします（mecab と mecab-ipadic-utf8 を入れると読めます）。かなだけの文は練習できます。"_s.arg(skipped);
+        else if (skipped)
+            batch.problem = u"文章 %1 の %2 文は読みが付けられないので飛ばします。"_s.arg(source).arg(skipped);
+        batch.done = true;
+        give(batch);
+    });
+}
+
+QString KeptTextPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestova/text.txt"_s;
+}
+
+bool KeepText(const QList<Sentence> &sentences, const QString &source, QString *problem)
+{
+    QDir().mkpath(QFileInfo(KeptTextPath()).path());
+    QSaveFile file(KeptTextPath());
+    if (file.open(QIODevice::WriteOnly)) {
+        QByteArray text = (SourceHead + QString(source).replace(u'\n', u' ') + u'\n').toUtf8();
+        for (const Sentence &sentence : sentences)
+            text += (QString(sentence.written).replace(u'\t', u' ') + u'\t' + sentence.reading + u'\n').toUtf8();
+        file.write(text);
+        if (file.commit())
+            return true;
+    }
+    *problem = u"文章を %1 に保存できません：%2"_s.arg(KeptTextPath(), file.errorString());
+    return false;
+}
+
+QList<Sentence> KeptText(QString *source)
+{
+    QFile file(KeptTextPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.readAll();
+    const QString head = QString::fromUtf8(text.left(text.indexOf('\n')));
+    *source = head.startsWith(SourceHead) ? head.mid(SourceHead.size()) : QString();
+    return ParseSentences(text, KeptTextPath(), nullptr);
+}
+
+} // namespace kestova::course

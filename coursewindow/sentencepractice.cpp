@@ -1,0 +1,379 @@
+#include "sentencepractice.h"
+
+#include "coursestore.h"
+#include "curriculum.h"
+#include "platform.h"
+#include "programs.h"
+#include "rubytext.h"
+#include "rules.h"
+#include "thumbdiagnosis.h"
+#include "typingbox.h"
+#include "usersettings.h"
+
+#include <QBoxLayout>
+#include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace kestova::course {
+namespace {
+
+const QString AlwaysKey = u"Sentences/AlwaysShowReadings"_s, NextKey = u"Sentences/NextOfText"_s;
+
+QLabel *label(const QString &name, QWidget *parent, int pointSize = 0)
+{
+    auto *made = new QLabel(parent);
+    made->setObjectName(name);
+    if (pointSize) {
+        QFont font = made->font();
+        font.setPointSize(pointSize);
+        made->setFont(font);
+    }
+    return made;
+}
+
+QString percent(double share)
+{
+    return QString::number(qRound(100 * share));
+}
+
+} // namespace
+
+bool ReadingsAlwaysShown()
+{
+    return OpenUserSettings()->value(AlwaysKey, false).toBool();
+}
+
+void ShowReadingsAlways(bool always)
+{
+    OpenUserSettings()->setValue(AlwaysKey, always);
+}
+
+SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QWidget(parent), judgements(judgements), shipped({})
+{
+    auto *practice = new QWidget(this);
+    sentenceSource = label(u"sentenceSource"_s, practice);
+    sentenceText = new RubyText(practice);
+    sentenceText->setObjectName(u"sentenceText"_s);
+    QFont font = sentenceText->font();
+    font.setPointSize(20);
+    sentenceText->setFont(font);
+    sentenceReading = label(u"sentenceReading"_s, practice, 14);
+    sentenceReading->setWordWrap(true);
+    typingBox = new TypingBox([this](const QString &typed) { kanaTyped(typed); }, practice, &judgements);
+    typingBox->setObjectName(u"typingBox"_s);
+    typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
+    sentenceStats = label(u"sentenceStats"_s, practice);
+    auto *typingRow = new QHBoxLayout;
+    typingRow->addWidget(typingBox);
+    typingRow->addStretch();
+    typingRow->addWidget(sentenceStats);
+    auto *practiceLayout = new QVBoxLayout(practice);
+    practiceLayout->setContentsMargins({});
+    practiceLayout->addWidget(sentenceSource);
+    practiceLayout->addWidget(sentenceText, 1);
+    practiceLayout->addWidget(sentenceReading);
+    practiceLayout->addLayout(typingRow);
+
+    auto *result = new QWidget(this);
+    sentenceResult = label(u"sentenceResult"_s, result);
+    sentenceResult->setWordWrap(true);
+    sentenceResult->setTextFormat(Qt::RichText);
+    sentenceResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    nextSentence = new QPushButton(u"次の文"_s, result);
+    nextSentence->setObjectName(u"nextSentence"_s);
+    nextSentence->setAutoDefault(true); // Return on it goes on
+    auto *resultLayout = new QVBoxLayout(result);
+    resultLayout->setContentsMargins({});
+    resultLayout->addWidget(sentenceResult, 1);
+    resultLayout->addWidget(nextSentence, 0, Qt::AlignRight);
+
+    stack = new QStackedLayout(this);
+    stack->addWidget(practice);
+    stack->addWidget(result);
+    connect(nextSentence, &QPushButton::clicked, this, &SentencePractice::startSentence);
+    connect(&judgements, &Judgements::judged, this, &SentencePractice::attemptJudged);
+    hesitation.setSingleShot(true);
+    connect(&hesitation, &QTimer::timeout, this, [this] {
+        hesitated = true;
+        showHint();
+    });
+}
+
+int SentencePractice::pages() const
+{
+    return stack->currentIndex();
+}
+
+void SentencePractice::practiseShipped()
+{
+    if (shipped.sentences().isEmpty()) {
+        QFile file(ShippedPath(u"sentences.txt"_s));
+        QString problem;
+        if (file.open(QIODevice::ReadOnly))
+            shipped = SentenceChooser(ParseSentences(file.readAll(), file.fileName(), &problem));
+        else
+            problem = u"文の一覧 %1 を読めません。"_s.arg(file.fileName());
+        if (!problem.isEmpty())
+            ShowNotice(problem);
+    }
+    fromText = false;
+    readDone = true;
+    text.clear();
+    index = -1;
+    startSentence();
+}
+
+void SentencePractice::practiseKeptOrShipped()
+{
+    QString source;
+    QList<Sentence> kept = KeptText(&source);
+    const int next = OpenUserSettings()->value(NextKey, 0).toInt();
+    if (kept.isEmpty() || next >= kept.size())
+        return practiseShipped();
+    fromText = true;
+    readDone = true;
+    text = std::move(kept);
+    textSource = source;
+    index = next - 1;
+    startSentence();
+}
+
+void SentencePractice::practiseFile(const QString &path)
+{
+    reader.readFile(path, this, [this, path](const TextBatch &batch) { textRead(batch, QFileInfo(path).fileName()); });
+}
+
+void SentencePractice::practiseText(const QString &pasted)
+{
+    reader.readText(pasted, u"貼り付けた文章"_s, this, [this](const TextBatch &batch) { textRead(batch, u"貼り付けた文章"_s); });
+}
+
+// The text's sentences as they are read: the first starts at once, the
+// rest join behind it; once all are read, the text is kept.
+void SentencePractice::textRead(const TextBatch &batch, const QString &source)
+{
+    if (!batch.problem.isEmpty())
+        ShowNotice(batch.problem);
+    if (batch.sentences.isEmpty() && !(batch.done && fromText && !readDone))
+        return;
+    if (!fromText || readDone) { // the first batch: the text in hand is replaced
+        settle();
+        fromText = true;
+        readDone = false;
+        text.clear();
+        textSource = source;
+        index = -1;
+        OpenUserSettings()->setValue(NextKey, 0);
+        text += batch.sentences;
+        startSentence();
+    } else {
+        text += batch.sentences;
+    }
+    readDone = batch.done;
+    if (readDone) {
+        QString problem;
+        if (!KeepText(text, textSource, &problem))
+            ShowNotice(problem);
+    }
+}
+
+// The next sentence: of a text, the one after; of the shipped ones, the
+// learner's weakest kana more often.
+void SentencePractice::startSentence()
+{
+    settle();
+    if (fromText) {
+        if (index + 1 >= text.size() && readDone) {
+            ShowNotice(u"文章「%1」を最後まで打ちました。最初からもう一度打ちます。"_s.arg(textSource));
+            index = -1;
+        }
+        index = qMin(index + 1, int(text.size()) - 1);
+        OpenUserSettings()->setValue(NextKey, index);
+    } else {
+        QHash<QChar, double> confidence;
+        for (auto known = skills.cbegin(); known != skills.cend(); ++known)
+            confidence.insert(known.key(), known->confidence);
+        index = shipped.next(confidence, random, index);
+    }
+    const QList<Sentence> &from = fromText ? text : shipped.sentences();
+    if (index < 0 || index >= from.size())
+        return;
+    judgements.program = record::program::Sentences;
+    const Sentence &sentence = from[index];
+    parts = ReadingParts(sentence.written, sentence.reading);
+    reading = sentence.reading;
+    typed = 0;
+    missed = hesitated = false;
+    attempts.clear();
+    lastPress.reset();
+    spentMs = 0;
+    strokes = hits = pacedHits = 0;
+    sentenceText->setParts(parts);
+    const bool always = ReadingsAlwaysShown();
+    for (qsizetype part = 0; part < parts.size(); ++part)
+        sentenceText->setReadingShown(part, parts[part].ruby && (always || !readingKnown(parts[part])));
+    sentenceSource->setText(fromText ? u"文章「%1」 %2 / %3%4"_s.arg(textSource).arg(index + 1).arg(text.size()).arg(readDone ? QString() : u"…"_s)
+                                     : u"文の練習（苦手な字の多い文が出ます）"_s);
+    stack->setCurrentIndex(PracticePage);
+    typingBox->setFocus();
+    showRest();
+    showHint();
+}
+
+bool SentencePractice::readingKnown(const ReadingPart &part) const
+{
+    return std::all_of(part.reading.cbegin(), part.reading.cend(), [this](QChar kana) { return skills.value(kana).confidence >= 1; });
+}
+
+qsizetype SentencePractice::partTyped() const
+{
+    qsizetype kana = 0;
+    for (qsizetype part = 0; part < parts.size(); ++part) {
+        kana += parts[part].reading.size();
+        if (kana > typed)
+            return part;
+    }
+    return parts.size();
+}
+
+// The kana still to type; a kanji word whose reading is hidden as written.
+void SentencePractice::showRest()
+{
+    QString rest;
+    qsizetype kana = 0;
+    for (qsizetype part = 0; part < parts.size(); ++part) {
+        const qsizetype length = parts[part].reading.size(), start = kana;
+        kana += length;
+        if (kana <= typed)
+            continue;
+        if (parts[part].ruby && !sentenceText->readingShown(part))
+            rest += parts[part].written;
+        else
+            rest += parts[part].reading.mid(qMax<qsizetype>(0, typed - start));
+    }
+    sentenceReading->setText(rest);
+    sentenceText->setTypedParts(partTyped());
+    sentenceStats->setText(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? QString::number(qRound(pacedHits * 60'000.0 / spentMs)) : u"－"_s,
+                                                                 strokes ? percent(double(hits) / strokes) : u"－"_s));
+}
+
+// The next kana's key after a miss or a hesitation, and the reading of its
+// word shown again; else the map waits twice the usual time for it.
+void SentencePractice::showHint()
+{
+    if (typed >= reading.size()) {
+        emit hint({});
+        return;
+    }
+    if (missed || hesitated) {
+        hesitation.stop();
+        sentenceText->setReadingShown(partTyped(), true);
+        showRest();
+        emit hint(reading.mid(typed, 1));
+        return;
+    }
+    emit hint({});
+    hesitation.start(int(2 * skills.value(reading[typed]).medianMs.value_or(usualMs)));
+}
+
+void SentencePractice::kanaTyped(const QString &typedText)
+{
+    typingBox->setText(QString());
+    if (typedText == u"\r"_s)
+        return startSentence();
+    if (typedText.isEmpty() || typedText[0] < u' ' || typed >= reading.size() || pages() != PracticePage)
+        return;
+    hesitated = false;
+    if (!judgements.judge(reading.mid(typed, 1), typedText)) {
+        missed = true;
+        showHint();
+        return;
+    }
+    ++typed;
+    missed = false;
+    showRest();
+    if (typed < reading.size()) {
+        showHint();
+    } else {
+        judgements.settle(); // the last attempt weighed too
+        endSentence();
+    }
+}
+
+void SentencePractice::attemptJudged(const Attempt &attempt)
+{
+    if (attempt.program != record::program::Sentences)
+        return;
+    attempts.append(attempt);
+    ++strokes;
+    hits += attempt.hit;
+    if (const std::optional<qint64> gap = PacedGap(lastPress, attempt.pressedAt)) {
+        spentMs += *gap;
+        pacedHits += attempt.hit;
+    }
+    lastPress = attempt.pressedAt;
+    if (pages() == PracticePage)
+        showRest();
+}
+
+// The result: speed and accuracy, the kana missed, what went wrong with
+// the thumb.
+void SentencePractice::endSentence()
+{
+    hesitation.stop();
+    emit hint({});
+    QStringList lines{u"<b>%1</b>"_s.arg(sentenceText->text().toHtmlEscaped()), reading};
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0).arg(percent(strokes ? double(hits) / strokes : 0)));
+    QMap<QString, int> missedKana;
+    for (const Attempt &attempt : std::as_const(attempts)) {
+        if (!attempt.hit)
+            ++missedKana[attempt.asked];
+    }
+    QStringList missedText;
+    for (auto kana = missedKana.cbegin(); kana != missedKana.cend(); ++kana)
+        missedText.append(u"「%1」%2 回"_s.arg(kana.key()).arg(kana.value()));
+    lines.append(missedText.isEmpty() ? u"間違えた字はありませんでした。"_s : u"間違えた字：%1"_s.arg(missedText.join(u"、"_s)));
+    lines += DiagnosisLines(DiagnoseThumbs(attempts, LoadThumbShiftSettings().windowMs));
+    lines.append(u"<span style=\"color:gray\">Return で次の文へ</span>"_s);
+    sentenceResult->setText(lines.join(u"<br>"_s));
+    stack->setCurrentIndex(ResultPage);
+    nextSentence->setFocus();
+    if (fromText)
+        OpenUserSettings()->setValue(NextKey, index + 1);
+}
+
+void SentencePractice::correctReading()
+{
+    if (!correctable())
+        return;
+    bool ok = false;
+    const QString corrected = QInputDialog::getText(this, u"読みを直す"_s, u"%1\nの読み（ひらがなと、。ー）"_s.arg(text[index].written), QLineEdit::Normal, reading, &ok).trimmed();
+    if (!ok || corrected == reading)
+        return;
+    const QSet<QChar> layout = LayoutKana();
+    if (corrected.isEmpty() || !std::all_of(corrected.cbegin(), corrected.cend(), [&](QChar kana) { return layout.contains(kana); })) {
+        ShowNotice(u"読み「%1」は使えません。ひらがなと、。ー だけで書いてください。"_s.arg(corrected));
+        return;
+    }
+    text[index].reading = corrected;
+    QString problem;
+    if (readDone && !KeepText(text, textSource, &problem))
+        ShowNotice(problem);
+    --index;
+    startSentence();
+}
+
+void SentencePractice::settle()
+{
+    hesitation.stop();
+    judgements.settle();
+}
+
+} // namespace kestova::course

@@ -1,0 +1,253 @@
+// 文の練習: sentences cut into their readings, a learner's own text read into
+// sentences (and refused where it cannot be), readings that fade, and the
+// mode as the course's window runs it, into the practice record.
+#include "broughttext.h"
+#include "courseharness.h"
+#include "programs.h"
+#include "reading.h"
+#include "rubytext.h"
+#include "sentencepractice.h"
+#include "typingbox.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+
+namespace {
+
+// "朝(あさ)ご飯(はん)に": each ruby part with its reading in brackets.
+QString shown(const QList<ReadingPart> &parts)
+{
+    QString text;
+    for (const ReadingPart &part : parts)
+        text += part.ruby ? u"%1(%2)"_s.arg(part.written, part.reading) : part.written;
+    return text;
+}
+
+// Each kana an input method's commit.
+QString commits(const QString &kana)
+{
+    QStringList keys;
+    for (QChar c : kana)
+        keys.append(u"!"_s + c);
+    return keys.join(u' ');
+}
+
+// The text's batches, read to the end.
+TextBatch readAll(TextReader &reader, const std::function<void(TextReader &, QObject *, TextReader::Batches)> &read)
+{
+    TextBatch all;
+    QObject receiver;
+    read(reader, &receiver, [&all](const TextBatch &batch) {
+        all.sentences += batch.sentences;
+        all.problem += batch.problem;
+        all.done = batch.done;
+    });
+    QDeadlineTimer deadline(20'000);
+    while (!all.done && !deadline.hasExpired())
+        QTest::qWait(10);
+    return all;
+}
+
+} // namespace
+
+struct PartsRow { const char *name; const char16_t *written, *reading, *parts; };
+struct TextRow { const char *name; QByteArray bytes; bool mecab; const char16_t *first, *problem; };
+struct FadeRow { const char *name; bool known, always; const char *action; const char16_t *readings, *rest; };
+Q_DECLARE_METATYPE(PartsRow)
+Q_DECLARE_METATYPE(TextRow)
+Q_DECLARE_METATYPE(FadeRow)
+
+class SentenceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readingParts_data()
+    {
+        AddRows<PartsRow>({{"kanji, kana and katakana", u"朝ご飯にパンを食べました。", u"あさごはんにぱんをたべました。", u"朝(あさ)ご飯(はん)にパンを食(た)べました。"},
+            {"marks passed over", u"「はい」と言った！", u"はいといった", u"「はい」と言(い)った！"},
+            {"a kanji's reading holding the kana after it", u"言い出す", u"いいだす", u"言(い)い出(だ)す"},
+            {"kanji last", u"毎日", u"まいにち", u"毎日(まいにち)"},
+            {"the first place that lets the rest match", u"何にしようか", u"なににしようか", u"何(なに)にしようか"},
+            {"a reading that goes its own way: one part", u"今日は", u"あした", u"今日は(あした)"}});
+    }
+    void readingParts()
+    {
+        QFETCH(PartsRow, row);
+        QCOMPARE(shown(ReadingParts(QString::fromUtf16(row.written), QString::fromUtf16(row.reading))), QString::fromUtf16(row.parts));
+    }
+
+    // Every shipped sentence cut cleanly: no kana under a reading, the
+    // readings joined its reading.
+    void shippedSentencesCutCleanly()
+    {
+        for (const Sentence &sentence : ParseSentences(ReadFile(QStringLiteral(KESTOVA_SOURCE_DIR "/data/sentences.txt")), {}, nullptr)) {
+            const QList<ReadingPart> parts = ReadingParts(sentence.written, sentence.reading);
+            QString joined;
+            for (const ReadingPart &part : parts) {
+                joined += part.reading;
+                QVERIFY2(!part.ruby || part.written.contains(QRegularExpression(u"^[^ぁ-ゖァ-ヺー]+$"_s)), qPrintable(shown(parts)));
+            }
+            QCOMPARE(joined, sentence.reading);
+        }
+    }
+
+    void splitSentences()
+    {
+        QCOMPARE(SplitSentences(u"雨が降った。本当に！？「うん」と言った。\nabc.\n\n最後"_s).join(u'|'), u"雨が降った。|本当に！？|「うん」と言った。|最後"_s);
+        const QStringList cut = SplitSentences(QString(50, u'あ') + u'、' + QString(50, u'い'));
+        QCOMPARE(cut.size(), 2);
+        QCOMPARE(cut[0].size(), 51);
+    }
+
+    // A text as a learner brings it: read into sentences with MeCab, or
+    // refused with a message that names it.
+    void texts_data()
+    {
+        AddRows<TextRow>({{"kanji read by MeCab", "今日は雨です。コーヒーを飲みます。", true, u"今日は雨です。\tきょうはあめです。", u""},
+            {"a byte order mark", "\xEF\xBB\xBFうしろ。", true, u"うしろ。\tうしろ。", u""},
+            {"kana alone, without MeCab", "うしろ。", false, u"うしろ。\tうしろ。", u""},
+            {"kanji without MeCab: told", "雨です。うしろ。", false, u"うしろ。\tうしろ。", u"MeCab"},
+            {"not UTF-8", "\x82\xa0\x82\xa2", true, u"", u"text.txt は UTF-8 ではありません"},
+            {"empty", " \n", true, u"", u"text.txt は空です"},
+            {"no Japanese", "Hello, world.", true, u"", u"text.txt に日本語の文がありません"},
+            {"huge", {}, true, u"", u"text.txt は大きすぎます（50 MB）"}});
+    }
+    void texts()
+    {
+        QFETCH(TextRow, row);
+        TestProgram program(u"KestovaCourse"_s);
+        QFile file(program.path(u"text.txt"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(row.bytes);
+        if (row.bytes.isNull())
+            QVERIFY(file.resize(50 * 1024 * 1024)); // a sparse file: quick to make, not to read
+        file.close();
+        const QByteArray path = qgetenv("PATH");
+        if (!row.mecab)
+            qputenv("PATH", "/nonexistent");
+        TextReader reader;
+        const TextBatch read = readAll(reader, [&](TextReader &r, QObject *to, TextReader::Batches batches) { r.readFile(file.fileName(), to, batches); });
+        qputenv("PATH", path);
+        QCOMPARE(read.sentences.isEmpty() ? QString() : read.sentences[0].written + u'\t' + read.sentences[0].reading, QString::fromUtf16(row.first));
+        QVERIFY2(read.problem.contains(QString::fromUtf16(row.problem)), qPrintable(read.problem));
+        QCOMPARE(read.problem.isEmpty(), !*row.problem);
+    }
+
+    // A reading shown over a kanji word while its kana are not yet known,
+    // again after a miss or a hesitation in it, or always where the
+    // learner wants; the kana still to type show a hidden word as written.
+    void readingsFade_data()
+    {
+        AddRows<FadeRow>({{"kana not yet known: shown", false, false, "", u"きょう あめ", u"きょうはあめです。"},
+            {"kana known: hidden", true, false, "", u"", u"今日は雨です。"},
+            {"a miss brings its word's back", true, false, "miss", u"きょう", u"きょうは雨です。"},
+            {"a hesitation too", true, false, "wait", u"きょう", u"きょうは雨です。"},
+            {"shown always, where the learner wants", true, true, "", u"きょう あめ", u"きょうはあめです。"}});
+    }
+    void readingsFade()
+    {
+        QFETCH(FadeRow, row);
+        TestProgram program(u"KestovaCourse"_s);
+        ShowReadingsAlways(row.always);
+        kestova::Judgements judgements;
+        SentencePractice practice(judgements, nullptr);
+        QHash<QChar, Skill> skills;
+        for (QChar kana : u"きょうはあめです。"_s)
+            skills.insert(kana, {.confidence = row.known ? 1.0 : 0.5, .medianMs = 100});
+        practice.setSkills(skills, 1000);
+        practice.practiseText(u"今日は雨です。"_s);
+        QTRY_COMPARE(practice.sentenceText->text(), u"今日は雨です。"_s);
+        QSignalSpy hinted(&practice, &SentencePractice::hint);
+        if (row.action == "miss"_ba)
+            SendKeys(practice.typingBox, u"!あ"_s);
+        if (row.action == "wait"_ba)
+            QTRY_VERIFY(hinted.contains(QVariantList{u"き"_s}));
+        QCOMPARE(practice.sentenceText->readingsShown().join(u' '), QString::fromUtf16(row.readings));
+        QCOMPARE(practice.sentenceReading->text(), QString::fromUtf16(row.rest));
+    }
+
+    // Typed to the end: the result with the kana missed; the text goes on
+    // where it was left, in a window opened later; a reading corrected
+    // before the sentence is typed is kept with the text.
+    void textKeptWithItsProgress()
+    {
+        TestProgram program(u"KestovaCourse"_s);
+        {
+            kestova::Judgements judgements;
+            SentencePractice practice(judgements, nullptr);
+            practice.practiseText(u"うしろ。まえ。よこ。"_s);
+            QTRY_COMPARE(practice.sentenceText->text(), u"うしろ。"_s);
+            SendKeys(practice.typingBox, u"!う !か "_s + commits(u"しろ。"_s));
+            QVERIFY2(practice.sentenceResult->text().contains(u"間違えた字：「し」1 回"_s), qPrintable(practice.sentenceResult->text()));
+            QTRY_VERIFY(QFile::exists(KeptTextPath()));
+        }
+        kestova::Judgements judgements;
+        SentencePractice practice(judgements, nullptr);
+        practice.practiseKeptOrShipped();
+        QCOMPARE(practice.sentenceText->text(), u"まえ。"_s);
+        QVERIFY(practice.correctable());
+        QTimer::singleShot(0, [] { qobject_cast<QInputDialog *>(QApplication::activeModalWidget())->setTextValue(u"まへ。"_s); });
+        QTimer::singleShot(0, [] { QTimer::singleShot(0, [] { qobject_cast<QInputDialog *>(QApplication::activeModalWidget())->accept(); }); });
+        practice.correctReading();
+        QCOMPARE(practice.sentenceReading->text(), u"まへ。"_s);
+        QString source;
+        QCOMPARE(KeptText(&source).value(1).reading, u"まへ。"_s);
+        QCOMPARE(source, u"貼り付けた文章"_s);
+    }
+};
+
+class SentenceWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Begun from the course's menu and back: each stroke in the record
+    // under the mode's own name, none weighed by the course; Return goes on
+    // to another sentence; what was typed stays when a text replaces it.
+    void fromTheCourseAndBack()
+    {
+        CourseUnderTest course({FirstUnits, 5, 0, {}});
+        QTRY_VERIFY(course.window->ready());
+        QMenu menu;
+        course.window->addToMenu(&menu);
+        const auto action = [&menu](const QString &text) {
+            for (QAction *action : menu.actions()) {
+                if (action->text() == text)
+                    return action;
+            }
+            return static_cast<QAction *>(nullptr);
+        };
+        action(u"文の練習"_s)->trigger();
+        SentencePractice *sentences = course.window->sentences;
+        QVERIFY(sentences->isVisible());
+        const QString first = sentences->sentenceText->text(), reading = sentences->sentenceReading->text();
+        QVERIFY(!first.isEmpty());
+        SendKeys(sentences->typingBox, u"!ゐ "_s + commits(reading.left(1)));
+        SendKeys(sentences->typingBox, u"=\r"_s);
+        QVERIFY(sentences->sentenceText->text() != first);
+        sentences->practiseText(u"うしろ。"_s); // another text: what was typed stays
+        QTRY_COMPARE(sentences->sentenceText->text(), u"うしろ。"_s);
+        course.recording->writeNow();
+        const QStringList kept = RecordedStrokes(course.path);
+        QCOMPARE(kept, (QStringList{u"KestovaSentences ゐ 0"_s, u"KestovaSentences %1 1"_s.arg(reading.left(1))}));
+        QMenu back;
+        course.window->addToMenu(&back);
+        QCOMPARE(back.actions()[0]->text(), u"練習コースに戻る"_s);
+        back.actions()[0]->trigger();
+        QVERIFY(course.window->currentWord->isVisible());
+        QVERIFY(course.window->judgements.program.isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    SentenceTest sentences;
+    SentenceWindowTest window;
+    return QTest::qExec(&sentences, argc, argv) | QTest::qExec(&window, argc, argv);
+}
+#include "tst_sentences.moc"
