@@ -68,7 +68,7 @@ QString fileText(const QString &path, QString *problem)
 
 QStringList SplitSentences(QStringView text)
 {
-    static const QString ends = u"。！？!?\n"_s, closing = u"」』）)】〉》\"'"_s;
+    static const QString ends = u"。！？!?\n"_s, opening = u"「『（(【〈《"_s, closing = u"」』）)】〉》"_s;
     QStringList sentences;
     const auto add = [&sentences](QStringView sentence) {
         sentence = sentence.trimmed();
@@ -82,10 +82,13 @@ QStringList SplitSentences(QStringView text)
         if (std::any_of(sentence.cbegin(), sentence.cend(), isJapanese))
             sentences.append(sentence.toString());
     };
-    qsizetype start = 0;
+    // A mark inside brackets ends no sentence: 「本当？」と言った。 is one.
+    qsizetype start = 0, depth = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!ends.contains(text[i]))
+        depth += opening.contains(text[i]) ? 1 : closing.contains(text[i]) && depth > 0 ? -1 : 0;
+        if (!ends.contains(text[i]) || (depth > 0 && text[i] != u'\n'))
             continue;
+        depth = 0;
         qsizetype end = i + 1;
         while (end < text.size() && (closing.contains(text[end]) || (ends.contains(text[end]) && text[end] != u'\n')))
             ++end;

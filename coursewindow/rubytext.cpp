@@ -92,9 +92,9 @@ int RubyText::heightForWidth(int width) const
 {
     const QList<Box> laid = boxes(width);
     const int lineHeight = QFontMetrics(rubyFont()).height() + fontMetrics().height();
-    // Room for three lines whatever the sentence, so that the window keeps
-    // its size from one sentence to the next.
-    return qMax(3 * lineHeight, laid.isEmpty() ? 0 : laid.back().at.bottom() + 1);
+    // Room for two lines whatever the sentence, so that the window keeps
+    // its size from one sentence to the next, save for the longest.
+    return qMax(2 * lineHeight, laid.isEmpty() ? 0 : laid.back().at.bottom() + 1);
 }
 
 QSize RubyText::sizeHint() const

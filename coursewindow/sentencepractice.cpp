@@ -62,9 +62,9 @@ SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QW
     sentenceText = new RubyText(practice);
     sentenceText->setObjectName(u"sentenceText"_s);
     QFont font = sentenceText->font();
-    font.setPointSize(20);
+    font.setPointSize(18);
     sentenceText->setFont(font);
-    sentenceReading = label(u"sentenceReading"_s, practice, 14);
+    sentenceReading = label(u"sentenceReading"_s, practice, 12);
     sentenceReading->setWordWrap(true);
     typingBox = new TypingBox([this](const QString &typed) { kanaTyped(typed); }, practice, &judgements);
     typingBox->setObjectName(u"typingBox"_s);
@@ -72,11 +72,11 @@ SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QW
     sentenceStats = label(u"sentenceStats"_s, practice);
     auto *typingRow = new QHBoxLayout;
     typingRow->addWidget(typingBox);
+    typingRow->addWidget(sentenceSource);
     typingRow->addStretch();
     typingRow->addWidget(sentenceStats);
     auto *practiceLayout = new QVBoxLayout(practice);
     practiceLayout->setContentsMargins({});
-    practiceLayout->addWidget(sentenceSource);
     practiceLayout->addWidget(sentenceText, 1);
     practiceLayout->addWidget(sentenceReading);
     practiceLayout->addLayout(typingRow);
@@ -177,6 +177,7 @@ void SentencePractice::textRead(const TextBatch &batch, const QString &source)
         text += batch.sentences;
     }
     readDone = batch.done;
+    showSource();
     if (readDone) {
         QString problem;
         if (!KeepText(text, textSource, &problem))
@@ -219,12 +220,18 @@ void SentencePractice::startSentence()
     const bool always = ReadingsAlwaysShown();
     for (qsizetype part = 0; part < parts.size(); ++part)
         sentenceText->setReadingShown(part, parts[part].ruby && (always || !readingKnown(parts[part])));
-    sentenceSource->setText(fromText ? u"文章「%1」 %2 / %3%4"_s.arg(textSource).arg(index + 1).arg(text.size()).arg(readDone ? QString() : u"…"_s)
-                                     : u"文の練習（苦手な字の多い文が出ます）"_s);
+    showSource();
     stack->setCurrentIndex(PracticePage);
     typingBox->setFocus();
     showRest();
     showHint();
+}
+
+// Which sentences: of a text, how far in (… while it is still being read).
+void SentencePractice::showSource()
+{
+    sentenceSource->setText(fromText ? u"文章「%1」 %2 / %3%4"_s.arg(textSource).arg(index + 1).arg(text.size()).arg(readDone ? QString() : u"…"_s)
+                                     : u"苦手な字の多い文が出ます"_s);
 }
 
 bool SentencePractice::readingKnown(const ReadingPart &part) const

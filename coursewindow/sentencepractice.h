@@ -61,6 +61,7 @@ private:
     int pages() const;
     void textRead(const TextBatch &batch, const QString &source);
     void startSentence();
+    void showSource();
     void kanaTyped(const QString &typed);
     void attemptJudged(const Attempt &attempt);
     void showRest();

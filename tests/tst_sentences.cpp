@@ -98,7 +98,7 @@ private slots:
 
     void splitSentences()
     {
-        QCOMPARE(SplitSentences(u"雨が降った。本当に！？「うん」と言った。\nabc.\n\n最後"_s).join(u'|'), u"雨が降った。|本当に！？|「うん」と言った。|最後"_s);
+        QCOMPARE(SplitSentences(u"雨が降った。本当に！？「うん。本当？」と言った。\nabc.\n\n（最後）"_s).join(u'|'), u"雨が降った。|本当に！？|「うん。本当？」と言った。|（最後）"_s);
         const QStringList cut = SplitSentences(QString(50, u'あ') + u'、' + QString(50, u'い'));
         QCOMPARE(cut.size(), 2);
         QCOMPARE(cut[0].size(), 51);

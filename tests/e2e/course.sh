@@ -3,7 +3,8 @@
 # each lesson read from the clipboard (Ctrl+C) and typed; a kana missed over
 # and over is the focus of the next lesson, the kana every word holds; typed
 # cleanly, the first kana are learnt and another comes into play; closing in
-# the middle of a lesson keeps every keystroke.
+# the middle of a lesson keeps every keystroke; a text of the learner's own
+# is typed as its kana.
 set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
@@ -45,4 +46,14 @@ for ((i = 0; i < 3; i++)); do k=${key[${text:i:1}]:-${key[う]}} && xtool keys "
 keystrokes=$((keystrokes + 3))
 close_window
 [ "$(strokes KestovaCourse)" -eq "$keystrokes" ] || fail "the record holds $(strokes KestovaCourse) of the course's $keystrokes keystrokes"
+# A text of the learner's own, opened from the command line: its kanji read
+# by MeCab (牛 うし, 椅子 いす), typed key by key into the record under the
+# sentences' own name.
+printf '牛と椅子\n' >"$E2E_TMP/text.txt"
+start_program "$E2E_TMP/course/KestovaCourse" --text "$E2E_TMP/text.txt"
+focus_window
+sleep 0.5
+for kana in う し と い す; do xtool keys "d${key[$kana]} w20 u${key[$kana]} w60"; done
+close_window
+[ "$(typed_since KestovaSentences 0)" = うしといす ] || fail "the sentence's keystrokes in the record: '$(typed_since KestovaSentences 0)', not うしといす"
 echo "course end-to-end: ok after $lessons lessons"
