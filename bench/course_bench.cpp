@@ -3,7 +3,9 @@
 // (budget 200 ms), read and weighed, and the first lesson over it on screen
 // (budget 300 ms); the next sentence chosen (budget 5 ms).
 #include "course.h"
+#include "sentencepractice.h"
 #include "sentences.h"
+#include "rubytext.h"
 #include "coursewindow.h"
 #include "coursestore.h"
 #include "coursestate.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -89,6 +92,28 @@ int main(int argc, char *argv[])
     std::printf("(%lld sentences)\n", qlonglong(chooser.sentences().size()));
     const bool choiceOk = report("the next sentence, slowest of 200", slowestChoice, 5);
 
+    // A text of 1 MB, opened as the learner opens one: the time to its first
+    // sentence in the window, and to its last read by MeCab.
+    QTemporaryDir textDir; // where the text is kept, and the settings
+    qputenv("XDG_DATA_HOME", QFile::encodeName(textDir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(textDir.path()));
+    QFile text(textDir.filePath(u"text.txt"_s));
+    text.open(QIODevice::WriteOnly);
+    for (qsizetype i = 0; text.size() < 1024 * 1024; ++i)
+        text.write((chooser.sentences()[i % chooser.sentences().size()].written + (i % 8 == 7 ? u"\n"_s : QString())).toUtf8());
+    text.close();
+    Judgements judgements;
+    course::SentencePractice practice(judgements, nullptr);
+    QElapsedTimer opened;
+    opened.start();
+    practice.practiseFile(text.fileName());
+    while (practice.sentenceText->text().isEmpty())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    const bool textOk = report("a 1 MB text opened: its first sentence shown", opened.nsecsElapsed() / 1e6, 1000);
+    while (practice.sentenceSource->text().endsWith(u"…"_s))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    std::printf("(%s, every sentence read in %.0f ms)\n", qPrintable(practice.sentenceSource->text()), opened.nsecsElapsed() / 1e6);
+
     QTemporaryDir dir;
     const QString path = dir.filePath(u"record.sqlite"_s);
     {
@@ -127,5 +152,5 @@ int main(int argc, char *argv[])
         firstLessonMs = made.nsecsElapsed() / 1e6;
     }
     const bool firstOk = report("the first lesson with 1 M strokes in the record", firstLessonMs, 300);
-    return lessonOk && choiceOk && stateOk && firstOk ? 0 : 1;
+    return lessonOk && choiceOk && textOk && stateOk && firstOk ? 0 : 1;
 }

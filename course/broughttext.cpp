@@ -20,6 +20,7 @@ namespace {
 
 const QString SourceHead = u"# 文章: "_s;
 constexpr qsizetype BatchSize = 500;
+const QString IpaDictionary = u"/var/lib/mecab/dic/ipadic-utf8"_s;
 
 bool isJapanese(QChar c)
 {
@@ -158,7 +159,12 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
         // Kanji are read by MeCab, one sentence a line, as its answers come.
         QProcess mecab;
         if (std::any_of(sentences.cbegin(), sentences.cend(), hasKanji)) {
-            mecab.start(u"mecab"_s, {u"-F"_s, u"%m\\t%f[7]\\n"_s, u"-U"_s, u"%m\\t\\n"_s, u"-E"_s, u"EOS\\n"_s});
+            // The reading is the IPA dictionary's eighth field: that one,
+            // where there are several.
+            QStringList arguments{u"-F"_s, u"%m\\t%f[7]\\n"_s, u"-U"_s, u"%m\\t\\n"_s, u"-E"_s, u"EOS\\n"_s};
+            if (QFileInfo::exists(IpaDictionary))
+                arguments += {u"-d"_s, IpaDictionary};
+            mecab.start(u"mecab"_s, arguments);
             if (mecab.waitForStarted()) {
                 for (const QString &sentence : sentences | std::views::filter(hasKanji))
                     mecab.write(QString(sentence).replace(u'\n', u' ').append(u'\n').toUtf8());
