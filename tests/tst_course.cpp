@@ -475,6 +475,7 @@ private slots:
             QCoreApplication::processEvents(); // the result comes once the last stroke is recorded
         }
         QVERIFY(misses > 0);
+        QVERIFY(course.window->toSentences->isVisible()); // every kana in play: sentences offered
         const QString shown = course.window->lessonResult->text() + course.window->takeWindow->text();
         QVERIFY2(shown.contains(QString::fromUtf8(row.shown)), qPrintable(shown));
         QCOMPARE(course.window->takeWindow->isVisible(), QString::fromUtf8(row.shown) == u"から 150 ms");

@@ -72,7 +72,7 @@ void record(const QString &path, const QString &strokes)
         auto &recorder = recorders[part[1][0]];
         if (!recorder)
             recorder = std::make_unique<StrokeRecorder>(QMap<QChar, QString>{{u'F', u"Kestova100"_s}, {u'W', u"KestovaC100"_s}, {u'K', u"KestovaB100"_s},
-                                                                          {u'C', u"KestovaCourse"_s}}.value(part[1][0]), path);
+                                                                          {u'C', u"KestovaCourse"_s}, {u'S', u"KestovaSentences"_s}}.value(part[1][0]), path);
         const qint64 time = part[0].contains(u'T') ? QDateTime::fromString(part[0], Qt::ISODate).toMSecsSinceEpoch()
                                                    : Now.toMSecsSinceEpoch() - qint64(part[0].toDouble() * 1000);
         const std::optional<qint64> thumb = part.size() > 4 ? std::optional(QString(part[4]).remove(u'x').toLongLong()) : std::nullopt;
@@ -377,17 +377,17 @@ private slots:
     // up to the total.
     void windowShowsTheTotals()
     {
-        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う"_s);
+        record(path(), u"3 F あ あ;2 F あ あ;1 F あ あ;0 F あ い;2 C う う;1 C う う;1 S え お"_s);
         RecordWindow window(path());
         const auto *table = window.tabs->widget(0)->findChild<QTableWidget *>();
         QStringList rows;
         for (int row = 0; row < table->rowCount(); ++row)
             rows.append(table->item(row, 1)->text() + u' ' + table->item(row, 3)->text());
-        QCOMPARE(rows.join(u", "_s), u"指別練習 4, 単語練習 0, キー位置練習 0, 練習コース 2, 合計 6"_s);
+        QCOMPARE(rows.join(u", "_s), u"指別練習 4, 単語練習 0, キー位置練習 0, 練習コース 2, 文の練習 1, 合計 7"_s);
         QStringList allTime;
         for (int column = 2; column < table->columnCount(); ++column)
             allTime.append(table->item(table->rowCount() - 1, column)->text());
-        QCOMPARE(allTime, (QStringList{u"0:00:04"_s, u"6"_s, u"45.0"_s, u"83.3 %"_s})); // each program's first stroke follows a pause
+        QCOMPARE(allTime, (QStringList{u"0:00:04"_s, u"7"_s, u"45.0"_s, u"71.4 %"_s})); // each program's first stroke follows a pause
     }
 };
 

@@ -205,9 +205,9 @@ class SentenceWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Begun from the course's menu and back: each stroke in the record
-    // under the mode's own name, none weighed by the course; Return goes on
-    // to another sentence; what was typed stays when a text replaces it.
+    // Begun from the course's menu and back to the lesson as it was: each
+    // stroke in the record under the mode's own name; Return goes on to
+    // another sentence; what was typed stays when a text replaces it.
     void fromTheCourseAndBack()
     {
         CourseUnderTest course({FirstUnits, 5, 0, {}});
@@ -238,8 +238,11 @@ private slots:
         course.window->addToMenu(&back);
         QCOMPARE(back.actions()[0]->text(), u"練習コースに戻る"_s);
         back.actions()[0]->trigger();
-        QVERIFY(course.window->currentWord->isVisible());
         QVERIFY(course.window->judgements.program.isEmpty());
+        while (course.window->currentWord->isVisible()) // the lesson as it was left, to its end
+            course.typeRight();
+        QVERIFY(course.window->lessonResult->isVisible());
+        QVERIFY(!course.window->toSentences->isVisible()); // offered only once every kana is in play
     }
 };
 

@@ -65,8 +65,10 @@ install_bundle() {
         done <"$source/data/$icon.desktop" >"$APPLICATIONS/$icon.desktop.new"
         mv -f "$APPLICATIONS/$icon.desktop.new" "$APPLICATIONS/$icon.desktop"
     done
-    # The course's words, ours rather than the user's: always the latest.
+    # The course's words and sentences, ours rather than the user's: always
+    # the latest.
     replace_file "$source/data/kana-words.txt" "$dir/kana-words.txt"
+    replace_file "$source/data/sentences.txt" "$dir/sentences.txt"
     refresh_menus
     echo "kestova: installed into $dir"
 }
@@ -90,7 +92,7 @@ uninstall_bundle() {
             rm -f "$APPLICATIONS/$icon.desktop" "$ICONS/$icon.svg"
         fi
     done
-    rm -f "$dir/kana-words.txt"
+    rm -f "$dir/kana-words.txt" "$dir/sentences.txt"
     refresh_menus
     # The folder goes only when nothing of the user's is left in it.
     rmdir "$dir" 2>/dev/null || echo "kestova: kept your files in $dir"
