@@ -11,7 +11,8 @@ mkdir -p "$OUT"
 # shoot SCALE PROGRAM WIDTH HEIGHT PICTURE [DATA...]: runs the program from a
 # scratch folder with a fresh copy of its shipped data files at the given
 # scale, checks the size of its window, focuses it (the key drill then shows
-# its first kana), runs $BEFORE_SHOT if set and saves a picture.
+# its first kana), runs $BEFORE_SHOT if set and saves a picture. The
+# program's arguments are $ARGS.
 shoot() {
     local scale=$1 program=$2 size="$(($3 * $1))x$(($4 * $1))" picture=$5 data
     shift 5
@@ -21,7 +22,7 @@ shoot() {
     for data in "$@"; do
         cp "$SOURCE/$data" "$E2E_TMP/$program/"
     done
-    start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program"
+    start_program QT_SCALE_FACTOR="$scale" "$E2E_TMP/$program/$program" ${ARGS:-}
     [ "$(window_size)" = "$size" ] || fail "$program: size is $(window_size), not $size"
     focus_window
     [ -z "${BEFORE_SHOT:-}" ] || eval "$BEFORE_SHOT"
@@ -44,3 +45,10 @@ declare -A tries=()
 lessons=0 keystrokes=0
 BEFORE_SHOT=read_lesson shoot 1 KestovaCourse 700 412 course.png data/kana-words.txt
 BEFORE_SHOT="read_lesson; type_lesson; sleep 0.5" shoot 1 KestovaCourse 700 412 course-result.png data/kana-words.txt
+# 文の練習 on a text of the learner's own, its first kana (き) typed.
+printf '今日は駅まで歩いて、友達と公園でお弁当を食べました。\n' >"$E2E_TMP/text.txt"
+for scale in 1 2; do
+    suffix=$([ "$scale" = 1 ] || echo "@${scale}x")
+    ARGS="--text $E2E_TMP/text.txt" BEFORE_SHOT="sleep 0.5; xtool keys 'd45 w20 u45'; sleep 0.3" \
+        shoot "$scale" KestovaCourse 700 412 "sentences$suffix.png" data/kana-words.txt data/sentences.txt
+done
