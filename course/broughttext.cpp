@@ -3,6 +3,7 @@
 #include "curriculum.h"
 #include "reading.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -150,6 +151,8 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
         const QString text = readText(&problem);
         if (!problem.isEmpty())
             return give({{}, problem, true});
+        if (text.size() > LargestText) // pasted: as many characters as a file may have bytes
+            return give({{}, u"%1は大きすぎます。%2 MB までの文章にしてください。"_s.arg(source).arg(LargestText / (1024 * 1024)), true});
         if (text.trimmed().isEmpty())
             return give({{}, u"文章 %1 は空です。"_s.arg(source), true});
         const QStringList sentences = SplitSentences(text);
@@ -172,16 +175,30 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
             }
         }
         const bool dictionary = mecab.state() == QProcess::Running;
+        // A line of MeCab's, for half a minute at most, and only while this
+        // reading is still wanted.
+        const auto lineComes = [&] {
+            for (QDeadlineTimer deadline(30'000); !deadline.hasExpired() && generation == mine;) {
+                if (mecab.canReadLine() || mecab.waitForReadyRead(100))
+                    return true;
+                if (mecab.state() == QProcess::NotRunning)
+                    return false;
+            }
+            return false;
+        };
+        QList<Sentence> all;
         TextBatch batch;
         QString pending;
         qsizetype next = 0, skipped = 0;
         bool firstGiven = false;
         const auto sentenceDone = [&](const QString &reading) {
             const QString &written = sentences[next++];
-            if (reading.isEmpty())
+            if (reading.isEmpty()) {
                 ++skipped;
-            else
+            } else {
                 batch.sentences.append({written, reading});
+                all.append(batch.sentences.back());
+            }
             if (batch.sentences.size() >= (firstGiven ? BatchSize : 1)) {
                 firstGiven = true;
                 give(std::exchange(batch, {}));
@@ -192,7 +209,7 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                 sentenceDone(typedPart(sentences[next]));
             } else if (!dictionary) {
                 sentenceDone({});
-            } else if (!mecab.canReadLine() && !mecab.waitForReadyRead(30'000)) {
+            } else if (!lineComes()) {
                 break; // MeCab ended or hung: what it read stands
             } else {
                 while (mecab.canReadLine()) {
@@ -222,6 +239,9 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
             batch.problem = u"漢字の読みを付ける MeCab が見つからないので、漢字のある文 %1 文を飛ばします（mecab と mecab-ipadic-utf8 を入れると読めます）。かなだけの文は練習できます。"_s.arg(skipped);
         else if (skipped)
             batch.problem = u"文章 %1 の %2 文は読みが付けられないので飛ばします。"_s.arg(source).arg(skipped);
+        // Kept, to be gone on with another time.
+        if (generation == mine && !all.isEmpty() && !KeepText(all, source, &problem))
+            batch.problem += problem;
         batch.done = true;
         give(batch);
     });

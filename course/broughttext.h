@@ -35,8 +35,8 @@ struct TextBatch {
 };
 
 // Reads a text's sentences and their readings (MeCab, where a sentence has
-// kanji) away from the window's thread. A new reading stops the one before:
-// its batches no longer come.
+// kanji) away from the window's thread, and keeps them (KeepText) once all
+// are read. A new reading stops the one before: its batches no longer come.
 class TextReader {
 public:
     using Batches = std::function<void(const TextBatch &)>;

@@ -156,11 +156,13 @@ void SentencePractice::practiseText(const QString &pasted)
 }
 
 // The text's sentences as they are read: the first starts at once, the
-// rest join behind it; once all are read, the text is kept.
+// rest join behind it.
 void SentencePractice::textRead(const TextBatch &batch, const QString &source)
 {
     if (!batch.problem.isEmpty())
         ShowNotice(batch.problem);
+    if (batch.sentences.isEmpty() && batch.done && parts.isEmpty())
+        return practiseKeptOrShipped(); // a text refused, and none in hand
     if (batch.sentences.isEmpty() && !(batch.done && fromText && !readDone))
         return;
     if (!fromText || readDone) { // the first batch: the text in hand is replaced
@@ -178,11 +180,6 @@ void SentencePractice::textRead(const TextBatch &batch, const QString &source)
     }
     readDone = batch.done;
     showSource();
-    if (readDone) {
-        QString problem;
-        if (!KeepText(text, textSource, &problem))
-            ShowNotice(problem);
-    }
 }
 
 // The next sentence: of a text, the one after; of the shipped ones, the

@@ -171,7 +171,8 @@ private slots:
         QCOMPARE(practice.sentenceReading->text(), QString::fromUtf16(row.rest));
     }
 
-    // Typed to the end: the result with the kana missed; the text goes on
+    // A text refused with no sentence in hand: Kestova's own. Typed to the
+    // end: the result with the kana missed; the text goes on
     // where it was left, in a window opened later; a reading corrected
     // before the sentence is typed is kept with the text.
     void textKeptWithItsProgress()
@@ -180,6 +181,9 @@ private slots:
         {
             kestova::Judgements judgements;
             SentencePractice practice(judgements, nullptr);
+            practice.practiseFile(program.path(u"none.txt"_s)); // refused, with none in hand: the shipped sentences
+            QTRY_COMPARE(practice.sentenceSource->text(), u"苦手な字の多い文が出ます"_s);
+            QVERIFY(!practice.sentenceText->text().isEmpty());
             practice.practiseText(u"うしろ。まえ。よこ。"_s);
             QTRY_COMPARE(practice.sentenceText->text(), u"うしろ。"_s);
             SendKeys(practice.typingBox, u"!う !か "_s + commits(u"しろ。"_s));
@@ -231,6 +235,10 @@ private slots:
         QVERIFY(sentences->sentenceText->text() != first);
         sentences->practiseText(u"うしろ。"_s); // another text: what was typed stays
         QTRY_COMPARE(sentences->sentenceText->text(), u"うしろ。"_s);
+        sentences->practiseFile(course.program.path(u"none.txt"_s)); // refused: told, and the sentence stays
+        QTRY_COMPARE(ShownMessages().size(), 1);
+        QVERIFY(ShownMessages()[0].text.contains(u"none.txt を開けません"_s));
+        QCOMPARE(sentences->sentenceText->text(), u"うしろ。"_s);
         course.recording->writeNow();
         const QStringList kept = RecordedStrokes(course.path);
         QCOMPARE(kept, (QStringList{u"KestovaSentences ゐ 0"_s, u"KestovaSentences %1 1"_s.arg(reading.left(1))}));
