@@ -1,6 +1,7 @@
 #include "coursewindow.h"
 
 #include "kanamap.h"
+#include "labels.h"
 #include "platform.h"
 #include "rules.h"
 #include "sentencepractice.h"
@@ -32,23 +33,6 @@ qint64 now()
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-QLabel *label(const QString &name, QWidget *parent, int pointSize = 0)
-{
-    auto *made = new QLabel(parent);
-    made->setObjectName(name);
-    if (pointSize) {
-        QFont font = made->font();
-        font.setPointSize(pointSize);
-        made->setFont(font);
-    }
-    return made;
-}
-
-QString percent(double share)
-{
-    return QString::number(qRound(100 * share));
-}
-
 } // namespace
 
 CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) : store(wordsPath, recordPath)
@@ -57,17 +41,17 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     setWindowTitle(u"練習コース"_s);
 
     auto *practice = new QWidget(this);
-    lessonWords = label(u"lessonWords"_s, practice);
+    lessonWords = NamedLabel(u"lessonWords"_s, practice);
     lessonWords->setWordWrap(true);
     lessonWords->setTextFormat(Qt::RichText);
-    currentWord = label(u"currentWord"_s, practice, 28);
+    currentWord = NamedLabel(u"currentWord"_s, practice, 28);
     currentWord->setAlignment(Qt::AlignCenter);
     currentWord->setText(u"準備中…"_s);
     typingBox = new TypingBox([this](const QString &typed) { kanaTyped(typed); }, practice, &judgements);
     typingBox->setObjectName(u"typingBox"_s);
     typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
-    focusKana = label(u"focusKana"_s, practice);
-    liveStats = label(u"liveStats"_s, practice);
+    focusKana = NamedLabel(u"focusKana"_s, practice);
+    liveStats = NamedLabel(u"liveStats"_s, practice);
     auto *typingRow = new QHBoxLayout;
     typingRow->addWidget(typingBox);
     typingRow->addWidget(focusKana);
@@ -80,7 +64,7 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     practiceLayout->addLayout(typingRow);
 
     auto *result = new QWidget(this);
-    lessonResult = label(u"lessonResult"_s, result);
+    lessonResult = NamedLabel(u"lessonResult"_s, result);
     lessonResult->setWordWrap(true);
     lessonResult->setTextFormat(Qt::RichText);
     lessonResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -261,7 +245,7 @@ void CourseWindow::showLive()
     const Unit &focused = course->units()[focus];
     focusKana->setText(u"練習する字「%1」"_s.arg(focused.kana));
     liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_s
-                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_s, strokes ? percent(double(hits) / strokes) : u"－"_s)
+                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_s, strokes ? Percent(double(hits) / strokes) : u"－"_s)
                                .arg(course->inPlay())
                                .arg(course->units().size()));
 }
@@ -382,8 +366,8 @@ void CourseWindow::endLesson()
     store.save(saved);
 
     QStringList lines{u"<b>レッスン %1 の結果</b>"_s.arg(saved.lessons)};
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(percent(strokes ? double(hits) / strokes : 0)));
-    lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, percent(qMin(1.0, focusBefore)), percent(qMin(1.0, focusAfter))));
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(Percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, Percent(qMin(1.0, focusBefore)), Percent(qMin(1.0, focusAfter))));
     // What holds each kana not yet sure back.
     QStringList notYetSure;
     for (int unit = 0; unit < course->inPlay(); ++unit) {

@@ -2,6 +2,7 @@
 
 #include "coursestore.h"
 #include "curriculum.h"
+#include "labels.h"
 #include "platform.h"
 #include "programs.h"
 #include "rubytext.h"
@@ -26,23 +27,6 @@ namespace {
 
 const QString AlwaysKey = u"Sentences/AlwaysShowReadings"_s, NextKey = u"Sentences/NextOfText"_s;
 
-QLabel *label(const QString &name, QWidget *parent, int pointSize = 0)
-{
-    auto *made = new QLabel(parent);
-    made->setObjectName(name);
-    if (pointSize) {
-        QFont font = made->font();
-        font.setPointSize(pointSize);
-        made->setFont(font);
-    }
-    return made;
-}
-
-QString percent(double share)
-{
-    return QString::number(qRound(100 * share));
-}
-
 } // namespace
 
 bool ReadingsAlwaysShown()
@@ -58,18 +42,18 @@ void ShowReadingsAlways(bool always)
 SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QWidget(parent), judgements(judgements), shipped({})
 {
     auto *practice = new QWidget(this);
-    sentenceSource = label(u"sentenceSource"_s, practice);
+    sentenceSource = NamedLabel(u"sentenceSource"_s, practice);
     sentenceText = new RubyText(practice);
     sentenceText->setObjectName(u"sentenceText"_s);
     QFont font = sentenceText->font();
     font.setPointSize(18);
     sentenceText->setFont(font);
-    sentenceReading = label(u"sentenceReading"_s, practice, 12);
+    sentenceReading = NamedLabel(u"sentenceReading"_s, practice, 12);
     sentenceReading->setWordWrap(true);
     typingBox = new TypingBox([this](const QString &typed) { kanaTyped(typed); }, practice, &judgements);
     typingBox->setObjectName(u"typingBox"_s);
     typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
-    sentenceStats = label(u"sentenceStats"_s, practice);
+    sentenceStats = NamedLabel(u"sentenceStats"_s, practice);
     auto *typingRow = new QHBoxLayout;
     typingRow->addWidget(typingBox);
     typingRow->addWidget(sentenceSource);
@@ -82,7 +66,7 @@ SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QW
     practiceLayout->addLayout(typingRow);
 
     auto *result = new QWidget(this);
-    sentenceResult = label(u"sentenceResult"_s, result);
+    sentenceResult = NamedLabel(u"sentenceResult"_s, result);
     sentenceResult->setWordWrap(true);
     sentenceResult->setTextFormat(Qt::RichText);
     sentenceResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -265,7 +249,7 @@ void SentencePractice::showRest()
     sentenceReading->setText(rest);
     sentenceText->setTypedParts(partTyped());
     sentenceStats->setText(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? QString::number(qRound(pacedHits * 60'000.0 / spentMs)) : u"－"_s,
-                                                                 strokes ? percent(double(hits) / strokes) : u"－"_s));
+                                                                 strokes ? Percent(double(hits) / strokes) : u"－"_s));
 }
 
 // The next kana's key after a miss or a hesitation, and the reading of its
@@ -334,7 +318,7 @@ void SentencePractice::endSentence()
     hesitation.stop();
     emit hint({});
     QStringList lines{u"<b>%1</b>"_s.arg(sentenceText->text().toHtmlEscaped()), reading};
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0).arg(percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0).arg(Percent(strokes ? double(hits) / strokes : 0)));
     QMap<QString, int> missedKana;
     for (const Attempt &attempt : std::as_const(attempts)) {
         if (!attempt.hit)
