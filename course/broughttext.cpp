@@ -143,7 +143,9 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
 {
     const int mine = ++generation;
     QMetaObject::invokeMethod(&worker, [=, this] {
+        bool given = false;
         const auto give = [&](TextBatch batch) {
+            batch.first = !std::exchange(given, true);
             if (generation == mine)
                 QMetaObject::invokeMethod(receiver, [batches, batch] { batches(batch); });
         };
@@ -190,7 +192,6 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
         TextBatch batch;
         QString pending;
         qsizetype next = 0, skipped = 0;
-        bool firstGiven = false;
         const auto sentenceDone = [&](const QString &reading) {
             const QString &written = sentences[next++];
             if (reading.isEmpty()) {
@@ -199,10 +200,8 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                 batch.sentences.append({written, reading});
                 all.append(batch.sentences.back());
             }
-            if (batch.sentences.size() >= (firstGiven ? BatchSize : 1)) {
-                firstGiven = true;
+            if (batch.sentences.size() >= (given ? BatchSize : 1))
                 give(std::exchange(batch, {}));
-            }
         };
         while (next < sentences.size() && generation == mine) {
             if (!hasKanji(sentences[next])) {

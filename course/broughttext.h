@@ -32,6 +32,7 @@ struct TextBatch {
     QList<Sentence> sentences;
     QString problem;
     bool done = false;
+    bool first = false; // the reading's first batch: a new text
 };
 
 // Reads a text's sentences and their readings (MeCab, where a sentence has
@@ -46,6 +47,8 @@ public:
     // A UTF-8 file, named in the messages as `source`.
     void readFile(const QString &path, QObject *receiver, Batches batches);
     void readText(const QString &text, const QString &source, QObject *receiver, Batches batches);
+    // The reading under way stops: its batches no longer come.
+    void stop() { ++generation; }
 
 private:
     void read(std::function<QString(QString *problem)> text, const QString &source, QObject *receiver, Batches batches);

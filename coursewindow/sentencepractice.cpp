@@ -107,6 +107,7 @@ void SentencePractice::practiseShipped()
         if (!problem.isEmpty())
             ShowNotice(problem);
     }
+    reader.stop();
     fromText = false;
     readDone = true;
     text.clear();
@@ -118,9 +119,10 @@ void SentencePractice::practiseKeptOrShipped()
 {
     QString source;
     QList<Sentence> kept = KeptText(&source);
-    const int next = OpenUserSettings()->value(NextKey, 0).toInt();
+    const int next = qMax(0, OpenUserSettings()->value(NextKey, 0).toInt());
     if (kept.isEmpty() || next >= kept.size())
         return practiseShipped();
+    reader.stop();
     fromText = true;
     readDone = true;
     text = std::move(kept);
@@ -145,24 +147,23 @@ void SentencePractice::textRead(const TextBatch &batch, const QString &source)
 {
     if (!batch.problem.isEmpty())
         ShowNotice(batch.problem);
-    if (batch.sentences.isEmpty() && batch.done && parts.isEmpty())
-        return practiseKeptOrShipped(); // a text refused, and none in hand
-    if (batch.sentences.isEmpty() && !(batch.done && fromText && !readDone))
+    if (batch.first && batch.sentences.isEmpty()) { // refused: the sentence in hand stays
+        if (parts.isEmpty())
+            practiseKeptOrShipped();
         return;
-    if (!fromText || readDone) { // the first batch: the text in hand is replaced
+    }
+    if (batch.first) { // the text in hand is replaced
         settle();
         fromText = true;
-        readDone = false;
         text.clear();
         textSource = source;
         index = -1;
         OpenUserSettings()->setValue(NextKey, 0);
-        text += batch.sentences;
-        startSentence();
-    } else {
-        text += batch.sentences;
     }
+    text += batch.sentences;
     readDone = batch.done;
+    if (batch.first)
+        startSentence();
     showSource();
 }
 

@@ -138,6 +138,24 @@ private slots:
         QCOMPARE(read.problem.isEmpty(), !*row.problem);
     }
 
+    // A text opened while another is still being read replaces it: none of
+    // the first one's sentences come after; nor after Kestova's own.
+    void aNewTextStopsTheOneBefore()
+    {
+        TestProgram program(u"KestovaCourse"_s);
+        kestova::Judgements judgements;
+        SentencePractice practice(judgements, nullptr);
+        WriteFile(program.path(u"long.txt"_s), QString(u"今日は雨です。"_s).repeated(50'000).toUtf8());
+        for (const auto &[then, shown] : {std::pair{std::function<void()>([&] { practice.practiseText(u"うしろ。"_s); }), u"文章「貼り付けた文章」 1 / 1"_s},
+                                          {[&] { practice.practiseShipped(); }, u"苦手な字の多い文が出ます"_s}}) {
+            practice.practiseFile(program.path(u"long.txt"_s));
+            QTRY_COMPARE(practice.sentenceText->text(), u"今日は雨です。"_s);
+            then();
+            QTest::qWait(1500); // the long text read to its end meanwhile
+            QCOMPARE(practice.sentenceSource->text(), shown);
+        }
+    }
+
     // A reading shown over a kanji word while its kana are not yet known,
     // again after a miss or a hesitation in it, or always where the
     // learner wants; the kana still to type show a hidden word as written.
