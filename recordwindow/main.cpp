@@ -1,6 +1,8 @@
 // KestovaRecord: the record window "練習の記録" on its own, or
-// `KestovaRecord --csv FILE` (or `-` for standard output): every stroke as CSV.
+// `KestovaRecord --csv FILE` (or `-` for standard output): every stroke as
+// CSV; `KestovaRecord --import FILE`: the strokes of such a CSV added.
 #include "csvexport.h"
+#include "csvimport.h"
 #include "displaysize.h"
 #include "platform.h"
 #include "recordwindow.h"
@@ -66,14 +68,30 @@ int exportCsv(int &argc, char **argv, const QString &target)
     return 0;
 }
 
+// Another machine's record, or an old backup, brought into this one.
+int importCsv(int &argc, char **argv, const QString &source)
+{
+    QCoreApplication app(argc, argv);
+    qsizetype added = 0, skipped = 0;
+    const QString problem = kestova::record::ImportCsv(source, kestova::record::RecordPath(), &added, &skipped);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "KestovaRecord: %s\n", problem.toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("%s\n", u"%1 の打鍵 %2 回を練習の記録に加えました（すでにあった %3 回は飛ばしました）。"_s.arg(source).arg(added).arg(skipped).toLocal8Bit().constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], "--csv") == 0)
         return exportCsv(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--import") == 0)
+        return importCsv(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (argc > 1) {
-        std::fprintf(stderr, "usage: KestovaRecord [--csv FILE|-]\n");
+        std::fprintf(stderr, "usage: KestovaRecord [--csv FILE|-] [--import FILE]\n");
         return 2;
     }
     kestova::DisplaySizeAtStart display;

@@ -1,6 +1,7 @@
 // The practice record: strokes written by the recorder, the figures the
 // record window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
+#include "csvimport.h"
 #include "harness.h"
 #include "pendingfile.h"
 #include "practicestats.h"
@@ -38,6 +39,7 @@ namespace {
 const QDateTime Now(QDate(2026, 12, 7), QTime(12, 0));
 struct Figures { const char *name; const char *strokes; const char *what; QString shown; const char *zone = "UTC"; };
 struct Fault { const char *name; const char *fault; const char *told; int inRecord, pending, setAside; };
+struct CsvRow { const char *name; QByteArray csv; int badLine; StrokeReason reason = StrokeReason::Typed; };
 
 // The time zone of this process, as the recorder and the window see it.
 void useZone(const char *zone)
@@ -64,6 +66,20 @@ int strokesIn(const QString &path)
 // drill, word trainer, key drill and course, the kana asked for, the kana typed, and
 // where a thumb shifted it its offset ("30x": a thumb that came too late,
 // "-30x" too early; none: typed with no thumb timing).
+// The record at `path` as --csv writes it.
+QByteArray csvOf(const QString &path)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    {
+        OpenedRecord opened = OpenRecord(u"csv"_s, Use::Reading, path);
+        if (!WriteCsv(opened.database, out).isEmpty())
+            return {};
+    }
+    QSqlDatabase::removeDatabase(u"csv"_s);
+    return out.data();
+}
+
 void record(const QString &path, const QString &strokes)
 {
     std::map<QChar, std::unique_ptr<StrokeRecorder>> recorders;
@@ -213,19 +229,53 @@ private slots:
     // Oldest first, local time with milliseconds and the offset it was typed
     // with (an hour apart across the end of summer time in Berlin), a field
     // with a comma quoted, thumb_ms and chord only where a thumb was weighed.
+    // Imported into another record (--import), it exports the same; imported
+    // again, every stroke is passed over.
     void csvHoldsEveryStroke()
     {
         useZone("Europe/Berlin");
         record(path(), u"2026-10-25T00:30:00Z F を , 12;2026-10-25T01:30:00.5Z W い い"_s);
-        OpenedRecord opened = OpenRecord(u"csv"_s, Use::Reading, path());
-        QBuffer out;
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        QVERIFY(WriteCsv(opened.database, out).isEmpty());
-        QCOMPARE(QString::fromUtf8(out.data()), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason\n"
-                                                 "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left,chord\n"
-                                                 "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none,typed\n"_s);
-        opened.database.close();
+        const QByteArray exported = csvOf(path());
+        QCOMPARE(QString::fromUtf8(exported), u"time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason\n"
+                                              "2026-10-25T02:30:00.000+02:00,Kestova100,を,\",\",0,12,1,left,left,chord\n"
+                                              "2026-10-25T02:30:00.500+01:00,KestovaC100,い,い,1,,,,none,typed\n"_s);
+        WriteFile(program->path(u"in.csv"_s), exported);
+        const QString other = program->path(u"other.sqlite"_s);
+        for (const auto [added, skipped] : {std::pair{2, 0}, {0, 2}}) {
+            qsizetype imported = -1, passedOver = -1;
+            QCOMPARE(ImportCsv(program->path(u"in.csv"_s), other, &imported, &passedOver), QString());
+            QCOMPARE(imported, added);
+            QCOMPARE(passedOver, skipped);
+            QCOMPARE(csvOf(other), exported);
+        }
         useZone("UTC");
+    }
+
+    // A CSV --csv did not write is refused, the line at fault named; one of
+    // before the reason column is read, the reason worked out.
+    void csvImportRefused_data()
+    {
+        const char *header = "time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason\n";
+        const char *stroke = "2026-01-02T03:04:05.006+09:00,KestovaCourse,か,か,1,-12,1,left,left,chord\n";
+        AddRows<CsvRow>({{"as --csv wrote it", QByteArray(header) + stroke, 0, StrokeReason::Chord},
+            {"before the reason column", "time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed\n"
+                                         "2026-01-02T03:04:05.006+09:00,Kestova100,か,く,0,150,0,,left\n", 0, StrokeReason::ThumbTooLate},
+            {"no CSV of the record", "a,b\n1,2\n", 1},
+            {"a time that is none", QByteArray(header) + stroke + QByteArray(stroke).replace("2026-01-02", "yesterday"), 3},
+            {"a hit that is none", QByteArray(header) + QByteArray(stroke).replace(",1,-12", ",yes,-12"), 2},
+            {"a field missing", QByteArray(header) + QByteArray(stroke).replace(",chord", ""), 2},
+            {"a chord against its reason", QByteArray(header) + QByteArray(stroke).replace(",chord", ",plain"), 2},
+            {"lines counted across a quoted line break", QByteArray(header) + QByteArray(stroke).replace(",か,1", ",\"か\nか\",1") + "x\n", 4}});
+    }
+    void csvImportRefused()
+    {
+        QFETCH(CsvRow, row);
+        QString problem;
+        const std::optional<QList<kestova::Attempt>> read = ReadCsv(row.csv, u"in.csv"_s, &problem);
+        QCOMPARE(problem, row.badLine ? u"in.csv の %1 行目は、練習の記録の CSV（KestovaRecord --csv が書いたもの）ではありません。"_s.arg(row.badLine) : QString());
+        QCOMPARE(read.has_value(), !row.badLine);
+        if (read)
+            QCOMPARE(read->first().reason, row.reason);
     }
 
     // Two writers on a record in trouble: where every stroke ends up, what

@@ -50,6 +50,15 @@ cat "$E2E_TMP/pipe" >"$E2E_TMP/piped.csv" &
 [ -p "$E2E_TMP/pipe" ] && [ "$(wc -l <"$E2E_TMP/piped.csv")" -gt 1 ] || fail "an export into a pipe replaced it or wrote nothing"
 "$BIN/KestovaRecord" --csv /dev/null && [ -c /dev/null ] || fail "an export to /dev/null failed or replaced it"
 ! "$BIN/KestovaRecord" --csv "$E2E_TMP" 2>/dev/null || fail "an export into a folder did not fail"
+# Brought into another machine's record (--import): the same strokes, and
+# none twice when brought again; a file that is no export refused, exit 1.
+for time in 1 2; do
+    XDG_DATA_HOME="$E2E_TMP/other" "$BIN/KestovaRecord" --import "$E2E_TMP/piped.csv" >/dev/null || fail "the import failed"
+done
+cmp -s <(XDG_DATA_HOME="$E2E_TMP/other" "$BIN/KestovaRecord" --csv -) "$E2E_TMP/piped.csv" || fail "the imported record does not export as the record it came from"
+echo "no,csv" >"$E2E_TMP/bad.csv"
+"$BIN/KestovaRecord" --import "$E2E_TMP/bad.csv" 2>"$E2E_TMP/import.log"
+[ $? -eq 1 ] && grep -q "bad.csv の 1 行目" "$E2E_TMP/import.log" || fail "a file that is no export was not refused: $(cat "$E2E_TMP/import.log")"
 
 # Killed hard: what was written a second before is there.
 start_program "$E2E_TMP/Kestova100/Kestova100"
