@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -23,14 +24,16 @@ const QString SourceHead = u"# 文章: "_s;
 constexpr qsizetype BatchSize = 500;
 const QString IpaDictionary = u"/var/lib/mecab/dic/ipadic-utf8"_s;
 
+// Kana or kanji: what makes a sentence Japanese (marks such as ・ー alone do not).
 bool isJapanese(QChar c)
 {
-    return (c >= u'ぁ' && c <= u'ヿ') || c.script() == QChar::Script_Han;
+    return (c >= u'ぁ' && c <= u'ゖ') || (c >= u'ァ' && c <= u'ヺ') || c.script() == QChar::Script_Han;
 }
 
-bool hasKanji(QStringView sentence)
+// Kanji, or Latin letters and digits: what only a dictionary reads.
+bool needsReading(QStringView text)
 {
-    return std::any_of(sentence.cbegin(), sentence.cend(), [](QChar c) { return c.script() == QChar::Script_Han; });
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.script() == QChar::Script_Han || (c.isLetterOrNumber() && !isJapanese(c)); });
 }
 
 // What of a text the layout types: its kana and marks, katakana as hiragana.
@@ -49,16 +52,22 @@ QString fileText(const QString &path, QString *problem)
 {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
+    // A device or a pipe has no end to wait for.
+    if (QFileInfo(path).exists() && !QFileInfo(path).isFile()) {
+        *problem = u"文章 %1 はふつうのファイルではありません。"_s.arg(name);
+        return {};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         *problem = u"文章 %1 を開けません：%2"_s.arg(name, file.errorString());
         return {};
     }
-    if (file.size() > LargestText) {
-        *problem = u"文章 %1 は大きすぎます（%2 MB）。%3 MB までの文章にしてください。"_s.arg(name).arg(file.size() / (1024 * 1024)).arg(LargestText / (1024 * 1024));
+    const QByteArray bytes = file.read(LargestText + 1);
+    if (bytes.size() > LargestText) {
+        *problem = u"文章 %1 は大きすぎます（%2 MB）。%3 MB までの文章にしてください。"_s.arg(name).arg(qMax(file.size(), bytes.size()) / (1024 * 1024)).arg(LargestText / (1024 * 1024));
         return {};
     }
     QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(file.readAll());
+    QString text = utf8(bytes);
     if (utf8.hasError()) {
         *problem = u"文章 %1 は UTF-8 ではありません。UTF-8 で保存し直してください。"_s.arg(name);
         return {};
@@ -72,23 +81,29 @@ QStringList SplitSentences(QStringView text)
 {
     static const QString ends = u"。！？!?\n"_s, opening = u"「『（(【〈《"_s, closing = u"」』）)】〉》"_s;
     QStringList sentences;
-    const auto add = [&sentences](QStringView sentence) {
-        sentence = sentence.trimmed();
-        while (sentence.size() > LongestSentence) {
-            qsizetype cut = sentence.left(LongestSentence).lastIndexOf(u'、') + 1;
-            if (cut < LongestSentence / 4)
-                cut = LongestSentence;
-            sentences.append(sentence.left(cut).toString());
+    // A line break inside a sentence is none in Japanese: the lines joined.
+    const auto add = [&sentences](QStringView piece) {
+        QString sentence = piece.toString().remove(u'\n').remove(u'\r').trimmed();
+        while (!sentence.isEmpty()) {
+            qsizetype cut = sentence.size();
+            if (cut > LongestSentence) {
+                cut = sentence.left(LongestSentence).lastIndexOf(u'、') + 1;
+                if (cut < LongestSentence / 4)
+                    cut = sentence[LongestSentence - 1].isHighSurrogate() ? LongestSentence - 1 : LongestSentence;
+            }
+            const QString part = sentence.left(cut).trimmed();
+            if (std::any_of(part.cbegin(), part.cend(), isJapanese))
+                sentences.append(part);
             sentence = sentence.mid(cut).trimmed();
         }
-        if (std::any_of(sentence.cbegin(), sentence.cend(), isJapanese))
-            sentences.append(sentence.toString());
     };
-    // A mark inside brackets ends no sentence: 「本当？」と言った。 is one.
+    // A mark or a line break inside brackets ends no sentence: 「本当？」と
+    // 言った。 is one; a bracket left open, at a line break once the sentence
+    // is long.
     qsizetype start = 0, depth = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         depth += opening.contains(text[i]) ? 1 : closing.contains(text[i]) && depth > 0 ? -1 : 0;
-        if (!ends.contains(text[i]) || (depth > 0 && text[i] != u'\n'))
+        if (!ends.contains(text[i]) || (depth > 0 && (text[i] != u'\n' || i - start < LongestSentence)))
             continue;
         depth = 0;
         qsizetype end = i + 1;
@@ -102,17 +117,26 @@ QStringList SplitSentences(QStringView text)
     return sentences;
 }
 
-QString ReadingOfMecabLines(const QList<QStringView> &lines)
+std::optional<QString> ReadingOfMecabLines(QStringView sentence, const QList<QStringView> &lines)
 {
-    QString reading;
+    QString reading, surfaces;
     for (QStringView line : lines) {
         const qsizetype tab = line.indexOf(u'\t');
         const QStringView surface = line.left(tab);
-        QStringView read = tab < 0 ? QStringView() : line.mid(tab + 1);
-        // Kana as written (は stays は); a word read by the dictionary.
-        const bool kana = !hasKanji(surface);
-        reading += typedPart(kana || read.isEmpty() || read == u"*" ? surface : read);
+        const QStringView read = tab < 0 ? QStringView() : line.mid(tab + 1);
+        surfaces += surface;
+        // Kana as written (は stays は); a word read by the dictionary; a
+        // word read aloud that it cannot read leaves the sentence unread.
+        if (!needsReading(surface))
+            reading += typedPart(surface);
+        else if (read.isEmpty() || read == u"*" || std::none_of(read.cbegin(), read.cend(), isJapanese))
+            return std::nullopt;
+        else
+            reading += typedPart(read);
     }
+    // MeCab's words are the sentence, spaces aside: else its answer is another's.
+    if (surfaces != sentence.toString().remove(QRegularExpression(u"\\s"_s)))
+        return std::nullopt;
     return reading;
 }
 
@@ -150,7 +174,9 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                 QMetaObject::invokeMethod(receiver, [batches, batch] { batches(batch); });
         };
         QString problem;
-        const QString text = readText(&problem);
+        // Half-width katakana and full-width digits as their usual forms, a
+        // kana and its separate voicing mark as one.
+        const QString text = readText(&problem).normalized(QString::NormalizationForm_KC);
         if (!problem.isEmpty())
             return give({{}, problem, true});
         if (text.size() > LargestText) // pasted: as many characters as a file may have bytes
@@ -163,7 +189,8 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
 
         // Kanji are read by MeCab, one sentence a line, as its answers come.
         QProcess mecab;
-        if (std::any_of(sentences.cbegin(), sentences.cend(), hasKanji)) {
+        const bool dictionaryWanted = std::any_of(sentences.cbegin(), sentences.cend(), needsReading);
+        if (dictionaryWanted) {
             // The reading is the IPA dictionary's eighth field: that one,
             // where there are several.
             QStringList arguments{u"-F"_s, u"%m\\t%f[7]\\n"_s, u"-U"_s, u"%m\\t\\n"_s, u"-E"_s, u"EOS\\n"_s};
@@ -171,8 +198,8 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                 arguments += {u"-d"_s, IpaDictionary};
             mecab.start(u"mecab"_s, arguments);
             if (mecab.waitForStarted()) {
-                for (const QString &sentence : sentences | std::views::filter(hasKanji))
-                    mecab.write(QString(sentence).replace(u'\n', u' ').append(u'\n').toUtf8());
+                for (const QString &sentence : sentences | std::views::filter(needsReading))
+                    mecab.write((sentence + u'\n').toUtf8());
                 mecab.closeWriteChannel();
             }
         }
@@ -203,8 +230,9 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
             if (batch.sentences.size() >= (given ? BatchSize : 1))
                 give(std::exchange(batch, {}));
         };
-        while (next < sentences.size() && generation == mine) {
-            if (!hasKanji(sentences[next])) {
+        bool gaveUp = false;
+        while (next < sentences.size() && generation == mine && !gaveUp) {
+            if (!needsReading(sentences[next])) {
                 sentenceDone(typedPart(sentences[next]));
             } else if (!dictionary) {
                 sentenceDone({});
@@ -215,14 +243,17 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                     const QString line = QString::fromUtf8(mecab.readLine()).chopped(1);
                     if (line != u"EOS"_s) {
                         pending += line + u'\n';
+                        gaveUp = pending.size() > 100 * LongestSentence; // no sentence has that many words: MeCab is not itself
+                        if (gaveUp)
+                            break;
                         continue;
                     }
                     QList<QStringView> tokens;
                     for (QStringView token : QStringView(pending).split(u'\n', Qt::SkipEmptyParts))
                         tokens.append(token);
-                    sentenceDone(ReadingOfMecabLines(tokens));
+                    sentenceDone(ReadingOfMecabLines(sentences[next], tokens).value_or(QString()));
                     pending.clear();
-                    while (next < sentences.size() && !hasKanji(sentences[next]))
+                    while (next < sentences.size() && !needsReading(sentences[next]))
                         sentenceDone(typedPart(sentences[next]));
                     if (next >= sentences.size())
                         break;
@@ -234,7 +265,7 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
             mecab.waitForFinished();
         }
         skipped += sentences.size() - next;
-        if (!dictionary && skipped)
+        if (dictionaryWanted && !dictionary && skipped)
             batch.problem = u"漢字の読みを付ける MeCab が見つからないので、漢字のある文 %1 文を飛ばします（mecab と mecab-ipadic-utf8 を入れると読めます）。かなだけの文は練習できます。"_s.arg(skipped);
         else if (skipped)
             batch.problem = u"文章 %1 の %2 文は読みが付けられないので飛ばします。"_s.arg(source).arg(skipped);
@@ -257,8 +288,13 @@ bool KeepText(const QList<Sentence> &sentences, const QString &source, QString *
     QSaveFile file(KeptTextPath());
     if (file.open(QIODevice::WriteOnly)) {
         QByteArray text = (SourceHead + QString(source).replace(u'\n', u' ') + u'\n').toUtf8();
-        for (const Sentence &sentence : sentences)
-            text += (QString(sentence.written).replace(u'\t', u' ') + u'\t' + sentence.reading + u'\n').toUtf8();
+        for (const Sentence &sentence : sentences) {
+            // Nothing that would end its line or make it a comment.
+            QString written = QString(sentence.written).replace(QRegularExpression(u"[\\t\\r\\n]"_s), u" "_s);
+            if (written.startsWith(u'#'))
+                written[0] = u'＃';
+            text += (written + u'\t' + sentence.reading + u'\n').toUtf8();
+        }
         file.write(text);
         if (file.commit())
             return true;

@@ -17,13 +17,15 @@ inline constexpr qint64 LargestText = 10 * 1024 * 1024;
 inline constexpr qsizetype LongestSentence = 80;
 
 // The text's sentences, each with its mark (。！？ and a closing bracket
-// after it) and none without Japanese.
+// after it), its line breaks taken out, and none without kana or kanji.
 QStringList SplitSentences(QStringView text);
 
 // The reading MeCab gives for one sentence: its lines ("surface<TAB>reading"
 // in katakana, no reading for a word it does not know). Kana are typed as
-// written; a word with no reading and no kana is passed over.
-QString ReadingOfMecabLines(const QList<QStringView> &lines);
+// written, marks the layout has not passed over. None where a word read
+// aloud (kanji, Latin letters, digits) has no reading, or where the words
+// are not the sentence's.
+std::optional<QString> ReadingOfMecabLines(QStringView sentence, const QList<QStringView> &lines);
 
 // What a reading of a text gives, in batches: the first as soon as there
 // is a sentence, `done` with the last; `problem` a message for the learner

@@ -19,11 +19,16 @@ bool typedAsWritten(QChar c)
     return layout.contains(c) || layout.contains(TypedKana(QString(c)).front());
 }
 
-// Shown and passed over: marks, spaces and symbols the layout has no key for.
+// Shown and passed over: marks, spaces and symbols the layout has no key
+// for, and what lies beyond the basic plane (emoji).
 bool passedOver(QChar c)
 {
-    return !typedAsWritten(c) && (c.isPunct() || c.isSpace() || c.isSymbol());
+    return !typedAsWritten(c) && (c.isPunct() || c.isSpace() || c.isSymbol() || c.isSurrogate() || c.category() == QChar::Mark_NonSpacing);
 }
+
+// Longer than this, a sentence is not matched to its reading word by word:
+// the matching's depth and time grow with it.
+constexpr qsizetype LongestMatched = 200;
 
 } // namespace
 
@@ -31,7 +36,7 @@ QString TypedKana(QStringView text)
 {
     QString typed = text.toString();
     for (QChar &c : typed) {
-        if (isKatakana(c) && c != u'ヵ' && c != u'ヶ')
+        if (isKatakana(c) && c != u'ヴ' && c != u'ヵ' && c != u'ヶ') // ヴ has a key of its own
             c = QChar(c.unicode() - (u'ァ' - u'ぁ'));
     }
     return typed;
@@ -99,7 +104,7 @@ private:
 QList<ReadingPart> ReadingParts(const QString &written, const QString &reading)
 {
     Matcher matcher(written, reading);
-    if (!matcher.from(0, 0))
+    if (written.size() > LongestMatched || reading.size() > 2 * LongestMatched || !matcher.from(0, 0))
         return {{written, reading, true}}; // no match: one part, read as a whole
     // Kana next to kana, and marks next to marks, as one part.
     QList<ReadingPart> parts;

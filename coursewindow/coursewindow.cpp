@@ -505,8 +505,7 @@ void CourseWindow::practiseSentences(const std::function<void()> &begin)
 // The lesson in hand, or its result, as it was left.
 void CourseWindow::backToCourse()
 {
-    sentences->settle();
-    judgements.program.clear();
+    sentences->leave();
     pages->setCurrentIndex(pageBeforeSentences);
     if (pageBeforeSentences == PracticePage) {
         typingBox->setFocus();

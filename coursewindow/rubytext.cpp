@@ -69,20 +69,25 @@ QList<RubyText::Box> RubyText::boxes(int width) const
     const int lineHeight = ruby.height() + text.height();
     QList<Box> laid;
     int x = 0, y = 0;
-    const auto place = [&](qsizetype part, const QString &written, int boxWidth) {
+    const auto place = [&](qsizetype part, const QString &written, int boxWidth, bool withReading) {
         if (x > 0 && x + boxWidth > width) {
             x = 0;
             y += lineHeight;
         }
-        laid.append({part, written, QRect(x, y, boxWidth, lineHeight)});
+        laid.append({part, written, QRect(x, y, boxWidth, lineHeight), withReading});
         x += boxWidth;
     };
     for (qsizetype part = 0; part < parts.size(); ++part) {
-        if (parts[part].ruby) {
-            place(part, parts[part].written, qMax(text.horizontalAdvance(parts[part].written), ruby.horizontalAdvance(parts[part].reading)));
-        } else {
-            for (QChar c : parts[part].written)
-                place(part, QString(c), text.horizontalAdvance(c));
+        const int wide = qMax(text.horizontalAdvance(parts[part].written), ruby.horizontalAdvance(parts[part].reading));
+        if (parts[part].ruby && wide <= width) {
+            place(part, parts[part].written, wide, true);
+        } else { // character by character, any reading in the line of kana below
+            for (qsizetype i = 0; i < parts[part].written.size(); ++i) {
+                const qsizetype length = parts[part].written[i].isHighSurrogate() && i + 1 < parts[part].written.size() ? 2 : 1;
+                const QString character = parts[part].written.mid(i, length);
+                place(part, character, text.horizontalAdvance(character), false);
+                i += length - 1;
+            }
         }
     }
     return laid;
@@ -110,7 +115,7 @@ void RubyText::paintEvent(QPaintEvent *)
     const int rubyHeight = QFontMetrics(small).height();
     for (const Box &box : boxes(width())) {
         painter.setPen(box.part < typed ? palette().color(QPalette::Disabled, QPalette::WindowText) : palette().color(QPalette::WindowText));
-        if (parts[box.part].ruby && shown[box.part]) {
+        if (box.withReading && shown[box.part]) {
             painter.setFont(small);
             painter.drawText(box.at.adjusted(0, 0, 0, -(box.at.height() - rubyHeight)), Qt::AlignHCenter | Qt::AlignBottom, parts[box.part].reading);
         }

@@ -39,6 +39,7 @@ private:
         qsizetype part;
         QString written;
         QRect at;
+        bool withReading; // a kanji word's, not one wider than the line
     };
     QList<Box> boxes(int width) const;
     QFont rubyFont() const;

@@ -25,7 +25,16 @@ using namespace Qt::StringLiterals;
 namespace kestova::course {
 namespace {
 
-const QString AlwaysKey = u"Sentences/AlwaysShowReadings"_s, NextKey = u"Sentences/NextOfText"_s;
+const QString AlwaysKey = u"Sentences/AlwaysShowReadings"_s, NextKey = u"Sentences/NextOfText"_s, StampKey = u"Sentences/TextStamp"_s;
+
+// The kept text as it stands, its time and size: progress saved for
+// another text (replaced meanwhile, here or in another window) is not
+// taken for its.
+QString keptStamp()
+{
+    const QFileInfo kept(KeptTextPath());
+    return kept.exists() ? u"%1 %2"_s.arg(kept.lastModified().toMSecsSinceEpoch()).arg(kept.size()) : QString();
+}
 
 } // namespace
 
@@ -43,6 +52,7 @@ SentencePractice::SentencePractice(Judgements &judgements, QWidget *parent) : QW
 {
     auto *practice = new QWidget(this);
     sentenceSource = NamedLabel(u"sentenceSource"_s, practice);
+    sentenceSource->setTextFormat(Qt::PlainText); // a file's name as it is
     sentenceText = new RubyText(practice);
     sentenceText->setObjectName(u"sentenceText"_s);
     QFont font = sentenceText->font();
@@ -118,17 +128,37 @@ void SentencePractice::practiseShipped()
 void SentencePractice::practiseKeptOrShipped()
 {
     QString source;
+    const QString stamp = keptStamp();
     QList<Sentence> kept = KeptText(&source);
-    const int next = qMax(0, OpenUserSettings()->value(NextKey, 0).toInt());
-    if (kept.isEmpty() || next >= kept.size())
+    if (kept.isEmpty())
         return practiseShipped();
+    const std::unique_ptr<QSettings> settings = OpenUserSettings();
+    const int next = settings->value(StampKey).toString() == stamp ? settings->value(NextKey, 0).toInt() : 0;
     reader.stop();
     fromText = true;
     readDone = true;
     text = std::move(kept);
     textSource = source;
-    index = next - 1;
+    textStamp = stamp;
+    index = (next < 0 || next >= text.size() ? 0 : next) - 1; // all typed: from the start again
     startSentence();
+}
+
+// Where the text goes on another time: saved only for a text kept whole.
+void SentencePractice::saveProgress(int next) const
+{
+    if (!fromText || !readDone)
+        return;
+    const std::unique_ptr<QSettings> settings = OpenUserSettings();
+    settings->setValue(NextKey, next);
+    settings->setValue(StampKey, textStamp);
+}
+
+void SentencePractice::leave()
+{
+    reader.stop();
+    settle();
+    judgements.program.clear();
 }
 
 void SentencePractice::practiseFile(const QString &path)
@@ -158,12 +188,15 @@ void SentencePractice::textRead(const TextBatch &batch, const QString &source)
         text.clear();
         textSource = source;
         index = -1;
-        OpenUserSettings()->setValue(NextKey, 0);
     }
     text += batch.sentences;
     readDone = batch.done;
     if (batch.first)
         startSentence();
+    if (batch.done) { // kept now, by the reader
+        textStamp = keptStamp();
+        saveProgress(pages() == ResultPage ? index + 1 : index);
+    }
     showSource();
 }
 
@@ -178,7 +211,7 @@ void SentencePractice::startSentence()
             index = -1;
         }
         index = qMin(index + 1, int(text.size()) - 1);
-        OpenUserSettings()->setValue(NextKey, index);
+        saveProgress(index);
     } else {
         QHash<QChar, double> confidence;
         for (auto known = skills.cbegin(); known != skills.cend(); ++known)
@@ -334,8 +367,7 @@ void SentencePractice::endSentence()
     sentenceResult->setText(lines.join(u"<br>"_s));
     stack->setCurrentIndex(ResultPage);
     nextSentence->setFocus();
-    if (fromText)
-        OpenUserSettings()->setValue(NextKey, index + 1);
+    saveProgress(index + 1);
 }
 
 void SentencePractice::correctReading()
@@ -353,7 +385,9 @@ void SentencePractice::correctReading()
     }
     text[index].reading = corrected;
     QString problem;
-    if (readDone && !KeepText(text, textSource, &problem))
+    if (KeepText(text, textSource, &problem))
+        textStamp = keptStamp();
+    else
         ShowNotice(problem);
     --index;
     startSentence();

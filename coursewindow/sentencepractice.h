@@ -44,8 +44,12 @@ public:
     void practiseText(const QString &text);
     // Before its first kana: another reading for the sentence in hand.
     void correctReading();
-    bool correctable() const { return fromText && typed == 0 && pages() == PracticePage; }
+    // A text being read is corrected once it is read whole and kept.
+    bool correctable() const { return fromText && readDone && typed == 0 && pages() == PracticePage; }
     void settle();
+    // Back to the course: a text being read stops, and the keystrokes are
+    // the course's again.
+    void leave();
 
     RubyText *sentenceText;
     QLabel *sentenceReading, *sentenceSource, *sentenceStats, *sentenceResult;
@@ -62,6 +66,7 @@ private:
     void textRead(const TextBatch &batch, const QString &source);
     void startSentence();
     void showSource();
+    void saveProgress(int next) const;
     void kanaTyped(const QString &typed);
     void attemptJudged(const Attempt &attempt);
     void showRest();
@@ -83,6 +88,7 @@ private:
     bool fromText = false, readDone = true;
     QList<Sentence> text;
     QString textSource;
+    QString textStamp; // the kept text's, as it was kept
     int index = -1;
 
     // The sentence in hand.
