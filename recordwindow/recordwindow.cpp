@@ -1,5 +1,8 @@
 #include "recordwindow.h"
 
+#include "dailygoal.h"
+#include "practicecalendar.h"
+
 #include "kanamap.h"
 #include "practicestats.h"
 #include "programs.h"
@@ -19,6 +22,9 @@
 #include <QLineSeries>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QInputDialog>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QTimer>
@@ -204,6 +210,7 @@ void RecordWindow::reload()
             layout()->addWidget(new QLabel(u"まだ練習の記録がありません。練習するとここに速さと正確さ、苦手なかな、親指のタイミングが出ます。"_s, this));
         } else {
             tabs->addTab(summaryPage(stats), u"速さと正確さ"_s);
+            tabs->addTab(daysPage(stats), u"毎日の練習"_s);
             tabs->addTab(keysPage(stats), u"キーごと"_s);
             tabs->addTab(thumbPage(stats), u"親指のタイミング"_s);
             tabs->setCurrentIndex(shown);
@@ -247,7 +254,47 @@ QWidget *RecordWindow::summaryPage(const PracticeStats &stats)
     layout->addWidget(table);
     layout->addWidget(new QLabel(u"1分あたりのかな：正しく打てたかなの数を練習時間で割ったもの。%1 秒以上の間とその直後の1打は、練習時間にも数にも入れません。"_s
                                          .arg(PauseMs / 1000)));
-    layout->addWidget(dailyChart(stats, QDate::currentDate()));
+    return page;
+}
+
+// Day by day: today's practice against the daily goal, the runs of days
+// that met it, the last year as a calendar and the last 30 days' speed and
+// accuracy.
+QWidget *RecordWindow::daysPage(const PracticeStats &stats)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const QDate today = QDate::currentDate();
+    const int goal = LoadDailyGoal();
+    QMap<QDate, qint64> activeMs;
+    for (const DayTotals &day : stats.days())
+        activeMs.insert(day.day, day.totals.activeMs);
+    auto *goalRow = new QHBoxLayout;
+    auto *dailyGoal = new QProgressBar(page);
+    dailyGoal->setObjectName(u"dailyGoal"_s);
+    dailyGoal->setRange(0, qMax(goal, 1));
+    dailyGoal->setValue(int(qMin<qint64>(activeMs.value(today) / 60'000, qMax(goal, 1))));
+    dailyGoal->setFormat(goal ? u"今日 %1 分 / 目標 %2 分"_s.arg(activeMs.value(today) / 60'000).arg(goal) : u"今日 %1 分（目標なし）"_s.arg(activeMs.value(today) / 60'000));
+    goalRow->addWidget(dailyGoal, 1);
+    auto *change = new QPushButton(u"1 日の目標…"_s, page);
+    connect(change, &QPushButton::clicked, this, [this] {
+        bool ok = false;
+        const int minutes = QInputDialog::getInt(this, u"1 日の目標"_s, u"1 日に練習する分数（0 で目標なし）"_s, LoadDailyGoal(), 0, LongestGoalMinutes, 5, &ok);
+        if (ok) {
+            SaveDailyGoal(minutes);
+            reload();
+        }
+    });
+    goalRow->addWidget(change);
+    layout->addLayout(goalRow);
+    const GoalRuns runs = RunsOfGoal(stats.days(), today, goal);
+    auto *runsText = new QLabel(goal ? u"目標に届いた日：今 %1 日続いています。最長 %2 日。"_s.arg(runs.current).arg(runs.longest)
+                                     : u"1 日の目標を決めると、目標に届いた日が続いた数が出ます。"_s,
+                                page);
+    runsText->setObjectName(u"goalRuns"_s);
+    layout->addWidget(runsText);
+    layout->addWidget(new PracticeCalendar(activeMs, today, goal, page), 0, Qt::AlignHCenter);
+    layout->addWidget(dailyChart(stats, today), 1);
     return page;
 }
 

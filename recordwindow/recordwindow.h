@@ -33,6 +33,7 @@ private:
     QString writtenAt() const;
 
     QWidget *summaryPage(const PracticeStats &stats);
+    QWidget *daysPage(const PracticeStats &stats);
     QWidget *keysPage(const PracticeStats &stats);
     QWidget *thumbPage(const PracticeStats &stats);
 

@@ -2,6 +2,8 @@
 // record window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
 #include "csvimport.h"
+#include "dailygoal.h"
+#include "practicecalendar.h"
 #include "harness.h"
 #include "pendingfile.h"
 #include "practicestats.h"
@@ -12,6 +14,7 @@
 #include "thumbshift.h"
 
 #include <QBuffer>
+#include <QProgressBar>
 #include <QProcess>
 #include <QDir>
 #include <QRegularExpression>
@@ -39,6 +42,7 @@ namespace {
 const QDateTime Now(QDate(2026, 12, 7), QTime(12, 0));
 struct Figures { const char *name; const char *strokes; const char *what; QString shown; const char *zone = "UTC"; };
 struct Fault { const char *name; const char *fault; const char *told; int inRecord, pending, setAside; };
+struct RunRow { const char *name; const char *minutes; int goal, current, longest; };
 struct CsvRow { const char *name; QByteArray csv; int badLine; StrokeReason reason = StrokeReason::Typed; };
 
 // The time zone of this process, as the recorder and the window see it.
@@ -251,6 +255,47 @@ private slots:
         useZone("UTC");
     }
 
+    // Runs of days that met the goal: today's counts once met, yesterday's
+    // run stands until then; a day missed ends a run.
+    void goalRuns_data()
+    {
+        // Minutes on the days before today, oldest first, today last.
+        AddRows<RunRow>({{"met today and the two days before", "0 20 15 15", 15, 3, 3},
+            {"not yet today: yesterday's run stands", "15 15 5", 15, 2, 2},
+            {"a day missed ends the run", "15 15 15 0 15 0 0", 15, 0, 3},
+            {"no goal, no runs", "30 30", 0, 0, 0}});
+    }
+    void goalRuns()
+    {
+        QFETCH(RunRow, row);
+        const QStringList minutes = QString::fromLatin1(row.minutes).split(u' ');
+        const QDate today(2026, 3, 30);
+        QList<DayTotals> days;
+        for (qsizetype i = 0; i < minutes.size(); ++i)
+            days.append({today.addDays(i - minutes.size() + 1), {minutes[i].toLongLong() * 60'000}});
+        const GoalRuns runs = RunsOfGoal(days, today, row.goal);
+        QCOMPARE(runs.current, row.current);
+        QCOMPARE(runs.longest, row.longest);
+    }
+
+    // The calendar shades each local day as the record counts it (here on
+    // both sides of the start of summer time in Berlin), against the goal.
+    void calendarOfLocalDays()
+    {
+        useZone("Europe/Berlin");
+        SaveDailyGoal(1);
+        // 00:30 UTC is 01:30 on the 29th in winter time; 23:30 UTC 01:30 on the 30th in summer time.
+        record(path(), u"2026-03-29T00:30:00Z F あ あ;2026-03-29T00:30:40Z F あ あ;2026-03-29T23:30:00Z F あ あ;2026-03-29T23:30:04Z F あ あ"_s);
+        RecordWindow window(path());
+        const auto *calendar = window.findChild<PracticeCalendar *>(u"practiceCalendar"_s);
+        QVERIFY(calendar);
+        QCOMPARE(calendar->shadeOf(QDate(2026, 3, 28)), 0);
+        QCOMPARE(calendar->shadeOf(QDate(2026, 3, 29)), 0); // 40 s apart: a pause, no practice time
+        QCOMPARE(calendar->shadeOf(QDate(2026, 3, 30)), 1); // 4 s of the minute's goal
+        QVERIFY(window.findChild<QProgressBar *>(u"dailyGoal"_s)->format().contains(u"目標 1 分"_s));
+        useZone("UTC");
+    }
+
     // A CSV --csv did not write is refused, the line at fault named; one of
     // before the reason column is read, the reason worked out.
     void csvImportRefused_data()
@@ -418,7 +463,7 @@ private slots:
         RecordWindow window(path());
         QVERIFY(window.findChild<QLabel *>(u"bringingUpToDate"_s));
         QVERIFY(!window.tabs);
-        QTRY_VERIFY(window.tabs && window.tabs->count() == 3);
+        QTRY_VERIFY(window.tabs && window.tabs->count() == 4);
         QCOMPARE(window.tabs->widget(0)->findChild<QTableWidget *>()->item(0, 3)->text(), u"1"_s);
     }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "practicestats.h"
+
+#include <QDate>
+#include <QList>
+
+namespace kestova::record {
+
+// Minutes of practice a day the learner aims at; none where 0.
+inline constexpr int DefaultGoalMinutes = 15, LongestGoalMinutes = 600;
+int LoadDailyGoal();
+void SaveDailyGoal(int minutes);
+
+// Days in a row whose practice met the goal: the run up to today (today
+// counts once met; until then the run up to yesterday stands), and the
+// longest ever. None where there is no goal.
+struct GoalRuns {
+    int current = 0, longest = 0;
+};
+GoalRuns RunsOfGoal(const QList<DayTotals> &days, QDate today, int goalMinutes);
+
+// A day's practice met the goal.
+inline bool GoalMet(const Totals &totals, int goalMinutes)
+{
+    return goalMinutes > 0 && totals.activeMs >= qint64(goalMinutes) * 60'000;
+}
+
+} // namespace kestova::record
