@@ -4,6 +4,7 @@
 #include "csvexport.h"
 #include "practicerecording.h"
 #include "practicestats.h"
+#include "forecast.h"
 #include "recordwindow.h"
 #include "recorddatabase.h"
 #include "strokerecorder.h"
@@ -15,10 +16,12 @@
 #include <QKeyEvent>
 #include <QRandomGenerator>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QVariant>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <memory>
 #include <cstdio>
@@ -30,19 +33,19 @@ namespace {
 
 constexpr int StrokeCount = 1'000'000;
 
-// Sixty days of practice in sessions of a few hundred strokes, written as
-// the trainers write them.
+// A year of practice in sessions of a few hundred strokes, written as the
+// trainers write them.
 void fillRecord(const QString &path)
 {
     const QString kana = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"_s;
     QRandomGenerator random(3);
-    qint64 time = QDateTime::currentMSecsSinceEpoch() - 60LL * 86'400'000;
+    qint64 time = QDateTime::currentMSecsSinceEpoch() - 365LL * 86'400'000;
     std::array<std::unique_ptr<kestova::record::StrokeRecorder>, 3> recorders;
     for (int i = 0; i < 3; ++i)
         recorders[size_t(i)] = std::make_unique<kestova::record::StrokeRecorder>(QStringList{u"Kestova100"_s, u"KestovaC100"_s, u"KestovaB100"_s}[i], path);
     for (int session = 0; session < StrokeCount / 300; ++session) {
         kestova::record::StrokeRecorder &recorder = *recorders[size_t(session % 3)];
-        time += 5000 + random.bounded(5'000'000);
+        time += 5000 + random.bounded(18'000'000);
         for (int i = 0; i < 300; ++i) {
             time += 300 + random.bounded(500);
             const QString expected = kana.mid(random.bounded(kana.size()), 1);
@@ -98,9 +101,35 @@ int main(int argc, char *argv[])
         kestova::record::RecordWindow window(path);
         window.resize(window.sizeHint());
         window.grab(); // drawn, as the screen would show it
+        window.tabs->setCurrentIndex(1); // and the days, the calendar and the forecast
+        window.grab();
         drawn.push_back(timer.nsecsElapsed() / 1e6);
     }
-    const bool windowOk = report("record window drawn", medianOf(drawn), 300, "ms");
+    const bool windowOk = report("record window drawn, with its days", medianOf(drawn), 300, "ms");
+
+    // The forecast on synthetic learners: 60 days of speeds on a curve of
+    // τ 5 to 30 days, noise of 3 kana/min; how far off τ and the day the
+    // speed of 80 kana/min comes (the curve's own, without noise) are.
+    std::vector<double> tauErrors, dayErrors;
+    QRandomGenerator learners(5);
+    for (int learner = 0; learner < 100; ++learner) {
+        const double tau = 5 + 25 * learners.generateDouble();
+        QList<kestova::record::DayTotals> days;
+        for (int t = 0; t < 30; ++t) {
+            const double noise = 3 * (learners.generateDouble() + learners.generateDouble() + learners.generateDouble() - 1.5) * 2;
+            const qint64 hits = qint64((100 - 80 * std::exp(-t / tau) + noise) * 10);
+            days.append({QDate(2026, 1, 1).addDays(t), {600'000, hits, hits, hits}});
+        }
+        const kestova::record::SpeedForecast forecast = kestova::record::ForecastSpeed(days, QDate(2026, 1, 31), 80);
+        tauErrors.push_back(std::abs(forecast.curve->tau - tau) / tau);
+        const double trueDay = tau * std::log(4.0); // 100 − 80·e^(−t/τ) = 80
+        if (forecast.sessions && trueDay > 29)
+            dayErrors.push_back(std::abs(29 + *forecast.sessions - trueDay));
+    }
+    std::printf("%-42s %9.0f %% (median; 90th percentile %.0f %%)\n", "forecast: τ of 100 synthetic learners off by", 100 * medianOf(tauErrors),
+                100 * [&] { std::sort(tauErrors.begin(), tauErrors.end()); return tauErrors[89]; }());
+    if (!dayErrors.empty())
+        std::printf("%-42s %9.1f days (median, of %zu still short of 80 kana/min)\n", "forecast: the day 80 kana/min comes, off by", medianOf(dayErrors), dayErrors.size());
     // A period other than all time is read from its strokes, not the summaries.
     QElapsedTimer month;
     month.start();

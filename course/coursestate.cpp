@@ -2,9 +2,7 @@
 
 #include "recordedattempts.h"
 #include "sqlitestatement.h"
-#include "usersettings.h"
 
-#include <QSettings>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -13,11 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace kestova::course {
-namespace {
-
-const QString TargetKey = u"Course/targetSpeed"_s;
-
-} // namespace
 
 CourseState LoadCourseState(const QSqlDatabase &database)
 {
@@ -87,18 +80,6 @@ std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, q
         return true;
     });
     return error.isValid() ? std::nullopt : std::optional(std::move(attempts));
-}
-
-int LoadTargetSpeed()
-{
-    bool ok = false;
-    const int speed = OpenUserSettings()->value(TargetKey).toInt(&ok);
-    return ok && speed >= SlowestTarget && speed <= FastestTarget ? speed : DefaultTarget;
-}
-
-void SaveTargetSpeed(int kanaPerMinute)
-{
-    OpenUserSettings()->setValue(TargetKey, qBound(SlowestTarget, kanaPerMinute, FastestTarget));
 }
 
 } // namespace kestova::course

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "practicegoals.h"
+
 #include "confidence.h"
 #include "curriculum.h"
 #include "programs.h"
@@ -56,10 +58,10 @@ bool StartOver(const QSqlDatabase &database, qint64 now);
 std::optional<CourseAttempts> ReadCourseAttempts(const QSqlDatabase &database, qint64 since, double targetMs,
                                                  qint64 until = std::numeric_limits<qint64>::max());
 
-// The target speed in kana per minute, a setting of the course in
-// Kestova.conf ([Course] targetSpeed, 30 to 300, 60 unless set).
-int LoadTargetSpeed();
-void SaveTargetSpeed(int kanaPerMinute);
-inline constexpr int SlowestTarget = 30, FastestTarget = 300, DefaultTarget = 60;
+using record::DefaultTarget;
+using record::FastestTarget;
+using record::LoadTargetSpeed;
+using record::SaveTargetSpeed;
+using record::SlowestTarget;
 
 } // namespace kestova::course

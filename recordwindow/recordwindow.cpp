@@ -1,6 +1,7 @@
 #include "recordwindow.h"
 
-#include "dailygoal.h"
+#include "forecast.h"
+#include "practicegoals.h"
 #include "practicecalendar.h"
 
 #include "kanamap.h"
@@ -294,7 +295,30 @@ QWidget *RecordWindow::daysPage(const PracticeStats &stats)
     runsText->setObjectName(u"goalRuns"_s);
     layout->addWidget(runsText);
     layout->addWidget(new PracticeCalendar(activeMs, today, goal, page), 0, Qt::AlignHCenter);
-    layout->addWidget(dailyChart(stats, today), 1);
+    auto *chartRow = new QHBoxLayout;
+    chartRow->addWidget(dailyChart(stats, today), 1);
+    // Beside the speeds: when they reach the target speed, and the former
+    // input method's, at the learner's own pace.
+    auto *forecastColumn = new QVBoxLayout;
+    auto *forecast = new QLabel(ForecastSentence(stats.days(), today, LoadTargetSpeed(), LoadFormerSpeed()), page);
+    forecast->setObjectName(u"forecast"_s);
+    forecast->setWordWrap(true);
+    forecast->setFixedWidth(forecast->fontMetrics().horizontalAdvance(u'あ') * 14);
+    forecastColumn->addWidget(forecast);
+    auto *former = new QPushButton(u"前の入力の速さ…"_s, page);
+    connect(former, &QPushButton::clicked, this, [this] {
+        bool ok = false;
+        const int speed = QInputDialog::getInt(this, u"前の入力の速さ"_s, u"ローマ字入力や JIS かな入力で 1 分間に打てたかなの数（0 で比べない）"_s, LoadFormerSpeed(), 0,
+                                               FastestTarget * 2, 10, &ok);
+        if (ok) {
+            SaveFormerSpeed(speed);
+            reload();
+        }
+    });
+    forecastColumn->addWidget(former);
+    forecastColumn->addStretch();
+    chartRow->addLayout(forecastColumn);
+    layout->addLayout(chartRow, 1);
     return page;
 }
 

@@ -7,10 +7,22 @@
 
 namespace kestova::record {
 
+// The target speed in kana per minute, which the course weighs each kana
+// against and the forecast looks to: Kestova.conf ([Course] targetSpeed, 30
+// to 300, 60 unless set).
+int LoadTargetSpeed();
+void SaveTargetSpeed(int kanaPerMinute);
+inline constexpr int SlowestTarget = 30, FastestTarget = 300, DefaultTarget = 60;
+
 // Minutes of practice a day the learner aims at; none where 0.
 inline constexpr int DefaultGoalMinutes = 15, LongestGoalMinutes = 600;
 int LoadDailyGoal();
 void SaveDailyGoal(int minutes);
+
+// The learner's speed with their former input method (romaji or JIS
+// kana), kana per minute, for the forecast to set beside; 0 where not given.
+int LoadFormerSpeed();
+void SaveFormerSpeed(int kanaPerMinute);
 
 // Days in a row whose practice met the goal: the run up to today (today
 // counts once met; until then the run up to yesterday stands), and the

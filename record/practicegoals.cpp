@@ -1,4 +1,4 @@
-#include "dailygoal.h"
+#include "practicegoals.h"
 
 #include "usersettings.h"
 
@@ -9,9 +9,21 @@ using namespace Qt::StringLiterals;
 namespace kestova::record {
 namespace {
 
-const QString GoalKey = u"Practice/DailyGoalMinutes"_s;
+const QString GoalKey = u"Practice/DailyGoalMinutes"_s, TargetKey = u"Course/targetSpeed"_s, FormerKey = u"Practice/FormerSpeed"_s;
 
 } // namespace
+
+int LoadTargetSpeed()
+{
+    bool ok = false;
+    const int speed = OpenUserSettings()->value(TargetKey).toInt(&ok);
+    return ok && speed >= SlowestTarget && speed <= FastestTarget ? speed : DefaultTarget;
+}
+
+void SaveTargetSpeed(int kanaPerMinute)
+{
+    OpenUserSettings()->setValue(TargetKey, qBound(SlowestTarget, kanaPerMinute, FastestTarget));
+}
 
 int LoadDailyGoal()
 {
@@ -23,6 +35,16 @@ int LoadDailyGoal()
 void SaveDailyGoal(int minutes)
 {
     OpenUserSettings()->setValue(GoalKey, qBound(0, minutes, LongestGoalMinutes));
+}
+
+int LoadFormerSpeed()
+{
+    return qBound(0, OpenUserSettings()->value(FormerKey, 0).toInt(), FastestTarget * 2);
+}
+
+void SaveFormerSpeed(int kanaPerMinute)
+{
+    OpenUserSettings()->setValue(FormerKey, qBound(0, kanaPerMinute, FastestTarget * 2));
 }
 
 GoalRuns RunsOfGoal(const QList<DayTotals> &days, QDate today, int goalMinutes)
