@@ -1,8 +1,11 @@
 #include "coursestore.h"
 
+#include "practicegoals.h"
 #include "recorddatabase.h"
+#include "rules.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -92,6 +95,7 @@ void CourseStore::load(QObject *receiver, qint64 now, std::function<void(const C
         {
             const record::OpenedRecord reader = record::OpenRecord(StartConnection, record::Use::Reading, recordPath);
             early = ReadCourseState(reader.database);
+            start->practisedTodayMs = record::ActiveMsOfDay(reader.database, LocalDay(QDateTime::fromMSecsSinceEpoch(now)));
         }
         QSqlDatabase::removeDatabase(StartConnection);
         if (early) {

@@ -20,6 +20,7 @@ struct CourseStart {
     QList<Unit> units;
     CourseState state;
     QString problem;
+    qint64 practisedTodayMs = 0; // in every program, before the window came
 };
 
 // The course's files, away from the window's thread, so that neither a

@@ -3,6 +3,7 @@
 #include "kanamap.h"
 #include "labels.h"
 #include "platform.h"
+#include "practicegoals.h"
 #include "rules.h"
 #include "sentencepractice.h"
 #include "thumbdiagnosis.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedLayout>
 
@@ -52,11 +54,15 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     typingBox->setFixedWidth(typingBox->sizeHint().height() * 2);
     focusKana = NamedLabel(u"focusKana"_s, practice);
     liveStats = NamedLabel(u"liveStats"_s, practice);
+    dailyGoal = new QProgressBar(practice);
+    dailyGoal->setObjectName(u"dailyGoal"_s);
+    dailyGoal->setFixedWidth(dailyGoal->fontMetrics().horizontalAdvance(u"今日 000 分 / 000 分"_s) + 8);
     auto *typingRow = new QHBoxLayout;
     typingRow->addWidget(typingBox);
     typingRow->addWidget(focusKana);
     typingRow->addStretch();
     typingRow->addWidget(liveStats);
+    typingRow->addWidget(dailyGoal);
     auto *practiceLayout = new QVBoxLayout(practice);
     practiceLayout->setContentsMargins({});
     practiceLayout->addWidget(lessonWords);
@@ -104,6 +110,10 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     lessonResult->setMinimumHeight(lessonResult->fontMetrics().lineSpacing() * 8);
 
     connect(&judgements, &Judgements::judged, this, &CourseWindow::attemptJudged);
+    connect(&judgements, &Judgements::judged, this, [this](const Attempt &attempt) { // lessons and sentences alike
+        practisedTodayMs += PacedGap(std::exchange(lastAnyPress, attempt.pressedAt), attempt.pressedAt).value_or(0);
+        showToday();
+    });
     connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::startLesson);
     connect(takeWindow, &QPushButton::clicked, this, [this] {
         ThumbShiftSettings settings = LoadThumbShiftSettings();
@@ -137,6 +147,8 @@ void CourseWindow::started(const CourseStart &start)
 {
     source = start.words;
     saved = start.state;
+    practisedTodayMs += start.practisedTodayMs;
+    showToday();
     targetSpeed = LoadTargetSpeed();
     attempts = CourseAttempts(TargetMs(targetSpeed));
     course.emplace(InPlayFirst(start.units, saved.kana), saved.unitsInPlay, targetSpeed);
@@ -408,6 +420,15 @@ void CourseWindow::endLesson()
     showKnown();
     pages->setCurrentIndex(ResultPage);
     nextLesson->setFocus();
+}
+
+// Today's minutes against the daily goal, as the record window shows them.
+void CourseWindow::showToday()
+{
+    const int goal = record::LoadDailyGoal(), minutes = int(practisedTodayMs / 60'000);
+    dailyGoal->setRange(0, qMax(goal, 1));
+    dailyGoal->setValue(qMin(minutes, qMax(goal, 1)));
+    dailyGoal->setFormat(goal ? u"今日 %1 分 / %2 分"_s.arg(minutes).arg(goal) : u"今日 %1 分"_s.arg(minutes));
 }
 
 // How well each kana is known, grey where not yet in play.

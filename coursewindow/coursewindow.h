@@ -15,6 +15,7 @@
 
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QStackedLayout;
 
@@ -51,6 +52,7 @@ public:
     const QList<LessonWord> &lesson() const { return words; }
 
     QLabel *lessonWords, *currentWord, *focusKana, *liveStats, *lessonResult;
+    QProgressBar *dailyGoal; // today's practice, every program's, against the daily goal
     TypingBox *typingBox;
     KanaMap *map;
     QPushButton *nextLesson, *takeWindow, *toSentences;
@@ -68,6 +70,7 @@ private:
     void showHint();
     void endLesson();
     void showKnown();
+    void showToday();
     void setTargetSpeed();
     void startOver();
     // 文の練習, begun by `begin` (which sentences), and back to the course.
@@ -96,6 +99,8 @@ private:
     };
     std::optional<ChosenFocus> chosen;
     QList<Attempt> typedSinceStart; // before the history came
+    qint64 practisedTodayMs = 0;
+    std::optional<qint64> lastAnyPress; // of the course's and the sentences' strokes
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;
     std::optional<int> nextTarget; // chosen during a lesson, for the next

@@ -3,6 +3,7 @@
 #include "usersettings.h"
 
 #include <QSettings>
+#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,14 @@ int LoadFormerSpeed()
 void SaveFormerSpeed(int kanaPerMinute)
 {
     OpenUserSettings()->setValue(FormerKey, qBound(0, kanaPerMinute, FastestTarget * 2));
+}
+
+qint64 ActiveMsOfDay(const QSqlDatabase &database, qint64 localDay)
+{
+    QSqlQuery query(database);
+    query.prepare(u"SELECT SUM(active_ms) FROM days WHERE day = ?"_s);
+    query.addBindValue(localDay);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
 }
 
 GoalRuns RunsOfGoal(const QList<DayTotals> &days, QDate today, int goalMinutes)

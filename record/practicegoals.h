@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QSqlDatabase>
 
 namespace kestova::record {
 
@@ -23,6 +24,10 @@ void SaveDailyGoal(int minutes);
 // kana), kana per minute, for the forecast to set beside; 0 where not given.
 int LoadFormerSpeed();
 void SaveFormerSpeed(int kanaPerMinute);
+
+// The practice time of a local day (days since the epoch), pauses left
+// out, every program's: 0 where there was none or the record cannot say.
+qint64 ActiveMsOfDay(const QSqlDatabase &database, qint64 localDay);
 
 // Days in a row whose practice met the goal: the run up to today (today
 // counts once met; until then the run up to yesterday stands), and the

@@ -2,6 +2,7 @@
 // record window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
 #include "csvimport.h"
+#include "rules.h"
 #include "forecast.h"
 #include "practicegoals.h"
 #include "practicecalendar.h"
@@ -296,6 +297,11 @@ private slots:
         QCOMPARE(calendar->shadeOf(QDate(2026, 3, 29)), 0); // 40 s apart: a pause, no practice time
         QCOMPARE(calendar->shadeOf(QDate(2026, 3, 30)), 1); // 4 s of the minute's goal
         QVERIFY(window.findChild<QProgressBar *>(u"dailyGoal"_s)->format().contains(u"目標 1 分"_s));
+        {
+            OpenedRecord opened = OpenRecord(u"today"_s, Use::Reading, path());
+            QCOMPARE(ActiveMsOfDay(opened.database, kestova::LocalDay(QDateTime(QDate(2026, 3, 30), QTime(12, 0)))), 4000);
+        }
+        QSqlDatabase::removeDatabase(u"today"_s);
         useZone("UTC");
     }
 

@@ -13,6 +13,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -249,6 +250,7 @@ private slots:
     {
         CourseUnderTest course({FirstUnits, 5, 0, {}});
         QTRY_VERIFY(course.window->ready());
+        QCOMPARE(course.window->dailyGoal->format(), u"今日 0 分 / 15 分"_s);
         QMenu menu;
         course.window->addToMenu(&menu);
         const auto action = [&menu](const QString &text) {
