@@ -10,7 +10,9 @@ namespace kestova::course {
 void CourseAttempts::add(const Attempt &attempt)
 {
     const QChar kana = attempt.asked.size() == 1 ? attempt.asked[0] : QChar();
-    tallies[kana].add({PacedGap(previous, attempt.pressedAt), attempt.hit, attempt.shifted()}, targetMs);
+    const std::optional<qint64> since = PacedGap(previous, attempt.pressedAt);
+    tallies[kana].add({since, attempt.hit, attempt.shifted()}, targetMs);
+    firstOfDay.add(kana, LocalDay(attempt.pressedAt, attempt.utcOffset.value_or(zone.at(attempt.pressedAt))), since, attempt.hit);
     previous = attempt.pressedAt;
 }
 

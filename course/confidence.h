@@ -1,6 +1,8 @@
 #pragma once
 
 #include "attempt.h"
+#include "rules.h"
+#include "warmup.h"
 
 #include <QHash>
 #include <QList>
@@ -80,11 +82,15 @@ public:
     SkillTally of(QChar kana) const { return tallies.value(kana); }
     // Attempts from now on are weighed against this target.
     void setTarget(double ms) { targetMs = ms; }
+    // Each kana's first strokes of a day, weighed apart.
+    const WarmUpTally &warmUp() const { return firstOfDay; }
 
 private:
     double targetMs;
     QHash<QChar, SkillTally> tallies;
     std::optional<qint64> previous;
+    WarmUpTally firstOfDay;
+    ZoneOffsets zone; // for attempts typed with no offset kept
 };
 
 // The target time per kana from a speed in kana per minute.

@@ -207,14 +207,23 @@ void CourseWindow::startLesson()
         if (chosen->kana.contains(course->units()[unit].kana) && (chosenUnit < 0 || skills[unit].confidence < skills[chosenUnit].confidence))
             chosenUnit = unit;
     }
+    // Else, the day's first lesson, the kana that loosened most overnight.
+    QString inPlay;
+    for (int unit = 0; unit < course->inPlay(); ++unit)
+        inPlay += course->units()[unit].kana;
+    const QString loosened = std::exchange(warmUpDue, false) ? attempts.warmUp().order(inPlay, LocalDay(QDateTime::currentDateTime())) : QString();
+    const int warmUpUnit = loosened.isEmpty() ? -1 : unitOf(loosened[0]);
     focus = coachedUnit >= 0 && coachedUnit < course->inPlay() ? coachedUnit
-            : chosenUnit >= 0 && chosenUnit < course->inPlay() ? chosenUnit : course->focus();
+            : chosenUnit >= 0 && chosenUnit < course->inPlay() ? chosenUnit
+            : warmUpUnit >= 0                                   ? warmUpUnit
+                                                                : course->focus();
+    warmingUp = focus == warmUpUnit && focus != coachedUnit && focus != chosenUnit;
     if (chosen && !chosen->kept && focus == chosenUnit)
         chosen.reset();
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
     words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar(),
-                               focus == chosenUnit ? course->units()[chosenUnit].kana[0] : QChar());
+                               focus == chosenUnit || warmingUp ? course->units()[focus].kana[0] : QChar());
     wordIndex = 0;
     strokes = 0;
     hits = 0;
@@ -255,7 +264,7 @@ void CourseWindow::showWord()
 void CourseWindow::showLive()
 {
     const Unit &focused = course->units()[focus];
-    focusKana->setText(u"練習する字「%1」"_s.arg(focused.kana));
+    focusKana->setText(u"練習する字「%1」%2"_s.arg(focused.kana, warmingUp ? u"（今日のおさらい）"_s : QString()));
     liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_s
                                .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_s, strokes ? Percent(double(hits) / strokes) : u"－"_s)
                                .arg(course->inPlay())
@@ -335,8 +344,14 @@ void CourseWindow::weighed(const std::optional<CourseAttempts> &history)
     attempts.setTarget(TargetMs(targetSpeed));
     if (pages->currentIndex() == PracticePage && typed.size() == lessonAttempts.size())
         focusBefore = course->weigh(attempts)[focus].confidence;
+    // Practised before, on an earlier day: the day begins with a warm-up,
+    // at once where the lesson in hand is still untouched.
+    const std::optional<qint64> lastDay = attempts.warmUp().lastDay();
+    warmUpDue = lastDay && *lastDay < LocalDay(QDateTime::currentDateTime());
     for (const Attempt &attempt : typed)
         attempts.add(attempt);
+    if (warmUpDue && pages->currentIndex() == PracticePage && typed.isEmpty() && lessonAttempts.isEmpty())
+        startLesson();
     if (pages->currentIndex() == PracticePage)
         showHint();
 }
@@ -380,6 +395,14 @@ void CourseWindow::endLesson()
     QStringList lines{u"<b>レッスン %1 の結果</b>"_s.arg(saved.lessons)};
     lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(Percent(strokes ? double(hits) / strokes : 0)));
     lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, Percent(qMin(1.0, focusBefore)), Percent(qMin(1.0, focusAfter))));
+    // A warm-up: how the kana fares at the day's first strokes against later ones.
+    const WarmUpTally::Weighed firstOfDay = attempts.warmUp().of(focused.kana[0]);
+    if (warmingUp && firstOfDay.coldMs && firstOfDay.warmMs)
+        lines.append(u"今日のおさらい「%1」：その日の最初の 3 回は %2 ms・正確さ %3 %、慣れてからは %4 ms・%5 %"_s.arg(focused.kana)
+                             .arg(qRound(*firstOfDay.coldMs))
+                             .arg(Percent(firstOfDay.coldAccuracy))
+                             .arg(qRound(*firstOfDay.warmMs))
+                             .arg(Percent(firstOfDay.warmAccuracy)));
     // What holds each kana not yet sure back.
     QStringList notYetSure;
     for (int unit = 0; unit < course->inPlay(); ++unit) {

@@ -98,6 +98,9 @@ private:
         bool kept; // until chosen again, not for one lesson
     };
     std::optional<ChosenFocus> chosen;
+    // The first lesson of a day, once the history tells it is: the kana
+    // that loosened most since it was last typed.
+    bool warmUpDue = false, warmingUp = false;
     QList<Attempt> typedSinceStart; // before the history came
     qint64 practisedTodayMs = 0;
     std::optional<qint64> lastAnyPress; // of the course's and the sentences' strokes

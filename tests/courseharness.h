@@ -13,12 +13,30 @@
 
 using namespace kestova::course;
 
+// Two days of the course before today, each kana of "しうと" typed 13
+// times in a row at 300 ms, save the first three of each day: し at 1.5 s
+// (it loosens most overnight), と at 600 ms, う at 300 ms like the rest.
+inline QList<kestova::Attempt> LoosenedHistory()
+{
+    QList<kestova::Attempt> history;
+    for (int daysAgo : {2, 1}) {
+        qint64 at = QDateTime(QDate::currentDate().addDays(-daysAgo), QTime(10, 0)).toMSecsSinceEpoch();
+        for (const auto &[kana, coldGap] : {std::pair{u"し"_s, 1500}, {u"う"_s, 300}, {u"と"_s, 600}}) {
+            for (int i = 0; i < 13; ++i)
+                history.append({kana, kana, true, at += i < 3 ? coldGap : 300});
+        }
+    }
+    return history;
+}
+
 class CourseUnderTest {
 public:
-    CourseUnderTest(const CourseState &state, qint64 gapMs = 0)
+    CourseUnderTest(const CourseState &state, qint64 gapMs = 0, const QList<kestova::Attempt> &before = {})
     {
         {
             kestova::record::StrokeRecorder history(CourseProgram, path);
+            for (const kestova::Attempt &attempt : before)
+                history.add(attempt);
             const QList<Unit> first = Curriculum().first(FirstUnits);
             for (int i = 0; gapMs && i < 10 * FirstUnits; ++i)
                 history.add({first[i % FirstUnits].kana, first[i % FirstUnits].kana, true, QDateTime::currentMSecsSinceEpoch() - 3'600'000 + i * gapMs});

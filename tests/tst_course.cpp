@@ -94,6 +94,27 @@ private slots:
                  QString::fromLatin1(row.skill));
     }
 
+    // The warm-up's order from a record: the kana whose first strokes of a
+    // day are slowest against the rest first; none that does not loosen,
+    // none already typed today.
+    void warmUpOrder()
+    {
+        TestProgram program(u"KestovaCourse"_s);
+        const QString path = program.path(u"record.sqlite"_s);
+        const auto orderOf = [&path](const QList<kestova::Attempt> &strokes) {
+            {
+                kestova::record::StrokeRecorder recorder(CourseProgram, path);
+                for (const kestova::Attempt &attempt : strokes)
+                    recorder.add(attempt);
+            }
+            kestova::record::OpenedRecord record = kestova::record::OpenRecord(u"warm"_s, kestova::record::Use::Reading, path);
+            return ReadCourseAttempts(record.database, 0, TargetMs(60))->warmUp().order(u"うんいしとて"_s, kestova::LocalDay(QDateTime::currentDateTime()));
+        };
+        QCOMPARE(orderOf(LoosenedHistory()), u"しと"_s);
+        QCOMPARE(orderOf({{u"し"_s, u"し"_s, true, QDateTime::currentMSecsSinceEpoch() - 1000}}), u"と"_s);
+        QSqlDatabase::removeDatabase(u"warm"_s);
+    }
+
     // The strokes of the course into each kana's attempts: the time from
     // the stroke before, whichever kana it was, unless 5 s or more passed.
     void attemptsFromStrokes()
@@ -506,6 +527,18 @@ private slots:
                 QVERIFY2(text[start - 1].isSpace(), qPrintable(text.left(start) + u'|' + text.mid(start)));
             }
         }
+    }
+
+    // The day's first lesson, once the history is read: the kana that
+    // loosened most since the days before, in every word.
+    void warmUpFirstInTheDay()
+    {
+        CourseUnderTest course({FirstUnits, 5, 0, {}}, 0, LoosenedHistory());
+        QTRY_COMPARE(course.window->focusKana->text(), u"練習する字「し」（今日のおさらい）"_s);
+        QVERIFY(std::all_of(course.window->lesson().cbegin(), course.window->lesson().cend(), [](const LessonWord &w) { return w.word.contains(u'し'); }));
+        while (course.window->currentWord->isVisible())
+            course.typeRight();
+        QVERIFY2(course.window->lessonResult->text().contains(u"今日のおさらい「し」：その日の最初の 3 回は"_s), qPrintable(course.window->lessonResult->text()));
     }
 
     // Keys typed while the words and the record are still being read go to
