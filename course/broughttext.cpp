@@ -75,15 +75,37 @@ QString fileText(const QString &path, QString *problem)
     return text;
 }
 
+// Half-width katakana, full-width Latin letters and digits in their usual
+// forms, a kana and a voicing mark apart as one; the full-width marks of
+// Japanese text stay as they are. Sentence by sentence, so that the first
+// is soon there.
+QString usualForms(const QString &text)
+{
+    const auto other = [](QChar c) { return (c >= u'\uFF61' && c <= u'\uFF9F') || (c >= u'０' && c <= u'９') || (c >= u'Ａ' && c <= u'Ｚ') || (c >= u'ａ' && c <= u'ｚ'); };
+    QString usual;
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        while (end < text.size() && other(text[end]))
+            ++end;
+        if (end > i) {
+            usual += text.mid(i, end - i).normalized(QString::NormalizationForm_KC);
+            i = end;
+        } else {
+            usual += text[i++];
+        }
+    }
+    return usual.normalized(QString::NormalizationForm_C);
+}
+
 } // namespace
 
 QStringList SplitSentences(QStringView text)
 {
-    static const QString ends = u"。！？!?\n"_s, opening = u"「『（(【〈《"_s, closing = u"」』）)】〉》"_s;
+    static const QString ends = u"。｡！？!?\n"_s, opening = u"「『（(【〈《"_s, closing = u"」』）)】〉》"_s;
     QStringList sentences;
     // A line break inside a sentence is none in Japanese: the lines joined.
     const auto add = [&sentences](QStringView piece) {
-        QString sentence = piece.toString().remove(u'\n').remove(u'\r').trimmed();
+        QString sentence = usualForms(piece.toString().remove(u'\n').remove(u'\r')).trimmed();
         while (!sentence.isEmpty()) {
             qsizetype cut = sentence.size();
             if (cut > LongestSentence) {
@@ -135,7 +157,12 @@ std::optional<QString> ReadingOfMecabLines(QStringView sentence, const QList<QSt
             reading += typedPart(read);
     }
     // MeCab's words are the sentence, spaces aside: else its answer is another's.
-    if (surfaces != sentence.toString().remove(QRegularExpression(u"\\s"_s)))
+    QString unspaced;
+    for (QChar c : sentence) {
+        if (!c.isSpace())
+            unspaced += c;
+    }
+    if (surfaces != unspaced)
         return std::nullopt;
     return reading;
 }
@@ -174,9 +201,7 @@ void TextReader::read(std::function<QString(QString *problem)> readText, const Q
                 QMetaObject::invokeMethod(receiver, [batches, batch] { batches(batch); });
         };
         QString problem;
-        // Half-width katakana and full-width digits as their usual forms, a
-        // kana and its separate voicing mark as one.
-        const QString text = readText(&problem).normalized(QString::NormalizationForm_KC);
+        const QString text = readText(&problem);
         if (!problem.isEmpty())
             return give({{}, problem, true});
         if (text.size() > LargestText) // pasted: as many characters as a file may have bytes
