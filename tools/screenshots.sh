@@ -52,3 +52,26 @@ for scale in 1 2; do
     ARGS="--text $E2E_TMP/text.txt" BEFORE_SHOT="sleep 0.5; xtool keys 'd45 w20 u45'; sleep 0.3" \
         shoot "$scale" KestovaCourse 700 412 "sentences$suffix.png" data/kana-words.txt data/sentences.txt
 done
+# The practice record's days, with forty days of a learner on a learning
+# curve brought in through --import, a target speed still ahead and a
+# former input method already passed.
+python3 - >"$E2E_TMP/learner.csv" <<'PY'
+import datetime, math, random
+random.seed(4)
+print("time,program,expected,typed,hit,thumb_ms,chord,thumb_hand,thumb_needed,reason")
+today = datetime.date.today()
+for day in range(40, 0, -1):
+    if random.random() < 0.2:
+        continue
+    speed = 130 - 100 * math.exp(-(40 - day) / 20) + random.gauss(0, 4)
+    at = datetime.datetime.combine(today - datetime.timedelta(days=day), datetime.time(19, 0))
+    for _ in range(int(random.choice([5, 10, 15, 20, 30]) * speed)):
+        at += datetime.timedelta(milliseconds=60000 / speed)
+        kana = random.choice("うしてけせはときいん")
+        hit = random.random() < 0.95
+        print(f"{at.isoformat(timespec='milliseconds')}+00:00,KestovaCourse,{kana},{kana if hit else 'x'},{int(hit)},,,,none,typed")
+PY
+mkdir -p "$XDG_CONFIG_HOME/Kestova"
+printf '[Course]\ntargetSpeed=120\n[Practice]\nFormerSpeed=100\n' >"$XDG_CONFIG_HOME/Kestova/Kestova.conf"
+"$BIN/KestovaRecord" --import "$E2E_TMP/learner.csv" >/dev/null || fail "the learner's strokes were not imported"
+BEFORE_SHOT='xdotool mousemove --window "$wid" 143 51 click 1; sleep 0.5' shoot 1 KestovaRecord 764 635 record-days.png
