@@ -2,8 +2,12 @@
 
 #include "inifile.h"
 #include "platform.h"
+#include "practicegoals.h"
+#include "recorddatabase.h"
+#include "rules.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QWidget>
 
@@ -29,6 +33,19 @@ void PracticeRecording::finish()
     judgements.settle();
     if (const QString notice = recorder.finish(); !notice.isEmpty())
         KeepUnsavedProblem(notice);
+}
+
+QString RecordWindowEntry(const QString &recordPath, const QDateTime &now)
+{
+    const QString connection = u"today"_s;
+    qint64 ms = 0;
+    {
+        const record::OpenedRecord opened = record::OpenRecord(connection, record::Use::Reading, recordPath.isEmpty() ? record::RecordPath() : recordPath);
+        ms = record::ActiveMsOfDay(opened.database, LocalDay(now));
+    }
+    QSqlDatabase::removeDatabase(connection);
+    const int goal = record::LoadDailyGoal();
+    return goal ? u"練習の記録…（今日 %1 分 / %2 分）"_s.arg(ms / 60'000).arg(goal) : u"練習の記録…（今日 %1 分）"_s.arg(ms / 60'000);
 }
 
 void OpenRecordWindow()

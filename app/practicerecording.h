@@ -3,6 +3,7 @@
 #include "judgements.h"
 #include "strokerecorder.h"
 
+#include <QDateTime>
 #include <QObject>
 
 class QWidget;
@@ -34,5 +35,8 @@ private:
 // The record window 練習の記録: the program KestovaRecord beside this one,
 // started on its own.
 void OpenRecordWindow();
+// Its menu entry, with today's practice against the daily goal as the
+// record holds it (every program's): 練習の記録…（今日 5 分 / 15 分）.
+QString RecordWindowEntry(const QString &recordPath = {}, const QDateTime &now = QDateTime::currentDateTime());
 
 } // namespace kestova

@@ -45,7 +45,8 @@ int RunTrainer(int &argc, char **argv, const QString &name, const QString &title
         AddTrainerMenu(&window, [&recording, &window](QMenu *menu) {
             if constexpr (requires { window.addToMenu(menu); })
                 window.addToMenu(menu);
-            menu->addAction(QStringLiteral("練習の記録…"), &window, [&recording] {
+            recording.writeNow(); // this session's strokes counted today
+            menu->addAction(RecordWindowEntry(), &window, [&recording] {
                 recording.writeNow(); // this session's strokes too
                 OpenRecordWindow();
             });

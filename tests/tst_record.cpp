@@ -2,6 +2,7 @@
 // record window shows, the CSV export, and a broken file set aside.
 #include "csvexport.h"
 #include "csvimport.h"
+#include "practicerecording.h"
 #include "rules.h"
 #include "forecast.h"
 #include "practicegoals.h"
@@ -303,6 +304,19 @@ private slots:
         }
         QSqlDatabase::removeDatabase(u"today"_s);
         useZone("UTC");
+    }
+
+    // The trainers' menu entry tells today's minutes, every program's,
+    // against the daily goal: two programs' strokes, each 4 s apart, 116 s.
+    void todayInTheMenu()
+    {
+        QStringList strokes;
+        for (int ago = 60; ago >= 0; ago -= 2)
+            strokes.append(u"%1 %2 あ あ"_s.arg(ago).arg(ago % 4 ? u"S"_s : u"F"_s));
+        record(path(), strokes.join(u';'));
+        QCOMPARE(kestova::RecordWindowEntry(path(), Now), u"練習の記録…（今日 1 分 / 15 分）"_s);
+        SaveDailyGoal(0);
+        QCOMPARE(kestova::RecordWindowEntry(path(), Now), u"練習の記録…（今日 1 分）"_s);
     }
 
     // The learning curve of synthetic learners, a + b·e^(−t/τ) with noise,
