@@ -398,7 +398,8 @@ void CourseWindow::endLesson()
     // A warm-up: how the kana fares at the day's first strokes against later ones.
     const WarmUpTally::Weighed firstOfDay = attempts.warmUp().of(focused.kana[0]);
     if (warmingUp && firstOfDay.coldMs && firstOfDay.warmMs)
-        lines.append(u"今日のおさらい「%1」：その日の最初の 3 回は %2 ms・正確さ %3 %、慣れてからは %4 ms・%5 %"_s.arg(focused.kana)
+        lines.append(u"今日のおさらい「%1」：その日の最初の %2 回は %3 ms・正確さ %4 %、慣れてからは %5 ms・%6 %"_s.arg(focused.kana)
+                             .arg(ColdAttempts)
                              .arg(qRound(*firstOfDay.coldMs))
                              .arg(Percent(firstOfDay.coldAccuracy))
                              .arg(qRound(*firstOfDay.warmMs))
