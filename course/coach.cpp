@@ -1,5 +1,7 @@
 #include "coach.h"
 
+#include "habits.h"
+
 #include "keyboardmap.h"
 #include "keycodes.h"
 
@@ -70,6 +72,54 @@ std::optional<Coaching> Coach::afterLesson(const QList<Attempt> &lesson, const T
                             u"%1打ちます。3 回のレッスンで同じ間違い（%2）が続いたので、次のレッスンは字を減らし、「%3」だけをまずゆっくり打ちます。"_s
                                     .arg(how, ThumbFaultName(kana.value()), QString(kana.key()))};
         }
+    }
+    return std::nullopt;
+}
+
+QString HabitsOfMisses(const QList<Attempt> &lesson)
+{
+    std::array<int, MissHabitCount> counts{};
+    for (const Attempt &attempt : lesson) {
+        if (!attempt.hit)
+            ++counts[int(HabitOfMiss(attempt.asked, attempt.typed))];
+    }
+    QStringList shown;
+    for (int habit = 0; habit < MissHabitCount; ++habit) {
+        if (counts[habit])
+            shown.append(u"%1 %2 回"_s.arg(HabitName(MissHabit(habit))).arg(counts[habit]));
+    }
+    return shown.isEmpty() ? QString() : u"打ち間違いのくせ：%1"_s.arg(shown.join(u"、"_s));
+}
+
+std::optional<Coaching> HabitCoaching(const QList<Attempt> &lesson)
+{
+    int misses = 0;
+    std::array<QHash<QString, int>, MissHabitCount> byKana;
+    std::array<QHash<QString, QString>, MissHabitCount> typedFor; // what the habit's key typed, for each kana
+    for (const Attempt &attempt : lesson) {
+        if (attempt.hit || attempt.asked.size() != 1)
+            continue;
+        ++misses;
+        const MissHabit habit = HabitOfMiss(attempt.asked, attempt.typed);
+        ++byKana[int(habit)][attempt.asked];
+        typedFor[int(habit)].insert(attempt.asked, attempt.typed);
+    }
+    for (MissHabit habit : {MissHabit::Romaji, MissHabit::JisKana}) {
+        const QHash<QString, int> &kana = byKana[int(habit)];
+        int count = 0;
+        for (int each : kana)
+            count += each;
+        if (count < HabitMissesToCoach || 2 * count < misses)
+            continue;
+        const QString worst = std::max_element(kana.keyValueBegin(), kana.keyValueEnd(), [](const auto &a, const auto &b) { return a.second < b.second; })->first;
+        const QString old = typedFor[int(habit)].value(worst);
+        return Coaching{worst[0], std::nullopt,
+                        u"「%1」を%2（%3）で %4 回打ちました（打ち間違いの %5 回のうち）。前の入力のくせです。次のレッスンは、まず「%1」と、そのキーで出る「%6」を交互に打って、指に違いを覚えさせます。"_s
+                                .arg(worst, HabitName(habit), HabitKey(habit, worst).value_or(QString()))
+                                .arg(count)
+                                .arg(misses)
+                                .arg(old),
+                        old.size() == 1 ? old[0] : QChar()};
     }
     return std::nullopt;
 }

@@ -21,9 +21,22 @@ QString ThumbKeysOf(ThumbHand hand, const ThumbShiftSettings &settings);
 // each of the last three lessons, and what to tell the learner of it.
 struct Coaching {
     QChar kana;
-    ThumbFault fault;
+    std::optional<ThumbFault> fault; // none for an old habit
     QString advice;
+    // An old habit's key instead: the kana it types, struck in turn with the
+    // kana asked for in the lesson's first words.
+    QChar oldKey;
 };
+
+// A lesson's misses by the habit they show (romaji, JIS kana, a
+// neighbour, other): 打ち間違いのくせ：ローマ字のキー 4 回、となりのキー 1 回;
+// nothing where there were none.
+QString HabitsOfMisses(const QList<Attempt> &lesson);
+// Where one old habit (romaji or JIS kana) makes half a lesson's misses or
+// more, three at least: the kana it spoils most, to be struck in turn with
+// what that habit's key types.
+std::optional<Coaching> HabitCoaching(const QList<Attempt> &lesson);
+inline constexpr int HabitMissesToCoach = 3;
 
 // Watches the lessons one after another; the next lesson takes up what it
 // finds (fewer kana, that kana alone struck first, slowly).

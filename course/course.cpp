@@ -28,7 +28,7 @@ const QList<Skill> &Course::weigh(const CourseAttempts &attempts)
 // Punctuation stands after words: a lesson on 、 or 。 is words of the
 // weakest kana, each followed by it; once in play, 、 follows a word now
 // and then and 。 ends the lesson.
-QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const
+QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar oldKey) const
 {
     QList<int> surest;
     for (int unit = 0; unit < unitsInPlay; ++unit) {
@@ -39,7 +39,10 @@ QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerato
     QSet<QChar> kana{coached};
     for (int unit : surest.mid(0, CoachedKana - 1))
         kana.insert(curriculum[unit].kana[0]);
-    QList<LessonWord> lesson(DrillWords, LessonWord{QString(3, coached), true});
+    // The kana alone first; against an old habit, in turn with what the
+    // habit's key types.
+    const QString drill = oldKey.isNull() ? QString(3, coached) : QString(coached) + oldKey + coached;
+    QList<LessonWord> lesson(DrillWords, LessonWord{drill, true});
     lesson += words.lesson(kana, coached, random, LessonLength - DrillWords);
     if (lesson.size() < LessonLength) { // too few words of those kana: of every kana in play
         QSet<QChar> inPlay;
@@ -52,10 +55,10 @@ QList<LessonWord> Course::coachedLesson(const WordSource &words, QRandomGenerato
     return lesson;
 }
 
-QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar chosen) const
+QList<LessonWord> Course::nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar chosen, QChar oldKey) const
 {
     if (!coached.isNull() && !Punctuation.contains(coached))
-        return coachedLesson(words, random, coached);
+        return coachedLesson(words, random, coached, oldKey);
     if (!coached.isNull()) // a mark: words that it follows
         chosen = coached;
     QSet<QChar> kana, punctuation;

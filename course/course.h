@@ -27,12 +27,13 @@ public:
     int focus() const { return known.isEmpty() ? unitsInPlay - 1 : FocusOf(known); }
     // Fifteen words that hold the focus, real where they can be. A kana the
     // coach takes up is the focus instead, among fewer kana (it and the
-    // surest of the others), struck alone a few times first; a kana the
+    // surest of the others), struck alone a few times first (against an old
+    // habit, in turn with `oldKey`, what the habit's key types); a kana the
     // learner chose is the focus instead of the course's.
-    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached = {}, QChar chosen = {}) const;
+    QList<LessonWord> nextLesson(const WordSource &words, QRandomGenerator &random, QChar coached = {}, QChar chosen = {}, QChar oldKey = {}) const;
 
 private:
-    QList<LessonWord> coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached) const;
+    QList<LessonWord> coachedLesson(const WordSource &words, QRandomGenerator &random, QChar coached, QChar oldKey) const;
 
     QList<Unit> curriculum;
     int unitsInPlay;

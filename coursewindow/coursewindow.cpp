@@ -223,7 +223,7 @@ void CourseWindow::startLesson()
     focusBefore = skills[focus].confidence;
     inPlayBefore = course->inPlay();
     words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar(),
-                               focus == chosenUnit || warmingUp ? course->units()[focus].kana[0] : QChar());
+                               focus == chosenUnit || warmingUp ? course->units()[focus].kana[0] : QChar(), focus == coachedUnit ? coached->oldKey : QChar());
     wordIndex = 0;
     strokes = 0;
     hits = 0;
@@ -429,7 +429,11 @@ void CourseWindow::endLesson()
     toSentences->setVisible(course->inPlay() == course->units().size());
     if (toSentences->isVisible())
         lines.append(u"すべての字が使えます。「文の練習へ」で、ふつうの文を打つ練習もできます。"_s);
+    if (const QString habits = HabitsOfMisses(lessonAttempts); !habits.isEmpty())
+        lines.append(habits);
     coaching = coach.afterLesson(lessonAttempts, settings);
+    if (!coaching)
+        coaching = HabitCoaching(lessonAttempts);
     if (coaching)
         lines.append(u"<b>%1</b>"_s.arg(coaching->advice));
     const int windowMs = settings.windowMs;

@@ -321,6 +321,37 @@ private slots:
         }
     }
 
+    // Misses by habit in a lesson's result; where an old habit makes half
+    // the misses or more (three at least), its kana drilled in turn with
+    // what the habit's key types. "か:き" is か asked, き typed (K: romaji).
+    void habitCoaching_data()
+    {
+        QTest::addColumn<QString>("misses");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("drill");
+        QTest::newRow("romaji, three of four") << u"か:き か:き く:き か:た"_s << u"打ち間違いのくせ：ローマ字のキー 3 回、となりのキー 1 回"_s << u"かきか"_s;
+        QTest::newRow("JIS kana, three of five") << u"か:さ か:さ し:て い:x う:x"_s << u"打ち間違いのくせ：JIS かなのキー 3 回、ほかのキー 2 回"_s << u"かさか"_s;
+        QTest::newRow("two romaji: too few") << u"か:き か:き"_s << u"打ち間違いのくせ：ローマ字のキー 2 回"_s << QString();
+        QTest::newRow("three romaji of seven: not half") << u"か:き か:き か:き と:ほ と:ほ と:ほ と:ほ"_s << u"打ち間違いのくせ：ローマ字のキー 3 回、ほかのキー 4 回"_s << QString();
+    }
+    void habitCoaching()
+    {
+        QFETCH(QString, misses);
+        QFETCH(QString, told);
+        QFETCH(QString, drill);
+        QList<kestova::Attempt> lesson{{u"う"_s, u"う"_s, true}};
+        for (const QString &miss : misses.split(u' '))
+            lesson.append({miss.left(1), miss.mid(2), false});
+        QCOMPARE(HabitsOfMisses(lesson), told);
+        const std::optional<Coaching> said = HabitCoaching(lesson);
+        QCOMPARE(said.has_value(), !drill.isEmpty());
+        if (said) {
+            QRandomGenerator random(5);
+            static const WordSource source(shippedWords());
+            QCOMPARE(Course(Curriculum(), 40).nextLesson(source, random, said->kana, {}, said->oldKey).first().word, drill);
+        }
+    }
+
     // Sentences: the shipped ones all read; a line that is none named by its
     // number; the weakest kana come far more often than their share, and
     // no sentence twice running.

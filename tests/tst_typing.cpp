@@ -2,6 +2,7 @@
 // commits and kana held as preedit each raise the classic key press first;
 // physical keys and their timing become kana through the thumb-shift engine.
 #include "displaysize.h"
+#include "habits.h"
 #include "harness.h"
 #include "keyboardmap.h"
 #include "layoutkeys.h"
@@ -69,10 +70,57 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
 
 } // namespace
 
+struct HabitRow { const char *name; const char16_t *asked, *typed; kestova::MissHabit habit; };
+
 class TypingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Misses read as the habits of romaji and JIS-kana input.
+    void habits_data()
+    {
+        using kestova::MissHabit;
+        AddRows<HabitRow>({{"か struck on K, as in romaji", u"か", u"き", MissHabit::Romaji},
+            {"か on K with its own thumb", u"か", u"の", MissHabit::Romaji},
+            {"つ on T, as in romaji (tsu)", u"つ", u"さ", MissHabit::Romaji},
+            {"じ on Z, as in romaji (zi)", u"じ", u"。", MissHabit::Romaji},
+            {"か struck on T, as in JIS kana", u"か", u"さ", MissHabit::JisKana},
+            {"が on T, where JIS kana begins it", u"が", u"ざ", MissHabit::JisKana},
+            {"あ on 3, as in JIS kana", u"あ", u"3", MissHabit::JisKana},
+            {"か on E, its neighbour", u"か", u"た", MissHabit::Neighbour},
+            {"か on the far right", u"か", u"ほ", MissHabit::Other},
+            {"what no key types", u"か", u"x", MissHabit::Other}});
+    }
+    void habits()
+    {
+        QFETCH(HabitRow, row);
+        QCOMPARE(kestova::HabitOfMiss(QString::fromUtf16(row.asked), QString::fromUtf16(row.typed)), row.habit);
+    }
+
+    // A learner of romaji habits, striking for each kana the key of its
+    // first letter with the same thumb: nine in ten of those misses (in
+    // fact all) read as that habit.
+    void romajiLearner()
+    {
+        int misses = 0, romaji = 0;
+        for (const kestova::KanaPlace &place : kestova::KanaPlaces(1, 0)) {
+            const std::optional<QString> letter = kestova::HabitKey(kestova::MissHabit::Romaji, place.kana);
+            if (!letter)
+                continue;
+            const int code = KeyCode(letter->toLower());
+            const auto struck = std::find_if(kestova::KeyboardLayout.cbegin(), kestova::KeyboardLayout.cend(), [code](const kestova::KeyFrame &k) { return k.keyCode == code; });
+            const QString typed = struck == kestova::KeyboardLayout.cend() ? letter->toLower()
+                    : QString::fromUtf16(place.plane == kestova::KeyPlane::Plain ? struck->plain.caption : place.plane == kestova::KeyPlane::OwnThumb ? struck->thumbShift.caption : struck->otherThumb);
+            if (typed == place.kana || typed.isEmpty())
+                continue; // no miss
+            ++misses;
+            romaji += kestova::HabitOfMiss(place.kana, typed) == kestova::MissHabit::Romaji;
+        }
+        qInfo("romaji learner: %d of %d misses read as romaji habits", romaji, misses);
+        QVERIFY(misses > 40);
+        QVERIFY(romaji >= 0.9 * misses);
+    }
+
     void thumbShift_data()
     {
         AddRows<Sequence>({{"alone, let go before any thumb", "a+0 a-80", u"う@80"_s}, {"alone past the window", "a+0 a-300", u"う@100"_s},
