@@ -113,6 +113,14 @@ PracticeStats::PracticeStats(const QSqlDatabase &database, const QDateTime &now,
             }
         }
     }
+    // The last four weeks' misses by habit, a week back from today each.
+    if (run(u"SELECT (%1 - day) / 7, expected, typed, sum(count) FROM kana_days WHERE day BETWEEN %2 AND %1 GROUP BY 1, 2, 3"_s.arg(today).arg(today - 27))) {
+        while (query.next()) {
+            const QString expected = query.value(1).toString(), typed = query.value(2).toString();
+            if (!IsHit(expected, typed))
+                weeks[size_t(3 - query.value(0).toInt())][size_t(HabitOfMiss(expected, typed))] += query.value(3).toLongLong();
+        }
+    }
     if (run(shown == AllTime ? u"SELECT bin, chord, count, total, squares FROM thumb_bins"_s
                              : u"SELECT bin, chord, sum(count), sum(total), sum(squares) FROM thumb_days WHERE day BETWEEN %1 AND %2 GROUP BY bin, chord"_s.arg(firstDay).arg(today))) {
         double sum = 0, squares = 0;
@@ -166,6 +174,14 @@ QList<KanaTally> PracticeStats::weakest(int count, int fewestAttempts) const
         return left != right ? left > right : a.attempts != b.attempts ? a.attempts > b.attempts : a.kana < b.kana;
     });
     return tallies.mid(0, count);
+}
+
+std::array<qint64, MissHabitCount> PracticeStats::habits() const
+{
+    std::array<qint64, MissHabitCount> counts{};
+    for (const Confusion &mistake : mistakes)
+        counts[size_t(HabitOfMiss(mistake.expected, mistake.typed))] += mistake.count;
+    return counts;
 }
 
 QList<Confusion> PracticeStats::confusions(int count) const

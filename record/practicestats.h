@@ -9,6 +9,8 @@
 #include <array>
 #include <optional>
 
+#include "habits.h"
+
 namespace kestova::record {
 
 // Practice over a stretch of time: the active time (pauses left out), the
@@ -68,6 +70,10 @@ public:
     QList<KanaTally> weakest(int count = 10, int fewestAttempts = 5) const;
     QList<Confusion> confusions(int count = 10) const;
     const ThumbTiming &thumbTiming() const { return thumb; }
+    // The period's misses by the habit they show (romaji, JIS kana,
+    // neighbour, other), and the last four weeks' (the oldest first).
+    std::array<qint64, MissHabitCount> habits() const;
+    const std::array<std::array<qint64, MissHabitCount>, 4> &habitWeeks() const { return weeks; }
     // Why the record could not be read, if it could not.
     QString problem;
 
@@ -78,6 +84,7 @@ private:
     QHash<QString, KanaTally> byKana;
     QList<Confusion> mistakes;
     ThumbTiming thumb;
+    std::array<std::array<qint64, MissHabitCount>, 4> weeks{};
 };
 
 } // namespace kestova::record

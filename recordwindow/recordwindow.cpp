@@ -14,6 +14,7 @@
 #include <QAreaSeries>
 
 #include <cmath>
+#include <numeric>
 #include <QLegendMarker>
 #include <QChartView>
 #include <QDateTimeAxis>
@@ -353,6 +354,26 @@ QWidget *RecordWindow::keysPage(const PracticeStats &stats)
     for (const KanaTally &tally : stats.weakest())
         weakest.append(u"　%1　%2 回のうちミス %3 回（%4 %）、かかる時間 %5"_s.arg(tally.kana).arg(tally.attempts).arg(tally.misses)
                                .arg(100.0 * tally.misses / tally.attempts, 0, 'f', 0).arg(tally.medianMs ? u"%1 ミリ秒"_s.arg(qRound(*tally.medianMs)) : u"—"_s));
+    // What the misses show of romaji and JIS-kana habits, and how that
+    // went over the last four weeks.
+    const auto shares = [](const std::array<qint64, MissHabitCount> &counts) {
+        const qint64 all = std::accumulate(counts.cbegin(), counts.cend(), qint64(0));
+        QStringList shown;
+        for (int habit = 0; habit < MissHabitCount; ++habit)
+            shown.append(u"%1 %2 %"_s.arg(HabitName(MissHabit(habit))).arg(all ? qRound(100.0 * counts[size_t(habit)] / all) : 0));
+        return shown.join(u"、"_s);
+    };
+    QStringList trend;
+    static const QString weekNames[] = {u"3 週前"_s, u"2 週前"_s, u"先週"_s, u"今週"_s};
+    for (int week = 0; week < 4; ++week) {
+        const auto &counts = stats.habitWeeks()[size_t(week)];
+        const qint64 all = std::accumulate(counts.cbegin(), counts.cend(), qint64(0));
+        trend.append(all ? u"%1 %2 %"_s.arg(weekNames[week]).arg(qRound(100.0 * (counts[0] + counts[1]) / all)) : u"%1 －"_s.arg(weekNames[week]));
+    }
+    auto *habits = new QLabel(u"打ち間違いのくせ：%1\n前の入力（ローマ字・JIS かな）のくせの割合：%2"_s.arg(shares(stats.habits()), trend.join(u" → "_s)), page);
+    habits->setObjectName(u"missHabits"_s);
+    habits->setWordWrap(true);
+    layout->addWidget(habits);
     QStringList confusions{u"よくある打ち間違い"_s};
     for (const Confusion &confusion : stats.confusions())
         confusions.append(u"　%1 を打つところで %2　%3 回"_s.arg(confusion.expected, confusion.typed).arg(confusion.count));

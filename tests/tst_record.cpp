@@ -306,6 +306,27 @@ private slots:
         useZone("UTC");
     }
 
+    // The misses by habit, for the period and week by week: か struck on K
+    // (romaji) twice today, on its neighbour E once, on T (JIS kana) ten
+    // days ago.
+    void habitsOfTheMisses()
+    {
+        record(path(), u"864000 F か さ;2 F か き;1 F か き;0 F か た"_s);
+        RecordWindow window(path());
+        const auto *habits = window.findChild<QLabel *>(u"missHabits"_s);
+        QVERIFY(habits);
+        QCOMPARE(habits->text().section(u'\n', 0, 0), u"打ち間違いのくせ：ローマ字のキー 50 %、JIS かなのキー 25 %、となりのキー 25 %、ほかのキー 0 %"_s);
+        {
+            OpenedRecord opened = OpenRecord(u"weeks"_s, Use::Reading, path());
+            const PracticeStats stats(opened.database, Now);
+            const auto weeks = stats.habitWeeks();
+            QCOMPARE(weeks[3], (std::array<qint64, kestova::MissHabitCount>{2, 0, 1, 0})); // this week
+            QCOMPARE(weeks[2], (std::array<qint64, kestova::MissHabitCount>{0, 1, 0, 0}));
+            QCOMPARE(weeks[0], (std::array<qint64, kestova::MissHabitCount>{}));
+        }
+        QSqlDatabase::removeDatabase(u"weeks"_s);
+    }
+
     // The trainers' menu entry tells today's minutes, every program's,
     // against the daily goal: two programs' strokes, each 4 s apart, 116 s.
     void todayInTheMenu()
