@@ -21,7 +21,10 @@ QList<std::pair<QDate, QPointF>> sessionsOf(const QList<DayTotals> &days)
         if (day.totals.activeMs >= ShortestSessionMs && day.totals.kanaPerMinute())
             sessions.append({day.day, QPointF(sessions.size(), *day.totals.kanaPerMinute())});
     }
-    return sessions.mid(qMax<qsizetype>(0, sessions.size() - LastSessions));
+    sessions = sessions.mid(qMax<qsizetype>(0, sessions.size() - LastSessions));
+    for (qsizetype i = 0; i < sessions.size(); ++i) // counted from the first kept, so that e^(t/τ) stays in range
+        sessions[i].second.setX(double(i));
+    return sessions;
 }
 
 QString shortDate(QDate day, QDate today)
