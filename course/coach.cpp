@@ -111,7 +111,9 @@ std::optional<Coaching> HabitCoaching(const QList<Attempt> &lesson)
             count += each;
         if (count < HabitMissesToCoach || 2 * count < misses)
             continue;
-        const QString worst = std::max_element(kana.keyValueBegin(), kana.keyValueEnd(), [](const auto &a, const auto &b) { return a.second < b.second; })->first;
+        const QString worst = std::max_element(kana.keyValueBegin(), kana.keyValueEnd(), [](const auto &a, const auto &b) {
+                                  return a.second != b.second ? a.second < b.second : a.first > b.first; // the same every time among equals
+                              })->first;
         const QString old = typedFor[int(habit)].value(worst);
         return Coaching{worst[0], std::nullopt,
                         u"「%1」を%2（%3）で %4 回打ちました（打ち間違いの %5 回のうち）。前の入力のくせです。次のレッスンは、まず「%1」と、そのキーで出る「%6」を交互に打って、指に違いを覚えさせます。"_s

@@ -26,6 +26,8 @@ const QHash<QChar, int> &keyOfCharacter()
         made.insert(u'^', 21);
         made.insert(u'[', 35);
         made.insert(u']', 51);
+        made.insert(u'\\', 97); // ろ on a Japanese keyboard
+        made.insert(u'¥', 132);  // ー on a Japanese keyboard
         return made;
     }();
     return keys;
@@ -63,7 +65,8 @@ QString romajiLetters(QChar kana)
         made.insert(u'つ', u"t"_s);
         made.insert(u'ふ', u"fh"_s);
         made.insert(u'ヴ', u"v"_s);
-        for (QChar small : u"ぁぃぅぇぉっゃゅょ"_s)
+        made.insert(u'ゔ', u"v"_s);
+        for (QChar small : u"ぁぃぅぇぉっゃゅょゎ"_s)
             made.insert(small, u"xl"_s);
         return made;
     }();
@@ -86,6 +89,8 @@ std::optional<QChar> jisKanaKey(QChar kana)
         made.insert(u'、', u',');
         made.insert(u'。', u'.');
         made.insert(u'・', u'/');
+        made.insert(u'ろ', u'\\');
+        made.insert(u'ー', u'¥');
         return made;
     }();
     const auto key = keys.constFind(baseKana(kana));
@@ -118,7 +123,9 @@ QSet<int> keyCodesTyping(const QString &text)
 
 MissHabit HabitOfMiss(const QString &asked, const QString &typed)
 {
-    const QSet<int> struck = keyCodesTyping(typed);
+    // The kana's own key struck on the wrong plane is a thumb's miss, no habit.
+    QSet<int> struck = keyCodesTyping(typed);
+    struck.subtract(keyCodesTyping(asked));
     if (asked.size() != 1 || struck.isEmpty())
         return MissHabit::Other;
     for (QChar letter : romajiLetters(asked[0])) {

@@ -11,6 +11,7 @@ namespace kestova::record {
 namespace {
 
 constexpr int LastSessions = 60, Resamples = 200;
+constexpr double LongestForecast = 3650; // days of practice: beyond, no date is told
 constexpr qint64 ShortestSessionMs = 60'000;
 
 // The days of practice as (session, kana per minute), the last 60.
@@ -102,13 +103,19 @@ SpeedForecast ForecastSpeed(const QList<DayTotals> &days, QDate today, double sp
     const LearningCurve &curve = *forecast.curve;
     const double now = points.back().x();
     forecast.trusted = curve.rSquared >= LeastRSquared;
-    forecast.reached = curve.at(now) >= speed;
+    // Reached, by the curve or, where no curve fits, by the last three days.
+    double recent = 0;
+    for (const QPointF &p : points.mid(points.size() - 3))
+        recent += p.y() / 3;
+    forecast.reached = (forecast.trusted ? curve.at(now) : recent) >= speed;
     const std::optional<double> at = curve.reaching(speed);
     if (!forecast.trusted || forecast.reached || !at)
         return forecast;
     // Calendar days per day of practice, as the learner has practised.
     const double pace = std::max(1.0, double(sessions.front().first.daysTo(sessions.back().first)) / std::max<qsizetype>(1, sessions.size() - 1));
     const auto dateAt = [&](double session) { return today.addDays(qint64(std::ceil(std::max(0.0, session - now) * pace))); };
+    if (*at - now > LongestForecast)
+        return forecast; // too far off to say when
     forecast.sessions = int(std::ceil(*at - now));
     forecast.date = dateAt(*at);
     // The 80 % interval: the curve refitted to itself plus its residuals
@@ -127,8 +134,9 @@ SpeedForecast ForecastSpeed(const QList<DayTotals> &days, QDate today, double sp
         reachedAt.append(when.value_or(std::numeric_limits<double>::infinity()));
     }
     std::sort(reachedAt.begin(), reachedAt.end());
-    forecast.early = dateAt(reachedAt[Resamples / 10]);
-    if (std::isfinite(reachedAt[Resamples * 9 / 10]))
+    if (std::isfinite(reachedAt[Resamples / 10]))
+        forecast.early = dateAt(std::min(reachedAt[Resamples / 10], now + LongestForecast));
+    if (std::isfinite(reachedAt[Resamples * 9 / 10]) && reachedAt[Resamples * 9 / 10] - now <= LongestForecast)
         forecast.late = dateAt(reachedAt[Resamples * 9 / 10]);
     return forecast;
 }
@@ -139,17 +147,20 @@ QString ForecastSentence(const QList<DayTotals> &days, QDate today, int goalSpee
     const qsizetype sessions = sessionsOf(days).size();
     if (sessions < FewestSessions)
         return u"1 分以上練習した日が %1 日になると、目標の速さ（%2 字/分）に届く日を予測します（今 %3 日）。"_s.arg(FewestSessions).arg(goalSpeed).arg(sessions);
-    if (!goal.trusted)
+    if (!goal.trusted && !goal.reached)
         return u"速さの伸びがまだ学習曲線に合わないので、予測しません（当てはまり R² = %1、%2 以上で予測）。"_s.arg(goal.curve ? goal.curve->rSquared : 0.0, 0, 'f', 2).arg(LeastRSquared);
     const auto toward = [&](const SpeedForecast &forecast, int speed, const QString &what) {
         if (forecast.reached)
             return u"%1（%2 字/分）にはもう届いています。"_s.arg(what).arg(speed);
+        if (!forecast.trusted)
+            return u"%1（%2 字/分）に届く日は、速さの伸びが学習曲線に合うまで予測しません。"_s.arg(what).arg(speed);
         if (!forecast.date)
             return u"今の伸び方では速さは %1 字/分ほどで頭打ちになり、%2（%3 字/分）には届きそうにありません。"_s.arg(qRound(forecast.curve->plateau)).arg(what).arg(speed);
         return u"%1（%2 字/分）には、あと %3 日ほどの練習で %4 ごろ届く見込みです（80 % の幅：%5〜%6）。"_s.arg(what)
                 .arg(speed)
                 .arg(*forecast.sessions)
-                .arg(shortDate(*forecast.date, today), shortDate(*forecast.early, today), forecast.late ? shortDate(*forecast.late, today) : u"見込めない"_s);
+                .arg(shortDate(*forecast.date, today), forecast.early ? shortDate(*forecast.early, today) : u"見込めない"_s,
+                     forecast.late ? shortDate(*forecast.late, today) : u"見込めない"_s);
     };
     QString sentence = toward(goal, goalSpeed, u"目標の速さ"_s);
     if (formerSpeed > 0)

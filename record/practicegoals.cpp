@@ -61,8 +61,8 @@ GoalRuns RunsOfGoal(const QList<DayTotals> &days, QDate today, int goalMinutes)
     GoalRuns runs;
     int run = 0;
     QDate last;
-    for (const DayTotals &day : days) { // oldest first
-        if (!GoalMet(day.totals, goalMinutes))
+    for (const DayTotals &day : days) { // oldest first; none after today (a clock set wrong)
+        if (day.day > today || !GoalMet(day.totals, goalMinutes))
             continue;
         run = last.isValid() && last.daysTo(day.day) == 1 ? run + 1 : 1;
         last = day.day;

@@ -42,7 +42,9 @@ QList<std::pair<int, QStringList>> csvRecords(const QString &text)
         } else if (c == u',') {
             fields.append(QString());
         } else if (c == u'\n') {
-            records.append({began, std::exchange(fields, {QString()})});
+            if (fields.size() > 1 || !fields[0].isEmpty()) // a blank line is none
+                records.append({began, fields});
+            fields = {QString()};
             began = ++line;
         } else if (c != u'\r') {
             fields.back() += c;

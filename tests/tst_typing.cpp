@@ -89,7 +89,9 @@ private slots:
             {"あ on 3, as in JIS kana", u"あ", u"3", MissHabit::JisKana},
             {"か on E, its neighbour", u"か", u"た", MissHabit::Neighbour},
             {"か on the far right", u"か", u"ほ", MissHabit::Other},
-            {"what no key types", u"か", u"x", MissHabit::Other}});
+            {"what no key types", u"か", u"x", MissHabit::Other},
+            {"し's own key with a thumb (あ): the thumb's miss", u"し", u"あ", MissHabit::Other},
+            {"ね's own key with a thumb (む), though M is ね's in JIS kana", u"ね", u"む", MissHabit::Other}});
     }
     void habits()
     {
