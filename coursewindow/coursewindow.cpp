@@ -111,7 +111,7 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
 
     connect(&judgements, &Judgements::judged, this, &CourseWindow::attemptJudged);
     connect(&judgements, &Judgements::judged, this, [this](const Attempt &attempt) { // lessons and sentences alike
-        practisedTodayMs += PacedGap(std::exchange(lastAnyPress, attempt.pressedAt), attempt.pressedAt).value_or(0);
+        practisedHere.add(attempt.hit, attempt.pressedAt);
         showToday();
     });
     connect(nextLesson, &QPushButton::clicked, this, &CourseWindow::startLesson);
@@ -147,7 +147,8 @@ void CourseWindow::started(const CourseStart &start)
 {
     source = start.words;
     saved = start.state;
-    practisedTodayMs += start.practisedTodayMs;
+    practisedBeforeMs = start.practisedTodayMs;
+    dailyGoalMinutes = record::LoadDailyGoal();
     showToday();
     targetSpeed = LoadTargetSpeed();
     attempts = CourseAttempts(TargetMs(targetSpeed));
@@ -168,11 +169,6 @@ void CourseWindow::started(const CourseStart &start)
         else
             ShowNotice(u"--text の後に文章のファイルを書いてください（KestovaCourse --text ファイル）。"_s);
     }
-}
-
-int CourseWindow::kanaPerMinute() const
-{
-    return spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0;
 }
 
 int CourseWindow::unitOf(QChar kana) const
@@ -225,11 +221,9 @@ void CourseWindow::startLesson()
     words = course->nextLesson(*source, random, focus == coachedUnit ? coached->kana : QChar(),
                                focus == chosenUnit || warmingUp ? course->units()[focus].kana[0] : QChar(), focus == coachedUnit ? coached->oldKey : QChar());
     wordIndex = 0;
-    strokes = 0;
-    hits = 0;
-    pacedHits = 0;
-    lastPress.reset();
-    spentMs = 0;
+    tally = {};
+    dailyGoalMinutes = record::LoadDailyGoal(); // once a lesson, never at a keystroke
+    showToday();
     lessonAttempts.clear();
     pages->setCurrentIndex(PracticePage);
     typingBox->setFocus();
@@ -266,7 +260,8 @@ void CourseWindow::showLive()
     const Unit &focused = course->units()[focus];
     focusKana->setText(u"練習する字「%1」%2"_s.arg(focused.kana, warmingUp ? u"（今日のおさらい）"_s : QString()));
     liveStats->setText(u"速さ %1 字/分　正確さ %2 %　使える字 %3 / %4"_s
-                               .arg(spentMs > 0 ? QString::number(kanaPerMinute()) : u"－"_s, strokes ? Percent(double(hits) / strokes) : u"－"_s)
+                               .arg(tally.kanaPerMinute() ? QString::number(*tally.kanaPerMinute()) : u"－"_s,
+                                    tally.accuracy() ? Percent(*tally.accuracy()) : u"－"_s)
                                .arg(course->inPlay())
                                .arg(course->units().size()));
 }
@@ -366,13 +361,7 @@ void CourseWindow::attemptJudged(const Attempt &attempt)
     if (!historyWeighed)
         typedSinceStart.append(attempt);
     lessonAttempts.append(attempt);
-    ++strokes;
-    hits += attempt.hit;
-    if (const std::optional<qint64> gap = PacedGap(lastPress, attempt.pressedAt)) {
-        spentMs += *gap;
-        pacedHits += attempt.hit;
-    }
-    lastPress = attempt.pressedAt;
+    tally.add(attempt.hit, attempt.pressedAt);
     showLive();
 }
 
@@ -393,7 +382,7 @@ void CourseWindow::endLesson()
     store.save(saved);
 
     QStringList lines{u"<b>レッスン %1 の結果</b>"_s.arg(saved.lessons)};
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(kanaPerMinute()).arg(Percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(tally.kanaPerMinute().value_or(0)).arg(Percent(tally.accuracy().value_or(0))));
     lines.append(u"「%1」の習熟度 %2 % → %3 %"_s.arg(focused.kana, Percent(qMin(1.0, focusBefore)), Percent(qMin(1.0, focusAfter))));
     // A warm-up: how the kana fares at the day's first strokes against later ones.
     const WarmUpTally::Weighed firstOfDay = attempts.warmUp().of(focused.kana[0]);
@@ -453,7 +442,7 @@ void CourseWindow::endLesson()
 // Today's minutes against the daily goal, as the record window shows them.
 void CourseWindow::showToday()
 {
-    const int goal = record::LoadDailyGoal(), minutes = int(practisedTodayMs / 60'000);
+    const int goal = dailyGoalMinutes, minutes = int((practisedBeforeMs + practisedHere.spentMs) / 60'000);
     dailyGoal->setRange(0, qMax(goal, 1));
     dailyGoal->setValue(qMin(minutes, qMax(goal, 1)));
     dailyGoal->setFormat(goal ? u"今日 %1 分 / %2 分"_s.arg(minutes).arg(goal) : u"今日 %1 分"_s.arg(minutes));

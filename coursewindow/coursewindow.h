@@ -5,6 +5,7 @@
 #include "coursestore.h"
 #include "judgements.h"
 #include "recorddatabase.h"
+#include "rules.h"
 #include "strokerecorder.h"
 
 #include <QRandomGenerator>
@@ -78,7 +79,6 @@ private:
     void backToCourse();
     void openText();
     int unitOf(QChar kana) const;
-    int kanaPerMinute() const;
 
     // The practice and the lesson result, one at a time in the same place.
     QStackedLayout *pages;
@@ -102,8 +102,11 @@ private:
     // that loosened most since it was last typed.
     bool warmUpDue = false, warmingUp = false;
     QList<Attempt> typedSinceStart; // before the history came
-    qint64 practisedTodayMs = 0;
-    std::optional<qint64> lastAnyPress; // of the course's and the sentences' strokes
+    // Today's practice: every program's before the window came, and this
+    // window's lessons' and sentences'; against the goal as last read.
+    qint64 practisedBeforeMs = 0;
+    PacedTally practisedHere;
+    int dailyGoalMinutes = 0;
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
     int targetSpeed = DefaultTarget;
     std::optional<int> nextTarget; // chosen during a lesson, for the next
@@ -112,10 +115,7 @@ private:
     QList<LessonWord> words;
     int wordIndex = 0;
     QString rest; // of the current word
-    int strokes = 0, hits = 0;
-    int pacedHits = 0;
-    std::optional<qint64> lastPress;
-    qint64 spentMs = 0;
+    PacedTally tally;
     int focus = 0;
     double focusBefore = 0;
     int inPlayBefore = 0;

@@ -228,9 +228,7 @@ void SentencePractice::startSentence()
     typed = 0;
     missed = hesitated = false;
     attempts.clear();
-    lastPress.reset();
-    spentMs = 0;
-    strokes = hits = pacedHits = 0;
+    tally = {};
     sentenceText->setParts(parts);
     const bool always = ReadingsAlwaysShown();
     for (qsizetype part = 0; part < parts.size(); ++part)
@@ -282,8 +280,8 @@ void SentencePractice::showRest()
     }
     sentenceReading->setText(rest);
     sentenceText->setTypedParts(partTyped());
-    sentenceStats->setText(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? QString::number(qRound(pacedHits * 60'000.0 / spentMs)) : u"－"_s,
-                                                                 strokes ? Percent(double(hits) / strokes) : u"－"_s));
+    sentenceStats->setText(u"速さ %1 字/分　正確さ %2 %"_s.arg(tally.kanaPerMinute() ? QString::number(*tally.kanaPerMinute()) : u"－"_s,
+                                                                 tally.accuracy() ? Percent(*tally.accuracy()) : u"－"_s));
 }
 
 // The next kana's key after a miss or a hesitation, and the reading of its
@@ -334,13 +332,7 @@ void SentencePractice::attemptJudged(const Attempt &attempt)
     if (attempt.program != record::program::Sentences)
         return;
     attempts.append(attempt);
-    ++strokes;
-    hits += attempt.hit;
-    if (const std::optional<qint64> gap = PacedGap(lastPress, attempt.pressedAt)) {
-        spentMs += *gap;
-        pacedHits += attempt.hit;
-    }
-    lastPress = attempt.pressedAt;
+    tally.add(attempt.hit, attempt.pressedAt);
     if (pages() == PracticePage)
         showRest();
 }
@@ -352,7 +344,7 @@ void SentencePractice::endSentence()
     hesitation.stop();
     emit hint({});
     QStringList lines{u"<b>%1</b>"_s.arg(sentenceText->text().toHtmlEscaped()), reading};
-    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(spentMs > 0 ? qRound(pacedHits * 60'000.0 / spentMs) : 0).arg(Percent(strokes ? double(hits) / strokes : 0)));
+    lines.append(u"速さ %1 字/分　正確さ %2 %"_s.arg(tally.kanaPerMinute().value_or(0)).arg(Percent(tally.accuracy().value_or(0))));
     QMap<QString, int> missedKana;
     for (const Attempt &attempt : std::as_const(attempts)) {
         if (!attempt.hit)

@@ -4,6 +4,7 @@
 #include "confidence.h"
 #include "judgements.h"
 #include "reading.h"
+#include "rules.h"
 #include "sentences.h"
 
 #include <QRandomGenerator>
@@ -98,9 +99,7 @@ private:
     bool missed = false, hesitated = false;
     QTimer hesitation;
     QList<Attempt> attempts;
-    std::optional<qint64> lastPress;
-    qint64 spentMs = 0;
-    int strokes = 0, hits = 0, pacedHits = 0;
+    PacedTally tally;
 };
 
 // Whether a kanji word's reading is shown whatever the learner knows.

@@ -16,6 +16,27 @@ std::optional<qint64> PacedGap(std::optional<qint64> previous, qint64 time)
     return time - *previous;
 }
 
+void PacedTally::add(bool hit, qint64 pressedAt)
+{
+    ++strokes;
+    hits += hit;
+    if (const std::optional<qint64> gap = PacedGap(lastPress, pressedAt)) {
+        spentMs += *gap;
+        pacedHits += hit;
+    }
+    lastPress = pressedAt;
+}
+
+std::optional<int> PacedTally::kanaPerMinute() const
+{
+    return spentMs > 0 ? std::optional(qRound(pacedHits * 60'000.0 / spentMs)) : std::nullopt;
+}
+
+std::optional<double> PacedTally::accuracy() const
+{
+    return strokes ? std::optional(double(hits) / strokes) : std::nullopt;
+}
+
 qint64 LocalDay(qint64 msSinceEpoch, int utcOffset)
 {
     const qint64 local = msSinceEpoch + qint64(utcOffset) * 1000;

@@ -21,6 +21,19 @@ inline constexpr qint64 PauseMs = 5'000;
 // pause, for the first stroke, or for one dated before the one before.
 std::optional<qint64> PacedGap(std::optional<qint64> previous, qint64 time);
 
+// A lesson's or a sentence's figures as the record counts them: strokes,
+// hits, and the time spent with pauses (and the stroke after each) left out.
+struct PacedTally {
+    int strokes = 0, hits = 0, pacedHits = 0;
+    qint64 spentMs = 0;
+    std::optional<qint64> lastPress;
+    void add(bool hit, qint64 pressedAt);
+    // Kana typed right a minute; none before any time was spent.
+    std::optional<int> kanaPerMinute() const;
+    // The share of hits; none before a stroke.
+    std::optional<double> accuracy() const;
+};
+
 // A thumb key and a character key count as struck together when the one
 // comes less than the window after the other, in either order: a thumb
 // right at the window's end is too late, one right at its start too early.
