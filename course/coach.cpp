@@ -70,7 +70,8 @@ std::optional<Coaching> Coach::afterLesson(const QList<Attempt> &lesson, const T
             const QString how = HowToStrike(QString(kana.key()), settings);
             return Coaching{kana.key(), kana.value(),
                             u"%1打ちます。3 回のレッスンで同じ間違い（%2）が続いたので、次のレッスンは字を減らし、「%3」だけをまずゆっくり打ちます。"_s
-                                    .arg(how, ThumbFaultName(kana.value()), QString(kana.key()))};
+                                    .arg(how, ThumbFaultName(kana.value()), QString(kana.key())),
+                            QChar()};
         }
     }
     return std::nullopt;

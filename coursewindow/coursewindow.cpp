@@ -1,5 +1,6 @@
 #include "coursewindow.h"
 
+#include "chordcheckwindow.h"
 #include "kanamap.h"
 #include "labels.h"
 #include "platform.h"
@@ -169,6 +170,9 @@ void CourseWindow::started(const CourseStart &start)
         else
             ShowNotice(u"--text の後に文章のファイルを書いてください（KestovaCourse --text ファイル）。"_s);
     }
+    // KestovaCourse --check-keyboard: キーボードの確認 at once.
+    if (arguments.contains(u"--check-keyboard"_s))
+        checkKeyboard();
 }
 
 int CourseWindow::unitOf(QChar kana) const
@@ -228,6 +232,37 @@ void CourseWindow::startLesson()
     pages->setCurrentIndex(PracticePage);
     typingBox->setFocus();
     showWord();
+    tellMissingChords();
+}
+
+void CourseWindow::tellMissingChords()
+{
+    const std::optional<KeyboardCheck> check = LoadKeyboardCheck(CurrentKeyboard());
+    if (!check)
+        return;
+    QString lesson;
+    for (const LessonWord &word : std::as_const(words))
+        lesson += word.word;
+    QStringList untold;
+    for (const QString &kana : check->missingKana()) {
+        if (lesson.contains(kana) && !chordsTold.contains(kana)) {
+            untold.append(u"「%1」"_s.arg(kana));
+            chordsTold.insert(kana);
+        }
+    }
+    if (untold.isEmpty())
+        return;
+    untold.sort();
+    ShowNotice(u"このレッスンの%1は、キーボードの確認で%2から届かなかった組み合わせです。打てなくても親指のせいではありません。%3"_s.arg(
+            untold.join(QString()), KeyboardTitle(check->keyboard), check->advice.value(0)));
+}
+
+void CourseWindow::checkKeyboard()
+{
+    auto *check = new ChordCheckWindow(LoadThumbShiftSettings(), this);
+    check->setAttribute(Qt::WA_DeleteOnClose);
+    connect(check, &ChordCheckWindow::checked, this, [this] { chordsTold.clear(); });
+    check->open();
 }
 
 void CourseWindow::showWord()
@@ -520,6 +555,8 @@ void CourseWindow::addToMenu(QMenu *menu)
     QAction *always = menu->addAction(u"読みをいつも表示する"_s, this, [](bool checked) { ShowReadingsAlways(checked); });
     always->setCheckable(true);
     always->setChecked(ReadingsAlwaysShown());
+    menu->addSeparator();
+    menu->addAction(u"キーボードの確認…"_s, this, &CourseWindow::checkKeyboard);
     menu->addSeparator();
 }
 

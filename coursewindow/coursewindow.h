@@ -9,6 +9,7 @@
 #include "strokerecorder.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -78,6 +79,10 @@ private:
     void practiseSentences(const std::function<void()> &begin);
     void backToCourse();
     void openText();
+    // キーボードの確認, and a lesson's kana that this keyboard was found not
+    // to send, told once.
+    void checkKeyboard();
+    void tellMissingChords();
     int unitOf(QChar kana) const;
 
     // The practice and the lesson result, one at a time in the same place.
@@ -123,6 +128,7 @@ private:
     bool missed = false, hesitated = false;
     QTimer hesitation;
     std::optional<int> suggestedWindowMs;
+    QSet<QString> chordsTold;
     // Typed before the first lesson was ready: given to it.
     QList<std::pair<QString, Judgements::OnItsWay>> typedEarly;
 };

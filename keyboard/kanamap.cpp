@@ -73,7 +73,7 @@ void KanaMap::paintEvent(QPaintEvent *)
     const QColor litFill = QColor::fromRgb(HintFill);
     const QColor plainText = palette().color(QPalette::WindowText);
     for (const KanaPlace &at : std::as_const(places)) {
-        const bool isLit = at.kana == lit;
+        const bool isLit = !at.kana.isEmpty() && lit.contains(at.kana);
         const QColor finger = QColor::fromRgb(at.key->finger);
         painter.setPen(QPen(isLit ? Qt::black : finger.darker(130), isLit ? 3 : 1.5));
         painter.setBrush(isLit ? litFill : colours(at.kana, finger));

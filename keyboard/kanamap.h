@@ -27,7 +27,7 @@ public:
     // colour for none.
     using Colours = std::function<QColor(const QString &kana, QColor finger)>;
     void colourBy(Colours colours);
-    // A kana and a thumb key lit; none for nothing lit.
+    // Kana and a thumb key lit: each kana of `kana`; none for nothing lit.
     void light(const QString &kana, ThumbHand thumb);
     QString litKana() const { return lit; }
     ThumbHand litThumb() const { return litHand; }

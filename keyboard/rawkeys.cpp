@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <cstdlib>
 
@@ -25,9 +26,11 @@ public:
         xcb_query_extension_reply_t *xkb = xcb_query_extension_reply(connection, xcb_query_extension(connection, sizeof name - 1, name), nullptr);
         xkbEvent = xkb && xkb->present ? xkb->first_event : -1;
         std::free(xkb);
+        followKeyboards(connection);
     }
 
     QHash<QWidget *, RawKeys::Take> listeners;
+    QString keyboardName;
 
     bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
     {
@@ -41,6 +44,14 @@ public:
             const uint8_t xkbKind = reinterpret_cast<const uint8_t *>(event)[1];
             if (xkbKind == NewKeyboardNotify || xkbKind == MapNotify)
                 LayoutKeys::instance().forget();
+            return false;
+        }
+        if (kind == XCB_GE_GENERIC && xinputOpcode >= 0) {
+            const auto *generic = static_cast<const xcb_ge_generic_event_t *>(message);
+            if (generic->extension == xinputOpcode && generic->event_type == XCB_INPUT_RAW_KEY_PRESS) {
+                keyboardName = nameOf(static_cast<const xcb_input_raw_key_press_event_t *>(message)->sourceid);
+                return true;
+            }
             return false;
         }
         QWidget *focusWidget = QApplication::focusWidget();
@@ -64,7 +75,55 @@ public:
     }
 
 private:
+    // Raw key presses, which tell the device they came from, from the
+    // master keyboard only: Qt selects its own events for all devices, and a
+    // selection for the same device would replace Qt's.
+    void followKeyboards(xcb_connection_t *connection)
+    {
+        const xcb_query_extension_reply_t *xinput = xcb_get_extension_data(connection, &xcb_input_id);
+        xcb_input_xi_query_version_reply_t *version = xinput && xinput->present
+            ? xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 0), nullptr) : nullptr;
+        const bool usable = version && version->major_version >= 2;
+        std::free(version);
+        if (!usable)
+            return;
+        xcb_input_xi_query_device_reply_t *devices = xcb_input_xi_query_device_reply(connection, xcb_input_xi_query_device(connection, XCB_INPUT_DEVICE_ALL_MASTER), nullptr);
+        if (!devices)
+            return;
+        for (auto device = xcb_input_xi_query_device_infos_iterator(devices); device.rem; xcb_input_xi_device_info_next(&device)) {
+            if (device.data->type != XCB_INPUT_DEVICE_TYPE_MASTER_KEYBOARD)
+                continue;
+            struct {
+                xcb_input_event_mask_t head;
+                uint32_t mask;
+            } select{{device.data->deviceid, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS};
+            xcb_input_xi_select_events(connection, xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root, 1, &select.head);
+            xinputOpcode = xinput->major_opcode;
+            break;
+        }
+        std::free(devices);
+    }
+
+    QString nameOf(xcb_input_device_id_t device)
+    {
+        if (const auto known = names.constFind(device); known != names.cend())
+            return *known;
+        xcb_connection_t *connection = X11Connection();
+        QString name;
+        if (auto *reply = xcb_input_xi_query_device_reply(connection, xcb_input_xi_query_device(connection, device), nullptr)) {
+            if (auto info = xcb_input_xi_query_device_infos_iterator(reply); info.rem)
+                name = QString::fromUtf8(xcb_input_xi_device_info_name(info.data), xcb_input_xi_device_info_name_length(info.data));
+            std::free(reply);
+        }
+        // Devices come and go; their numbers are given again.
+        if (names.size() > 64)
+            names.clear();
+        return names[device] = name;
+    }
+
     int xkbEvent = -1;
+    int xinputOpcode = -1;
+    QHash<int, QString> names;
 };
 
 Filter *filter(bool make)
@@ -86,6 +145,12 @@ xcb_connection_t *X11Connection()
 {
     const auto *x11 = QGuiApplication::platformName() == u"xcb" ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
+}
+
+QString RawKeys::keyboardName()
+{
+    const Filter *raw = filter(false);
+    return raw ? raw->keyboardName : QString();
 }
 
 void RawKeys::listen(QWidget *receiver, Take take)

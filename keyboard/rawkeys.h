@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -35,6 +36,10 @@ public:
     static void stopListening(QWidget *receiver);
     // Whether listeners hear anything here.
     static bool available();
+    // The name of the keyboard the last key came from, as the X server
+    // calls the device, once a listener heard a key; empty before, and
+    // where the system does not tell (Wayland).
+    static QString keyboardName();
 };
 
 // The X server's connection, where the program is an X11 client.

@@ -62,6 +62,20 @@ ThumbShiftEngine::Hand ThumbShiftEngine::thumbNeededFor(const QString &kana)
     return Hand::None;
 }
 
+ThumbShiftEngine::Hand ThumbShiftEngine::handOfKey(int keyCode)
+{
+    const KeyFrame *key = keyOf(keyCode);
+    return key ? handOf(*key) : Hand::None;
+}
+
+QString ThumbShiftEngine::shiftedOf(int keyCode, Hand thumb)
+{
+    const KeyFrame *key = keyOf(keyCode);
+    if (!key || thumb == Hand::None)
+        return {};
+    return QString::fromUtf16(thumb == handOf(*key) ? key->thumbShift.caption : key->otherThumb);
+}
+
 bool ThumbShiftEngine::handles(int keyCode) const
 {
     return thumbHand(keyCode) != Hand::None || keyOf(keyCode);

@@ -94,6 +94,11 @@ public:
     QString characterOf(int keyCode, Hand thumb) const;
     // Which hand's thumb key it is, if one.
     Hand thumbHand(int keyCode) const;
+    // The hand that strikes a key of the layout; none for another key.
+    static Hand handOfKey(int keyCode);
+    // What the layout puts on a key with a thumb of that hand: nothing for a
+    // place it leaves empty, unlike characterOf.
+    static QString shiftedOf(int keyCode, Hand thumb);
     // The thumb a kana of the layout takes: none for a plain one.
     static Hand thumbNeededFor(const QString &kana);
 

@@ -1,5 +1,6 @@
 #include "thumbshiftdialog.h"
 
+#include "chordcheckwindow.h"
 #include "keycodes.h"
 #include "layoutkeys.h"
 #include "typingbox.h"
@@ -60,6 +61,9 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     form->addRow(u"同時に押したとみなす間隔："_s, windowMs);
     form->addRow(continuous);
     form->addRow(u"試し打ち："_s, tryField);
+    checkKeyboard = new QPushButton(u"キーボードの確認…"_s, this);
+    checkKeyboard->setAutoDefault(false);
+    form->addRow(u"親指キーと同時に押せるか："_s, checkKeyboard);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
     buttons->button(QDialogButtonBox::Ok)->setText(u"決定"_s);
     buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
@@ -71,6 +75,11 @@ ThumbShiftDialog::ThumbShiftDialog(const ThumbShiftSettings &initial, QWidget *p
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this, [this] { showSettings(ThumbShiftSettings()); });
     connect(setLeft, &QPushButton::clicked, this, [this] { capture(&settings.leftThumbKeys, setLeft); });
+    connect(checkKeyboard, &QPushButton::clicked, this, [this] {
+        auto *check = new ChordCheckWindow(settings, this);
+        check->setAttribute(Qt::WA_DeleteOnClose);
+        check->open();
+    });
     connect(setRight, &QPushButton::clicked, this, [this] { capture(&settings.rightThumbKeys, setRight); });
     connect(enabled, &QCheckBox::toggled, this, [this](bool on) {
         settings.enabled = on;

@@ -33,6 +33,7 @@ public:
     QLabel *note; // why a key pressed was not taken
     QSpinBox *windowMs;
     TypingBox *tryField;
+    QPushButton *checkKeyboard; // キーボードの確認, with the thumb keys as chosen here
 
 protected:
     bool event(QEvent *event) override;

@@ -1,7 +1,9 @@
 // Typed characters as the trainers receive them: key events, input-method
 // commits and kana held as preedit each raise the classic key press first;
 // physical keys and their timing become kana through the thumb-shift engine.
+#include "chordcheckwindow.h"
 #include "displaysize.h"
+#include "kanamap.h"
 #include "habits.h"
 #include "harness.h"
 #include "keyboardmap.h"
@@ -68,7 +70,95 @@ QString play(ThumbShiftEngine &engine, const QString &keys)
     return typed.join(u' ');
 }
 
+// A key's name in these tests: its letter, L or R for the thumbs, #65.
+QString LetterOf(int code)
+{
+    for (const QString &name : {u"L"_s, u"R"_s}) {
+        if (KeyCode(name) == code)
+            return name;
+    }
+    for (QChar letter : u"qwertyuiop[asdfghjkl;zxcvbnm,./"_s) {
+        if (KeyCode(QString(letter)) == code)
+            return QString(letter);
+    }
+    return u"#%1"_s.arg(code);
+}
+
+// Chords as "kl/L": the keys by letter, the thumb's hand.
+QList<AskedChord> ChordsOf(const QString &text)
+{
+    QList<AskedChord> chords;
+    for (const QString &chord : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = chord.split(u'/');
+        AskedChord asked{{}, parts[1] == u"L" ? ThumbHand::Left : ThumbHand::Right};
+        for (QChar key : parts[0])
+            asked.keys.append(KeyCode(QString(key)));
+        chords.append(asked);
+    }
+    return chords;
+}
+
+// Verdicts as "k/L:L" (came with the left thumb key L) or "k/R:-" (never
+// came), each followed by the thumb keys of failed tries: "k/R:R(#65)".
+QString VerdictsText(const QList<ChordVerdict> &verdicts)
+{
+    QStringList texts;
+    for (const ChordVerdict &verdict : verdicts) {
+        QString keys;
+        for (int key : verdict.asked.keys)
+            keys += LetterOf(key);
+        QStringList failed;
+        for (int key : verdict.failedThumbKeys)
+            failed.append(LetterOf(key));
+        texts.append(u"%1/%2:%3"_s.arg(keys, verdict.asked.thumb == ThumbHand::Left ? u"L"_s : u"R"_s, verdict.arrived ? LetterOf(verdict.thumbKey) : u"-"_s)
+                     + (failed.isEmpty() ? QString() : u"(%1)"_s.arg(failed.join(u','))));
+    }
+    return texts.join(u' ');
+}
+
+// A keyboard as the check meets it: what it sends of the keys struck.
+// ghosting: a character key of `lost` struck while a thumb key of `thumbs`
+// is down never arrives; rollover: a third key down at once never does.
+struct SimulatedKeyboard {
+    QString lost;
+    QList<int> thumbs;
+    int rollover = 0; // keys at once at most; 0: any
+    QSet<int> down;
+    QList<std::pair<int, bool>> sent;
+    void strike(int code, bool press)
+    {
+        const bool ghost = press && lost.contains(LetterOf(code)) && std::any_of(thumbs.cbegin(), thumbs.cend(), [this](int t) { return down.contains(t); });
+        const bool tooMany = press && rollover && down.size() >= rollover;
+        if (press ? ghost || tooMany : !down.contains(code))
+            return;
+        press ? void(down.insert(code)) : void(down.remove(code));
+        sent.append({code, press});
+    }
+};
+
+// A learner striking each chord the check asks with the first thumb key of
+// its hand (or `thumbKey` where given): the thumb, the keys, then all up.
+void StrikeAskedChords(ChordCheckWindow &window, SimulatedKeyboard &keyboard, int thumbKey = 0)
+{
+    for (int guard = 0; guard < 500 && window.progress().asked(); ++guard) {
+        const AskedChord asked = *window.progress().asked();
+        const QList<int> &thumbs = asked.thumb == ThumbHand::Left ? LoadThumbShiftSettings().leftThumbKeys : LoadThumbShiftSettings().rightThumbKeys;
+        const int thumb = thumbKey && thumbs.contains(thumbKey) ? thumbKey : thumbs.first();
+        keyboard.sent.clear();
+        for (int code : QList<int>{thumb} + asked.keys)
+            keyboard.strike(code, true);
+        for (int code : asked.keys + QList<int>{thumb})
+            keyboard.strike(code, false);
+        QString events;
+        for (const auto &[code, press] : keyboard.sent)
+            events += LetterOf(code) + (press ? u"+0 "_s : u"-0 "_s);
+        SendKeys(&window, events);
+    }
+}
+
 } // namespace
+
+struct ChordRow { const char *name; const char *asked, *keys, *verdicts, *advice; };
 
 struct HabitRow { const char *name; const char16_t *asked, *typed; kestova::MissHabit habit; };
 
@@ -76,6 +166,90 @@ class TypingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // キーボードの確認: what each try sent decides whether a chord came; a
+    // chord is missing after two failed tries that touched it. The left
+    // thumb keys are L and left Alt, the right ones R and #65 (Space).
+    void chordCheck_data()
+    {
+        AddRows<ChordRow>({{"each comes, the thumb first or last", "k/L d/R", "L+ k+ k- L- d+ R+ R- d-", "k/L:L d/R:R", ""},
+            {"the key lost under the thumb, twice", "k/L", "L+ L- L+ L-", "k/L:-(L)", "どの親指キーでも届きません"},
+            {"the other hand's thumb is a slip", "k/L", "R+ k+ k- R- L+ k+ k- L-", "k/L:L", ""},
+            {"other keys only are a slip", "k/L", "j+ j- ;+ ;- L+ k+ k- L-", "k/L:L", ""},
+            {"keys one after the other fail", "k/L", "L+ L- k+ k-", "k/L:-(L)", "どの親指キーでも届きません"},
+            {"a key repeating, a release whose press was lost", "k/L k/R", "L+ L+ k+ k+ k- L- R+ k- R- R+ k+ R- k-", "k/L:L k/R:R(R)", ""},
+            {"another thumb key of the hand gives it", "k/R j/R", "#65+ #65- R+ k+ k- R- #65+ j+ j- #65-", "k/R:R(#65) j/R:#65", "スペースと一緒には届きません。右の親指には変換を使ってください"},
+            {"rolled over: all three down at once", "kl/L", "L+ k+ k- l+ l- L- L+ k+ l+ k- l- L-", "kl/L:L(L)", ""},
+            {"rolled over: the third key lost", "kl/L", "L+ k+ k- L- L+ l+ l- L-", "kl/L:-(L)", "連続シフト"},
+            {"a thumb that never comes", "k/L", "k+ k- k+ k-", "k/L:-", "左の親指キー（無変換・左Alt）が一度も届きませんでした"}});
+    }
+    void chordCheck()
+    {
+        QFETCH(ChordRow, row);
+        TestProgram program(u"Kestova"_s);
+        ThumbShiftSettings settings;
+        settings.rightThumbKeys = {KeyCode(u"R"), keycode::Space};
+        ChordCheck check(settings, ChordsOf(QString::fromLatin1(row.asked)));
+        for (const QString &event : QString::fromLatin1(row.keys).split(u' ', Qt::SkipEmptyParts)) {
+            const int code = KeyCode(event.chopped(1));
+            event.endsWith(u'+') ? check.keyDown(code) : check.keyUp(code);
+        }
+        QVERIFY(check.done());
+        QCOMPARE(VerdictsText(check.verdicts()), QString::fromLatin1(row.verdicts));
+        const QString advice = ChordAdvice(check.verdicts(), settings).join(u' ');
+        QVERIFY2(QByteArray(row.advice).isEmpty() ? advice.isEmpty() : advice.contains(QString::fromUtf8(row.advice)), qPrintable(advice));
+    }
+
+    // The whole check in its window on a laptop whose Space loses the right
+    // half of the home row: each chord lit on the map and named, the lost
+    // ones listed with what to do and kept for the keyboard; asked again
+    // with Henkan, they come, and Henkan is the advice.
+    void chordCheckWindow()
+    {
+        TestProgram program(u"Kestova"_s);
+        ThumbShiftSettings settings;
+        settings.rightThumbKeys = {keycode::Space, KeyCode(u"R")};
+        SaveThumbShiftSettings(settings);
+        ChordCheckWindow window(LoadThumbShiftSettings(), nullptr);
+        QCOMPARE(window.objectName(), u"chordCheck"_s);
+        QVERIFY(window.findChild<QLabel *>(u"chordAsked"_s)->text().startsWith(u"ぁ：「。」のキー＋左の親指キー"_s));
+        QCOMPARE(window.map->litKana(), u"ぁ"_s);
+        SimulatedKeyboard laptop{u"hjkl;"_s, {keycode::Space}};
+        StrikeAskedChords(window, laptop);
+        const QString missing = window.findChild<QLabel *>(u"missingChords"_s)->text();
+        QVERIFY2(missing.contains(u"（71のうち7）"_s), qPrintable(missing));
+        for (const char16_t *lost : {u"「み」（「は」のキー＋右親指）", u"「っ」（「ん」のキー＋右親指）", u"「おの」を続けて（「と」のキー・「き」のキー＋右親指）"})
+            QVERIFY2(missing.contains(QString::fromUtf16(lost)), qPrintable(missing));
+        QVERIFY(!missing.contains(u"「ば」"_s)); // left thumb: not lost
+        QVERIFY(!window.askAgain->isHidden());
+        const std::optional<KeyboardCheck> kept = LoadKeyboardCheck(QString());
+        QVERIFY(kept);
+        QCOMPARE(kept->missing.size(), 7);
+        QVERIFY(kept->missingKana().contains(u"お"_s));
+        QVERIFY(!kept->missingKana().contains(u"みお"_s)); // rolled over: no kana of its own
+
+        window.askAgain->click();
+        QVERIFY(window.progress().asked()->kana() == u"み");
+        StrikeAskedChords(window, laptop, KeyCode(u"R"));
+        QVERIFY(LoadKeyboardCheck(QString())->missing.isEmpty());
+        QVERIFY2(window.missingChords->text().contains(u"スペースと一緒には届きません。右の親指には変換を使ってください"_s), qPrintable(window.missingChords->text()));
+    }
+
+    // A kept result spoiled by hand is none; another keyboard's is its own.
+    void keyboardChecksKept()
+    {
+        TestProgram program(u"Kestova"_s);
+        SaveKeyboardCheck({u"USB Keyboard/1"_s, QDateTime::currentDateTime(), 71, {{{{44}, ThumbHand::Right}, false, 0, {65}}}, {u"x"_s}});
+        SaveKeyboardCheck({u"AT Translated Set 2 keyboard"_s, QDateTime::currentDateTime(), 71, {}, {}});
+        QCOMPARE(LoadKeyboardCheck(u"USB Keyboard/1"_s)->missingKana(), QSet<QString>{u"お"_s});
+        QVERIFY(LoadKeyboardCheck(u"AT Translated Set 2 keyboard"_s)->missing.isEmpty());
+        QVERIFY(!LoadKeyboardCheck(u"another"_s));
+        QCOMPARE(CurrentKeyboard(), u"AT Translated Set 2 keyboard"_s); // the last checked, before any key
+        for (const char *spoiled : {"44/X/65", "44/R/abc", "/R/", "9999/R/"}) {
+            OpenUserSettings()->setValue(u"ChordCheck/kUSB%20Keyboard%2F1/missing"_s, QString::fromLatin1(spoiled));
+            QVERIFY2(!LoadKeyboardCheck(u"USB Keyboard/1"_s), spoiled);
+        }
+    }
+
     // Misses read as the habits of romaji and JIS-kana input.
     void habits_data()
     {
