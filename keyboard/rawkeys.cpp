@@ -77,12 +77,14 @@ public:
 private:
     // Raw key presses, which tell the device they came from, from the
     // master keyboard only: Qt selects its own events for all devices, and a
-    // selection for the same device would replace Qt's.
+    // selection for the same device would replace Qt's. A master's raw
+    // events come from XInput 2.1 on; 2.2 is what Qt asks for, and a client
+    // may not ask for less than it did.
     void followKeyboards(xcb_connection_t *connection)
     {
         const xcb_query_extension_reply_t *xinput = xcb_get_extension_data(connection, &xcb_input_id);
         xcb_input_xi_query_version_reply_t *version = xinput && xinput->present
-            ? xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 0), nullptr) : nullptr;
+            ? xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 2), nullptr) : nullptr;
         const bool usable = version && version->major_version >= 2;
         std::free(version);
         if (!usable)

@@ -6,9 +6,14 @@
 #include "coursewindow.h"
 #include "curriculum.h"
 #include "harness.h"
+#include "kanamap.h"
 #include "strokerecorder.h"
 #include "typingbox.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 
 using namespace kestova::course;
@@ -76,6 +81,32 @@ public:
         at += 1000;
     }
     void typeRight() { type(unit().thumb == kestova::ThumbHand::None ? u"K+0 K-30"_s : u"K+0 H+20 K-80 H-90"_s); }
+    // A kana clicked on the map, and the `action` of its menu chosen.
+    void chooseOnMap(const QString &kana, int action)
+    {
+        kestova::KanaMap *map = window->map;
+        QPoint at;
+        for (int y = 0; y < map->height() && at.isNull(); y += 2) {
+            for (int x = 0; x < map->width() && at.isNull(); x += 2)
+                at = map->kanaAt(QPointF(x, y)) == kana ? QPoint(x, y) : QPoint();
+        }
+        QTimer::singleShot(0, [action] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            menu->close();
+            menu->actions()[action]->trigger();
+        });
+        QTest::mouseClick(map, Qt::LeftButton, {}, at);
+    }
+    // The lesson in hand typed right to its end, and the next one's focus.
+    QString focusOfNextLesson()
+    {
+        while (window->currentWord->isVisible()) {
+            typeRight();
+            QCoreApplication::processEvents();
+        }
+        window->nextLesson->click();
+        return window->focusKana->text();
+    }
 
     TestProgram program{u"KestovaCourse"_s};
     const QString path = program.path(u"record.sqlite"_s);

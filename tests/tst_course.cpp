@@ -5,6 +5,7 @@
 #include "course.h"
 #include "coursestate.h"
 #include "strokerecorder.h"
+#include "chordcheck.h"
 #include "curriculum.h"
 #include "courseharness.h"
 #include "harness.h"
@@ -617,27 +618,8 @@ private slots:
     {
         CourseUnderTest course({1000, 5, 0, {}});
         QTRY_VERIFY(course.window->ready());
-        const auto choose = [&](int action) {
-            QPoint at;
-            for (int y = 0; y < course.window->map->height() && at.isNull(); y += 2) {
-                for (int x = 0; x < course.window->map->width() && at.isNull(); x += 2)
-                    at = course.window->map->kanaAt(QPointF(x, y)) == u"か" ? QPoint(x, y) : QPoint();
-            }
-            QTimer::singleShot(0, [action] {
-                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                menu->close();
-                menu->actions()[action]->trigger();
-            });
-            QTest::mouseClick(course.window->map, Qt::LeftButton, {}, at);
-        };
-        const auto focusOfNext = [&] {
-            while (course.window->currentWord->isVisible()) {
-                course.typeRight();
-                QCoreApplication::processEvents();
-            }
-            course.window->nextLesson->click();
-            return course.window->focusKana->text();
-        };
+        const auto choose = [&](int action) { course.chooseOnMap(u"か"_s, action); };
+        const auto focusOfNext = [&] { return course.focusOfNextLesson(); };
         choose(0);
         QCOMPARE(focusOfNext(), u"練習する字「か」"_s);
         QVERIFY(std::all_of(course.window->lesson().cbegin(), course.window->lesson().cend(), [](const LessonWord &w) { return w.word.contains(u'か'); }));
@@ -653,6 +635,28 @@ private slots:
             QVERIFY(top.contains(focusOfNext().section(u'「', 1).left(1)));
         choose(4);
         QVERIFY(focusOfNext() != u"練習する字「か」"_s);
+    }
+
+    // A lesson holding a kana whose chord the keyboard check found missing
+    // on this keyboard says so, once; the check is in the menu.
+    void missingChordsTold()
+    {
+        CourseUnderTest course({1000, 5, 0, {}});
+        kestova::SaveKeyboardCheck({QString(), QDateTime::currentDateTime(), 71, {{{{45}, kestova::ThumbHand::Right}, false, 0, {65}}}, {u"右の親指には変換を使ってください。"_s}});
+        QTRY_VERIFY(course.window->ready());
+        course.chooseOnMap(u"の"_s, 1);
+        const auto told = [] {
+            return std::count_if(ShownMessages().cbegin(), ShownMessages().cend(), [](const kestova::MessageRequest &m) { return m.text.contains(u"「の」は、キーボードの確認でこのキーボードから届かなかった"_s); });
+        };
+        QCOMPARE(told(), 0);
+        QCOMPARE(course.focusOfNextLesson(), u"練習する字「の」"_s);
+        QCOMPARE(told(), 1);
+        QVERIFY(ShownMessages().last().text.endsWith(u"右の親指には変換を使ってください。"_s));
+        course.focusOfNextLesson();
+        QCOMPARE(told(), 1);
+        QMenu menu;
+        course.window->addToMenu(&menu);
+        QVERIFY(std::any_of(menu.actions().cbegin(), menu.actions().cend(), [](QAction *a) { return a->text() == u"キーボードの確認…"; }));
     }
 };
 
