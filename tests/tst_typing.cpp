@@ -493,6 +493,10 @@ private slots:
             QVERIFY(dialog->leftKeys->text() == u"左Alt");
             QVERIFY(dialog->rightKeys->text() == u"無変換");
             QVERIFY(!dialog->note->text().isEmpty());
+            dialog->checkKeyboard->click(); // with the thumb keys as chosen here
+            auto *check = dialog->findChild<ChordCheckWindow *>(u"chordCheck"_s);
+            QVERIFY2(check->chordAsked->text().contains(u"＋左の親指キー（左Alt）"_s), qPrintable(check->chordAsked->text()));
+            check->close();
             dialog->accept();
         });
         std::unique_ptr<QMenu> menu(TrainerMenu(&window));

@@ -14,32 +14,6 @@ mkdir -p "$E2E_TMP/course" "$XDG_CONFIG_HOME/Kestova" && cp "$BIN/KestovaCourse"
 conf=$XDG_CONFIG_HOME/Kestova/Kestova.conf
 printf '[ThumbShift]\nleftThumbKeys=102\nrightThumbKeys=65,100\n' >"$conf"
 
-# strike_chords THUMB LOST ROLLOVER: every chord asked, with thumb key
-# THUMB for the right hand (Muhenkan for the left): the thumb, the keys,
-# then all up. The keyboard loses the keys LOST (codes) struck while Space
-# is down, and any key past ROLLOVER down at once. A chord lost is tried
-# twice, as the check asks.
-strike_chords() {
-    "$BIN/chordsteps" | python3 -c '
-import sys
-thumb, lost, rollover = int(sys.argv[1]), set(map(int, sys.argv[2].split(","))), int(sys.argv[3])
-keys = []
-for line in sys.stdin:
-    *chord, hand = line.split()
-    struck = [102 if hand == "L" else thumb] + [int(k) for k in chord]
-    down = []
-    for key in struck:
-        if (key in lost and 65 in down) or len(down) >= rollover:
-            continue
-        down.append(key)
-    press = " w15 ".join("d%d" % k for k in down)
-    release = " w5 ".join("u%d" % k for k in reversed(down))
-    keys.append(press + " w30 " + release + " w40")
-    if len(down) < len(struck):
-        keys.append(keys[-1])
-print(" ".join(keys))' "$@"
-}
-
 # check_keyboard THUMB LOST ROLLOVER: the whole check, from the course's
 # command line, until its result is kept.
 check_keyboard() {
@@ -56,22 +30,13 @@ check_keyboard() {
     close_window
 }
 
-missing_of() { python3 -c '
-import configparser, sys
-conf = configparser.RawConfigParser(); conf.read(sys.argv[1], encoding="utf-8")
-section = conf["ChordCheck"]
-last = section["last"]
-for key, value in section.items():
-    if key.endswith("\\name") and value == last:
-        print(last + ":", section[key[:-len("name")] + "missing"])' "$conf"; }
-
 check_keyboard 65 43,44,45,46,47 9
-result=$(missing_of)
+result=$(missing_of "$conf")
 [ "$result" = "Virtual core XTEST keyboard: 43/R/65 44/R/65 45/R/65 46/R/65 47/R/65 44.45/R/65 46.47/R/65" ] \
     || fail "the laptop's chords kept as missing: $result"
 
 check_keyboard 100 0 2
-result=$(missing_of)
+result=$(missing_of "$conf")
 expected="Virtual core XTEST keyboard:$("$BIN/chordsteps" | awk 'NF == 3 { printf " %s.%s/%s/%s", $1, $2, $3, $3 == "L" ? 102 : 100 }')"
 [ "$result" = "$expected" ] || fail "the two-key keyboard's chords kept as missing: $result, not $expected"
 grep -q '連続シフト' "$conf" || fail "no advice of continuous shift for a two-key keyboard: $(cat "$conf")"

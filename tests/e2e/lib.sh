@@ -173,3 +173,42 @@ type_lesson() {
 # Return on the lesson result: the next lesson.
 next_lesson() { xtool keys "d36 w20 u36"; }
 
+
+# キーボードの確認 as a learner meets it on a simulated keyboard.
+# strike_chords THUMB LOST ROLLOVER: every chord asked, with thumb key
+# THUMB for the right hand (Muhenkan for the left): the thumb, the keys,
+# then all up. The keyboard loses the keys LOST (codes) struck while Space
+# is down, and any key past ROLLOVER down at once. A chord lost is tried
+# twice, as the check asks.
+strike_chords() {
+    "$BIN/chordsteps" | python3 -c '
+import sys
+thumb, lost, rollover = int(sys.argv[1]), set(map(int, sys.argv[2].split(","))), int(sys.argv[3])
+keys = []
+for line in sys.stdin:
+    *chord, hand = line.split()
+    struck = [102 if hand == "L" else thumb] + [int(k) for k in chord]
+    down = []
+    for key in struck:
+        if (key in lost and 65 in down) or len(down) >= rollover:
+            continue
+        down.append(key)
+    press = " w15 ".join("d%d" % k for k in down)
+    release = " w5 ".join("u%d" % k for k in reversed(down))
+    keys.append(press + " w30 " + release + " w40")
+    if len(down) < len(struck):
+        keys.append(keys[-1])
+print(" ".join(keys))' "$@"
+}
+
+# missing_of CONF: the chords the last keyboard checked was found not to send,
+# as "NAME: CHORD...".
+missing_of() { python3 -c '
+import configparser, sys
+conf = configparser.RawConfigParser(); conf.read(sys.argv[1], encoding="utf-8")
+section = conf["ChordCheck"]
+last = section["last"]
+for key, value in section.items():
+    if key.endswith("\\name") and value == last:
+        print(last + ":", section[key[:-len("name")] + "missing"])' "$1"; }
+
