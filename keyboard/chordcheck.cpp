@@ -86,10 +86,10 @@ ThumbHand ChordCheck::handOf(int keyCode) const
     return ThumbHand::None;
 }
 
-bool ChordCheck::keyDown(int keyCode)
+void ChordCheck::keyDown(int keyCode)
 {
     if (done() || down.contains(keyCode))
-        return false; // a key repeating
+        return; // a key repeating
     down.insert(keyCode);
     const AskedChord &chord = steps[step];
     const ThumbHand hand = handOf(keyCode);
@@ -105,7 +105,6 @@ bool ChordCheck::keyDown(int keyCode)
                 arrivedWith = thumbKey;
         }
     }
-    return false;
 }
 
 // A key let go that never came down (its press lost) ends a try all the same.

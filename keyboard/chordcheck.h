@@ -59,8 +59,9 @@ public:
     bool slippedLastTry() const { return slipped; }
     bool done() const { return step >= steps.size(); }
 
-    // Each returns whether the check moved on to another chord.
-    bool keyDown(int keyCode);
+    // A key's press and release as the keyboard sent them; a release
+    // tells whether the check moved on to another chord.
+    void keyDown(int keyCode);
     bool keyUp(int keyCode);
     // The learner gives up on the chord asked: it never came.
     void giveUp();

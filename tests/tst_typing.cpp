@@ -191,7 +191,10 @@ private slots:
         ChordCheck check(settings, ChordsOf(QString::fromLatin1(row.asked)));
         for (const QString &event : QString::fromLatin1(row.keys).split(u' ', Qt::SkipEmptyParts)) {
             const int code = KeyCode(event.chopped(1));
-            event.endsWith(u'+') ? check.keyDown(code) : check.keyUp(code);
+            if (event.endsWith(u'+'))
+                check.keyDown(code);
+            else
+                check.keyUp(code);
         }
         QVERIFY(check.done());
         QCOMPARE(VerdictsText(check.verdicts()), QString::fromLatin1(row.verdicts));
