@@ -52,6 +52,18 @@ for scale in 1 2; do
     ARGS="--text $E2E_TMP/text.txt" BEFORE_SHOT="sleep 0.5; xtool keys 'd45 w20 u45'; sleep 0.3" \
         shoot "$scale" KestovaCourse 700 412 "sentences$suffix.png" data/kana-words.txt data/sentences.txt
 done
+# キーボードの確認 from the course: two chords struck, and a try on the
+# third with the thumb alone.
+start_program "$BIN/KestovaCourse" --check-keyboard
+wid=$(find_window "キーボードの確認") || fail "no window キーボードの確認"
+focus_window
+xtool keys "d102 w20 d24 w40 u24 u102 w300 d102 w20 d25 w40 u25 u102 w300 d102 w40 u102"
+sleep 0.5
+import -window "$wid" "PNG24:$OUT/chordcheck.png" || fail "cannot grab キーボードの確認"
+echo "$OUT/chordcheck.png"
+xtool close "$wid"
+wid=$(find_window "練習コース") || fail "no window 練習コース"
+close_window
 # The practice record's days, with forty days of a learner on a learning
 # curve brought in through --import, a target speed still ahead and a
 # former input method already passed.
