@@ -235,6 +235,12 @@ void CourseWindow::startLesson()
     tellMissingChords();
 }
 
+QSet<QString> CourseWindow::missingChords() const
+{
+    const std::optional<KeyboardCheck> check = LoadKeyboardCheck(CurrentKeyboard());
+    return check ? check->missingKana() : QSet<QString>();
+}
+
 void CourseWindow::tellMissingChords()
 {
     const std::optional<KeyboardCheck> check = LoadKeyboardCheck(CurrentKeyboard());
@@ -458,6 +464,11 @@ void CourseWindow::endLesson()
     coaching = coach.afterLesson(lessonAttempts, settings);
     if (!coaching)
         coaching = HabitCoaching(lessonAttempts);
+    // A thumb fault on a chord this keyboard does not send is the keyboard's.
+    if (coaching && coaching->fault && missingChords().contains(QString(coaching->kana))) {
+        lines.append(u"「%1」は、キーボードの確認でこのキーボードから届かなかった組み合わせです。親指のせいではありません。"_s.arg(coaching->kana));
+        coaching.reset();
+    }
     if (coaching)
         lines.append(u"<b>%1</b>"_s.arg(coaching->advice));
     const int windowMs = settings.windowMs;

@@ -83,6 +83,8 @@ private:
     // to send, told once.
     void checkKeyboard();
     void tellMissingChords();
+    QSet<QString> missingChords() const; // the kana of those chords
+
     int unitOf(QChar kana) const;
 
     // The practice and the lesson result, one at a time in the same place.
