@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # キーボードの確認 on keyboards simulated through XTEST: a learner strikes
 # each chord it asks for, and the keyboard sends what such a keyboard
-# would. A laptop whose Space loses the right half of the home row, and a
-# keyboard that sends no third key while two are down: the chords each
-# cannot report are the check's result, kept under the device's name as
-# the X server tells it.
+# would. A keyboard that sends every key, a laptop whose Space loses the
+# right half of the home row, and a keyboard that sends no third key while
+# two are down: the chords each cannot report are the check's result, kept
+# under the device's name as the X server tells it, a later check's
+# replacing an earlier one's.
 set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
@@ -30,6 +31,10 @@ check_keyboard() {
     close_window
 }
 
+check_keyboard 100 0 9
+result=$(missing_of "$conf")
+[ "$result" = "Virtual core XTEST keyboard: " ] || fail "a keyboard that sends every key has chords kept as missing: $result"
+
 check_keyboard 65 43,44,45,46,47 9
 result=$(missing_of "$conf")
 [ "$result" = "Virtual core XTEST keyboard: 43/R/65 44/R/65 45/R/65 46/R/65 47/R/65 44.45/R/65 46.47/R/65" ] \
@@ -40,4 +45,4 @@ result=$(missing_of "$conf")
 expected="Virtual core XTEST keyboard:$("$BIN/chordsteps" | awk 'NF == 3 { printf " %s.%s/%s/%s", $1, $2, $3, $3 == "L" ? 102 : 100 }')"
 [ "$result" = "$expected" ] || fail "the two-key keyboard's chords kept as missing: $result, not $expected"
 grep -q '連続シフト' "$conf" || fail "no advice of continuous shift for a two-key keyboard: $(cat "$conf")"
-echo "PASS: the chord check's verdicts on two simulated keyboards"
+echo "PASS: the chord check's verdicts on three simulated keyboards"
