@@ -24,6 +24,7 @@ public:
     {
         setObjectName(u"notice"_s);
         setWordWrap(true);
+        setTextFormat(Qt::PlainText); // a file's or a keyboard's name as it is
         setFocusPolicy(Qt::NoFocus);
         setMargin(6);
         setStyleSheet(u"QLabel#notice { background: #fff4c2; color: #1a1a1a; border-top: 1px solid #b08a00; }"_s);

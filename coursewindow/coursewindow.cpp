@@ -100,6 +100,9 @@ CourseWindow::CourseWindow(const QString &recordPath, const QString &wordsPath) 
     pages->addWidget(sentences);
     map = new KanaMap(KanaMap::ThumbKeys::Shown, this);
     connect(map, &KanaMap::kanaClicked, this, &CourseWindow::chooseFocus);
+    // Other thumb keys: a kana whose chord this keyboard lost is told again,
+    // with the keys in use now.
+    connect(&UserSettingsChanges::instance(), &UserSettingsChanges::thumbShiftChanged, this, [this] { chordsTold.clear(); });
     map->setObjectName(u"courseMap"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -235,32 +238,31 @@ void CourseWindow::startLesson()
     tellMissingChords();
 }
 
-QSet<QString> CourseWindow::missingChords() const
+QMap<QString, QList<int>> CourseWindow::missingChords() const
 {
     const std::optional<KeyboardCheck> check = LoadKeyboardCheck(CurrentKeyboard());
-    return check ? check->missingKana() : QSet<QString>();
+    return check ? check->missingKana(LoadThumbShiftSettings()) : QMap<QString, QList<int>>();
 }
 
+// Each kana told once, with the thumb keys in use that did not give it.
 void CourseWindow::tellMissingChords()
 {
-    const std::optional<KeyboardCheck> check = LoadKeyboardCheck(CurrentKeyboard());
-    if (!check)
-        return;
+    const QMap<QString, QList<int>> missing = missingChords();
     QString lesson;
     for (const LessonWord &word : std::as_const(words))
         lesson += word.word;
-    QStringList untold;
-    for (const QString &kana : check->missingKana()) {
-        if (lesson.contains(kana) && !chordsTold.contains(kana)) {
-            untold.append(u"「%1」"_s.arg(kana));
-            chordsTold.insert(kana);
-        }
+    QString untold;
+    for (auto kana = missing.cbegin(); kana != missing.cend(); ++kana) {
+        if (!lesson.contains(kana.key()) || chordsTold.contains(kana.key()))
+            continue;
+        chordsTold.insert(kana.key());
+        QStringList thumbKeys;
+        for (int code : *kana)
+            thumbKeys.append(KeyName(code));
+        untold += u"「%1」"_s.arg(kana.key()) + (thumbKeys.isEmpty() ? QString() : u"（%1）"_s.arg(thumbKeys.join(u"・"_s)));
     }
-    if (untold.isEmpty())
-        return;
-    untold.sort();
-    ShowNotice(u"このレッスンの%1は、キーボードの確認で%2から届かなかった組み合わせです。打てなくても親指のせいではありません。%3"_s.arg(
-            untold.join(QString()), KeyboardTitle(check->keyboard), check->advice.value(0)));
+    if (!untold.isEmpty())
+        ShowNotice(u"このレッスンの%1は、キーボードの確認でこのキーボードから届かなかった組み合わせです。打てなくても親指のせいではありません。どうすればよいかは、キーボードの確認の結果を見てください。"_s.arg(untold));
 }
 
 void CourseWindow::checkKeyboard()

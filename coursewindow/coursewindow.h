@@ -83,7 +83,7 @@ private:
     // to send, told once.
     void checkKeyboard();
     void tellMissingChords();
-    QSet<QString> missingChords() const; // the kana of those chords
+    QMap<QString, QList<int>> missingChords() const; // the kana of those chords
 
     int unitOf(QChar kana) const;
 

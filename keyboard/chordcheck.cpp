@@ -4,7 +4,7 @@
 #include "rawkeys.h"
 #include "usersettings.h"
 
-#include <QMap>
+#include <QHash>
 #include <QSettings>
 #include <QUrl>
 
@@ -95,6 +95,10 @@ void ChordCheck::keyDown(int keyCode)
     const ThumbHand hand = handOf(keyCode);
     if (chord.keys.contains(keyCode) || hand == chord.thumb)
         touched = true;
+    if (chord.keys.contains(keyCode))
+        pressedKeys.insert(keyCode);
+    else if (hand == ThumbHand::None)
+        stray = true; // another key of the layout
     if (hand == chord.thumb)
         pressedThumbs.insert(keyCode);
     else if (hand != ThumbHand::None)
@@ -107,6 +111,12 @@ void ChordCheck::keyDown(int keyCode)
     }
 }
 
+void ChordCheck::otherKey()
+{
+    if (!down.isEmpty())
+        stray = true;
+}
+
 // A key let go that never came down (its press lost) ends a try all the same.
 bool ChordCheck::keyUp(int keyCode)
 {
@@ -116,18 +126,21 @@ bool ChordCheck::keyUp(int keyCode)
     return down.isEmpty() && endTry();
 }
 
+// A try that never gave the chord is the learner's slip, not the keyboard's
+// fault, where it was struck with the other hand's thumb only, or with
+// another key in place of one of the chord's.
 bool ChordCheck::endTry()
 {
-    const bool counts = arrivedWith != 0 || (touched && !(otherThumb && pressedThumbs.isEmpty()));
     const int thumbKey = arrivedWith;
+    const bool allPressed = pressedKeys.size() == steps[step].keys.size();
+    const bool slip = (otherThumb && pressedThumbs.isEmpty()) || (stray && !allPressed);
+    const bool counts = thumbKey != 0 || (touched && !slip);
     slipped = touched && !counts;
     for (int key : std::as_const(pressedThumbs)) {
-        if (thumbKey == 0 && !failedThumbKeys.contains(key))
+        if (counts && thumbKey == 0 && !failedThumbKeys.contains(key))
             failedThumbKeys.append(key);
     }
-    touched = otherThumb = false;
-    pressedThumbs.clear();
-    arrivedWith = 0;
+    forgetKeys();
     if (!counts)
         return false;
     if (thumbKey != 0 || ++failed >= Tries) {
@@ -140,8 +153,9 @@ bool ChordCheck::endTry()
 void ChordCheck::forgetKeys()
 {
     down.clear();
-    touched = otherThumb = false;
+    touched = otherThumb = stray = false;
     pressedThumbs.clear();
+    pressedKeys.clear();
     arrivedWith = 0;
 }
 
@@ -195,52 +209,59 @@ QList<ChordVerdict> ChordCheck::missing() const
     return lost;
 }
 
+// Each piece of advice once, with the kana it is for in front: 「み」「お」は….
 QStringList ChordAdvice(const QList<ChordVerdict> &verdicts, const ThumbShiftSettings &settings)
 {
+    QStringList order;
+    QHash<QString, QString> kanaOf;
+    const auto advise = [&](const QString &advice, const QString &kana) {
+        if (!kanaOf.contains(advice))
+            order.append(advice);
+        kanaOf[advice] += u"「%1」"_s.arg(kana);
+    };
+    const auto singleArrived = [&](int key, ThumbHand hand) {
+        return std::any_of(verdicts.cbegin(), verdicts.cend(), [&](const ChordVerdict &v) { return v.arrived && v.asked.thumb == hand && v.asked.keys == QList<int>{key}; });
+    };
     QStringList advice;
-    QStringList noThumbKey; // chords of a hand none of whose thumb keys gives them
     for (ThumbHand hand : {ThumbHand::Left, ThumbHand::Right}) {
         const QList<int> &thumbKeys = hand == ThumbHand::Left ? settings.leftThumbKeys : settings.rightThumbKeys;
-        QList<int> gave;
-        QMap<int, QString> lostWith; // a thumb key, and the kana that did not come with it
-        bool asked = false, anyThumbCame = false;
-        for (const ChordVerdict &verdict : verdicts) {
-            if (verdict.asked.thumb != hand)
-                continue;
-            asked = true;
-            anyThumbCame = anyThumbCame || verdict.arrived || !verdict.failedThumbKeys.isEmpty();
-            if (verdict.arrived && !gave.contains(verdict.thumbKey))
-                gave.append(verdict.thumbKey);
-            for (int thumbKey : verdict.failedThumbKeys)
-                lostWith[thumbKey] += u"「%1」"_s.arg(verdict.asked.kana());
-        }
-        if (asked && !anyThumbCame) {
+        const bool asked = std::any_of(verdicts.cbegin(), verdicts.cend(), [&](const ChordVerdict &v) { return v.asked.thumb == hand; });
+        const bool thumbCame = std::any_of(verdicts.cbegin(), verdicts.cend(), [&](const ChordVerdict &v) {
+            return v.asked.thumb == hand && (v.arrived || !v.failedThumbKeys.isEmpty());
+        });
+        if (asked && !thumbCame) {
             advice.append(u"%1の親指キー（%2）が一度も届きませんでした。親指シフトの設定で、このキーボードで押せるキーを%1の親指キーにしてください。"_s.arg(handName(hand), namesOf(thumbKeys)));
             continue;
         }
-        for (auto lost = lostWith.cbegin(); lost != lostWith.cend(); ++lost) {
-            QList<int> others = gave;
-            others.removeAll(lost.key());
-            if (!others.isEmpty())
-                advice.append(u"%1は%2と一緒には届きません。%3の親指には%4を使ってください。"_s.arg(*lost, KeyName(lost.key()), handName(hand), namesOf(others)));
-            else if (thumbKeys.size() == 1)
-                advice.append(u"%1は%2と一緒には届きません。親指シフトの設定で、%3の親指キーをほかのキーにしてみてください。"_s.arg(*lost, KeyName(lost.key()), handName(hand)));
-        }
         for (const ChordVerdict &verdict : verdicts) {
-            if (verdict.asked.thumb == hand && !verdict.arrived && verdict.asked.keys.size() == 1
-                && std::all_of(gave.cbegin(), gave.cend(), [&](int key) { return verdict.failedThumbKeys.contains(key); }))
-                noThumbKey.append(u"「%1」"_s.arg(verdict.asked.kana()));
+            if (verdict.asked.thumb != hand || verdict.asked.keys.size() != 1)
+                continue;
+            QList<int> failed = verdict.failedThumbKeys;
+            if (verdict.arrived) {
+                failed.removeAll(verdict.thumbKey); // failed once with it, then given: a slip
+                for (int thumbKey : failed)
+                    advise(u"は%1と一緒には届きません。%2の親指には%3を使ってください。"_s.arg(KeyName(thumbKey), handName(hand), KeyName(verdict.thumbKey)), verdict.asked.kana());
+                continue;
+            }
+            QList<int> untried = thumbKeys;
+            for (int thumbKey : failed)
+                untried.removeAll(thumbKey);
+            const QString with = failed.isEmpty() ? u"押した親指キー"_s : namesOf(failed);
+            if (!untried.isEmpty())
+                advise(u"は%1と一緒には届きませんでした。「届かなかった組み合わせをもう一度」で、%2と一緒に押してみてください。"_s.arg(with, namesOf(untried)), verdict.asked.kana());
+            else
+                advise(u"はどの%1の親指キーとも届きません。親指シフトの設定でほかのキーを%1の親指キーにするか、同時押しに強いキーボード（Nキーロールオーバー）を使ってください。"_s.arg(handName(hand)), verdict.asked.kana());
         }
     }
-    QStringList rolled;
+    // Two keys with a thumb lost where each came alone with it: the third key
+    // down at once is too many for this keyboard.
     for (const ChordVerdict &verdict : verdicts) {
-        if (!verdict.arrived && verdict.asked.keys.size() > 1)
-            rolled.append(u"「%1」"_s.arg(verdict.asked.kana()));
+        if (!verdict.arrived && verdict.asked.keys.size() > 1
+            && std::all_of(verdict.asked.keys.cbegin(), verdict.asked.keys.cend(), [&](int key) { return singleArrived(key, verdict.asked.thumb); }))
+            advise(u"は、親指と二つのキーを一度に押すと届きません。連続シフトを使い、続けて打つキーは前のキーを離してから押してください。"_s, verdict.asked.kana());
     }
-    if (!rolled.isEmpty())
-        advice.append(u"%1は、親指と二つのキーを一度に押すと届きません。連続シフトを使い、続けて打つキーは前のキーを離してから押してください。"_s.arg(rolled.join(QString())));
-    if (!noThumbKey.isEmpty())
-        advice.append(u"%1はどの親指キーでも届きません。同時押しに強いキーボード（Nキーロールオーバー）なら打てます。"_s.arg(noThumbKey.join(QString())));
+    for (const QString &piece : std::as_const(order))
+        advice.append(kanaOf[piece] + piece);
     return advice;
 }
 
@@ -286,17 +307,26 @@ std::optional<ChordVerdict> verdictOf(const QString &text)
     const auto thumbs = codesOf(parts[2], true);
     if (!keys || !thumbs)
         return std::nullopt;
-    return ChordVerdict{{*keys, parts[1] == u"L" ? ThumbHand::Left : ThumbHand::Right}, false, 0, *thumbs};
+    const AskedChord asked{*keys, parts[1] == u"L" ? ThumbHand::Left : ThumbHand::Right};
+    // Every key types a kana with that thumb, or the chord is none the check asks.
+    if (asked.kana().size() != keys->size())
+        return std::nullopt;
+    return ChordVerdict{asked, false, 0, *thumbs};
 }
 
 } // namespace
 
-QSet<QString> KeyboardCheck::missingKana() const
+QMap<QString, QList<int>> KeyboardCheck::missingKana(const ThumbShiftSettings &now) const
 {
-    QSet<QString> kana;
+    QMap<QString, QList<int>> kana;
     for (const ChordVerdict &verdict : missing) {
-        if (verdict.asked.keys.size() == 1)
-            kana.insert(verdict.asked.kana());
+        if (verdict.asked.keys.size() != 1)
+            continue;
+        const QList<int> &inUse = verdict.asked.thumb == ThumbHand::Left ? now.leftThumbKeys : now.rightThumbKeys;
+        QList<int> failing;
+        std::copy_if(verdict.failedThumbKeys.cbegin(), verdict.failedThumbKeys.cend(), std::back_inserter(failing), [&](int key) { return inUse.contains(key); });
+        if (!failing.isEmpty() || verdict.failedThumbKeys.isEmpty())
+            kana.insert(verdict.asked.kana(), failing);
     }
     return kana;
 }
@@ -328,7 +358,10 @@ std::optional<KeyboardCheck> LoadKeyboardCheck(const QString &keyboard)
     KeyboardCheck check{keyboard, QDateTime::fromString(settings->value(u"checked"_s).toString(), Qt::ISODate), settings->value(u"chords"_s).toInt(), {}, settings->value(u"advice"_s).toStringList()};
     if (!check.checked.isValid())
         return std::nullopt;
-    for (const QString &text : settings->value(u"missing"_s).toString().split(u' ', Qt::SkipEmptyParts)) {
+    // Commas written by hand make QSettings read a list.
+    const QVariant kept = settings->value(u"missing"_s);
+    const QString missing = kept.typeId() == QMetaType::QStringList ? kept.toStringList().join(u' ') : kept.toString();
+    for (const QString &text : missing.split(u' ', Qt::SkipEmptyParts)) {
         const std::optional<ChordVerdict> verdict = verdictOf(text);
         if (!verdict)
             return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -43,8 +44,9 @@ struct ChordVerdict {
 // the keyboard sent. A try lasts until every key is up again: it gave the
 // chord if all its keys were down together with a thumb key of its hand.
 // A chord that failed two tries that touched it (one of its keys or its
-// thumb) is one the keyboard cannot report; a try on other keys only is a
-// slip of the learner's and does not count.
+// thumb) is one the keyboard cannot report; a try with the other hand's
+// thumb only, or with another key instead of one of the chord's, is a slip
+// of the learner's and does not count.
 class ChordCheck {
 public:
     static constexpr int Tries = 2;
@@ -55,7 +57,7 @@ public:
     int stepNumber() const { return step; }
     int stepCount() const { return int(steps.size()); }
     int failedTries() const { return failed; }
-    // The last try was struck with the other hand's thumb: the learner's slip.
+    // The last try was a slip of the learner's, not counted.
     bool slippedLastTry() const { return slipped; }
     bool done() const { return step >= steps.size(); }
 
@@ -63,6 +65,9 @@ public:
     // tells whether the check moved on to another chord.
     void keyDown(int keyCode);
     bool keyUp(int keyCode);
+    // A key the check does not look at struck during a try (Alt+Tab): the
+    // try is the learner's slip.
+    void otherKey();
     // The learner gives up on the chord asked: it never came.
     void giveUp();
     // The keys held are let go where the check cannot see it: the try in
@@ -71,6 +76,8 @@ public:
     // The chords that did not arrive asked again, the others kept.
     void askMissingAgain();
 
+    // The keys down, as far as the check saw them go down and not up.
+    QList<int> keysDown() const { return down.values(); }
     const QList<ChordVerdict> &verdicts() const { return judged; }
     QList<ChordVerdict> missing() const;
 
@@ -88,15 +95,18 @@ private:
     QSet<int> down;
     bool touched = false; // this try pressed a key of the chord or its thumb
     bool otherThumb = false; // and a thumb key of the other hand
+    bool stray = false;      // and a key not of the chord
     QSet<int> pressedThumbs; // of the chord's hand
+    QSet<int> pressedKeys;   // of the chord
     int arrivedWith = 0;  // the thumb key, once the chord came in this try
     bool slipped = false;
 };
 
 // What to do about the chords missing: another thumb key of the same hand
-// where one gave them, continuous shift where only rolled-over chords are
-// lost, another keyboard where a chord comes with no thumb key; nothing
-// where every chord came.
+// where one gave them, or to try one not tried yet; continuous shift where
+// two keys with a thumb are lost though each comes alone with it; another
+// keyboard (or thumb key) where every thumb key of the hand was tried in
+// vain; nothing where every chord came.
 QStringList ChordAdvice(const QList<ChordVerdict> &verdicts, const ThumbShiftSettings &settings);
 
 // A check's result as kept for one keyboard.
@@ -106,8 +116,10 @@ struct KeyboardCheck {
     int chords = 0;   // asked
     QList<ChordVerdict> missing;
     QStringList advice;
-    // The kana a missing single chord types.
-    QSet<QString> missingKana() const;
+    // The kana of the missing single chords, each with the thumb keys in use
+    // `now` that did not give it (none where no thumb key came at all); a
+    // chord lost only with thumb keys no longer in use is left out.
+    QMap<QString, QList<int>> missingKana(const ThumbShiftSettings &now) const;
 };
 // Kept in the user settings, one per keyboard; a later check replaces it.
 void SaveKeyboardCheck(const KeyboardCheck &check);

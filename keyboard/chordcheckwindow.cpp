@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -46,7 +47,14 @@ ChordCheckWindow::ChordCheckWindow(const ThumbShiftSettings &settings, QWidget *
     missingChords->setWordWrap(true);
     missingChords->setTextFormat(Qt::PlainText);
     missingChords->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    missingChords->hide();
+    missingChords->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The result in the map's place, however long.
+    resultArea = new QScrollArea(this);
+    resultArea->setWidget(missingChords);
+    resultArea->setWidgetResizable(true);
+    resultArea->setFrameShape(QFrame::NoFrame);
+    resultArea->setFocusPolicy(Qt::NoFocus);
+    resultArea->hide();
 
     auto *buttons = new QDialogButtonBox(this);
     giveUp = buttons->addButton(u"押しても届かない"_s, QDialogButtonBox::ActionRole);
@@ -64,7 +72,7 @@ ChordCheckWindow::ChordCheckWindow(const ThumbShiftSettings &settings, QWidget *
     layout->addWidget(chordAsked);
     layout->addWidget(tryNote);
     layout->addWidget(map, 0, Qt::AlignHCenter);
-    layout->addWidget(missingChords);
+    layout->addWidget(resultArea, 1);
     layout->addWidget(buttons);
 
     connect(giveUp, &QPushButton::clicked, this, [this] {
@@ -73,7 +81,8 @@ ChordCheckWindow::ChordCheckWindow(const ThumbShiftSettings &settings, QWidget *
     });
     connect(askAgain, &QPushButton::clicked, this, [this] {
         check.askMissingAgain();
-        missingChords->hide();
+        resultArea->hide();
+        map->show();
         askAgain->hide();
         giveUp->show();
         showAsked();
@@ -107,12 +116,21 @@ bool ChordCheckWindow::ours(int keyCode) const
 // keyboard so that no thumb chord opens a desktop menu.
 bool ChordCheckWindow::takeRawKey(const RawKey &key)
 {
-    if (key.kind == RawKey::FocusOut || key.kind == RawKey::FocusIn)
-        return hold.ownGrabMoving(key);
+    if (key.kind == RawKey::FocusOut || key.kind == RawKey::FocusIn) {
+        const bool own = hold.ownGrabMoving(key);
+        // The desktop took the keyboard for a shortcut (Alt+Tab): the keys
+        // held are let go where this window never sees it.
+        if (!own && key.kind == RawKey::FocusOut && key.state == RawKey::Grab)
+            check.forgetKeys();
+        return own;
+    }
     hold.keyCame(key);
     hold.holdIf(true);
-    if (!ours(key.keyCode))
+    if (!ours(key.keyCode)) {
+        if (key.kind == RawKey::Press)
+            check.otherKey();
         return hold.handBack(key);
+    }
     if (key.kind == RawKey::Press)
         keyDown(key.keyCode);
     else
@@ -123,8 +141,10 @@ bool ChordCheckWindow::takeRawKey(const RawKey &key)
 void ChordCheckWindow::keyPressEvent(QKeyEvent *event)
 {
     const int code = int(event->nativeScanCode());
-    if (!ours(code))
+    if (!ours(code)) {
+        check.otherKey();
         return QDialog::keyPressEvent(event);
+    }
     if (!event->isAutoRepeat())
         keyDown(code);
 }
@@ -157,6 +177,10 @@ void ChordCheckWindow::keyDown(int keyCode)
 {
     if (const QString name = RawKeys::keyboardName(); !name.isEmpty())
         keyboardName = name;
+    // A key let go into a window manager's grab (Alt+Tab) is never seen to
+    // go up here: the server tells which keys are down.
+    if (const QList<int> held = check.keysDown(); !held.isEmpty() && !RawKeys::allDown(held))
+        check.forgetKeys();
     check.keyDown(keyCode);
 }
 
@@ -201,7 +225,9 @@ void ChordCheckWindow::finish()
     }
     lines.append(result.advice);
     missingChords->setText(lines.join(u'\n'));
-    missingChords->show();
+    resultArea->setMinimumHeight(map->height());
+    map->hide();
+    resultArea->show();
     chordAsked->setText(u"確認が終わりました。"_s);
     tryNote->clear();
     map->light({}, ThumbHand::None);

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace kestova {
 
@@ -51,6 +52,7 @@ private:
     void showAsked();
     void finish();
 
+    QScrollArea *resultArea; // holds missingChords
     ThumbShiftSettings settings;
     ChordCheck check;
     KeyboardHold hold;

@@ -11,6 +11,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kestova {
@@ -52,6 +53,10 @@ public:
                 keyboardName = nameOf(static_cast<const xcb_input_raw_key_press_event_t *>(message)->sourceid);
                 return true;
             }
+            // Devices plugged in or out (Qt's selection, seen here first):
+            // a number may come back for another device.
+            if (generic->extension == xinputOpcode && generic->event_type == XCB_INPUT_HIERARCHY)
+                names.clear();
             return false;
         }
         QWidget *focusWidget = QApplication::focusWidget();
@@ -117,9 +122,6 @@ private:
                 name = QString::fromUtf8(xcb_input_xi_device_info_name(info.data), xcb_input_xi_device_info_name_length(info.data));
             std::free(reply);
         }
-        // Devices come and go; their numbers are given again.
-        if (names.size() > 64)
-            names.clear();
         return names[device] = name;
     }
 
@@ -153,6 +155,19 @@ QString RawKeys::keyboardName()
 {
     const Filter *raw = filter(false);
     return raw ? raw->keyboardName : QString();
+}
+
+bool RawKeys::allDown(const QList<int> &keyCodes)
+{
+    xcb_connection_t *connection = X11Connection();
+    xcb_query_keymap_reply_t *keymap = connection ? xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr) : nullptr;
+    if (!keymap)
+        return true;
+    const bool all = std::all_of(keyCodes.cbegin(), keyCodes.cend(), [keymap](int code) {
+        return code >= 0 && code < 256 && (keymap->keys[code / 8] >> (code % 8) & 1);
+    });
+    std::free(keymap);
+    return all;
 }
 
 void RawKeys::listen(QWidget *receiver, Take take)

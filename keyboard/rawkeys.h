@@ -40,6 +40,9 @@ public:
     // calls the device, once a listener heard a key; empty before, and
     // where the system does not tell (Wayland).
     static QString keyboardName();
+    // Whether each of the keys is down now, as the X server has it; all of
+    // them where that cannot be told.
+    static bool allDown(const QList<int> &keyCodes);
 };
 
 // The X server's connection, where the program is an X11 client.

@@ -5,7 +5,9 @@
 # right half of the home row, and a keyboard that sends no third key while
 # two are down: the chords each cannot report are the check's result, kept
 # under the device's name as the X server tells it, a later check's
-# replacing an earlier one's.
+# replacing an earlier one's. Under a window manager (openbox), Alt+Tab
+# with the left Alt thumb key held takes the keyboard mid-try: the keys
+# held are forgotten, and the check goes on.
 set -u
 BIN=$1
 . "$(dirname "$0")/lib.sh"
@@ -13,7 +15,10 @@ start_xvfb
 
 mkdir -p "$E2E_TMP/course" "$XDG_CONFIG_HOME/Kestova" && cp "$BIN/KestovaCourse" "$BIN/kana-words.txt" "$E2E_TMP/course/"
 conf=$XDG_CONFIG_HOME/Kestova/Kestova.conf
-printf '[ThumbShift]\nleftThumbKeys=102\nrightThumbKeys=65,100\n' >"$conf"
+printf '[ThumbShift]\nrightThumbKeys=65,100\n' >"$conf"
+openbox >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+for _ in $(seq 500); do xdotool get_desktop >/dev/null 2>&1 && break; sleep 0.02; done
 
 # check_keyboard THUMB LOST ROLLOVER: the whole check, from the course's
 # command line, until its result is kept.
@@ -23,6 +28,10 @@ check_keyboard() {
     start_program "$E2E_TMP/course/KestovaCourse" --check-keyboard
     wid=$(find_window "キーボードの確認") || fail "no window キーボードの確認"
     focus_window
+    if [ -n "${ALT_TAB:-}" ]; then
+        xtool keys "d64 w30 d23 w30 u23 w30 u64 w300"
+        focus_window
+    fi
     xtool keys "$(strike_chords "$@")"
     for _ in $(seq 200); do [ "$(grep 'checked=' "$conf")" != "$before" ] && break; sleep 0.05; done
     [ "$(grep 'checked=' "$conf")" != "$before" ] || fail "the check did not end: $(cat "$E2E_TMP/program.log")"
@@ -31,7 +40,7 @@ check_keyboard() {
     close_window
 }
 
-check_keyboard 100 0 9
+ALT_TAB=1 check_keyboard 100 0 9
 result=$(missing_of "$conf")
 [ "$result" = "Virtual core XTEST keyboard: " ] || fail "a keyboard that sends every key has chords kept as missing: $result"
 
