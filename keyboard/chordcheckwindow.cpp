@@ -192,7 +192,7 @@ void ChordCheckWindow::keyUp(int keyCode)
         tryNote->clear();
         showAsked();
     } else if (check.slippedLastTry()) {
-        tryNote->setText(u"反対の手の親指キーでした。光っている側の親指キーでどうぞ。"_s);
+        tryNote->setText(u"光っているのとは違うキーでした（数えません）。光っているキーと親指キーでどうぞ。"_s);
     } else if (check.failedTries() > failedBefore) {
         tryNote->setText(u"届きませんでした。全部のキーを押したまま、もう一度押してください。"_s);
     }
