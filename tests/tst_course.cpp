@@ -648,7 +648,8 @@ private slots:
         const auto told = [] {
             return std::count_if(ShownMessages().cbegin(), ShownMessages().cend(), [](const kestova::MessageRequest &m) { return m.text.contains(u"「の」（スペース）は、キーボードの確認でこのキーボードから届かなかった"_s); });
         };
-        QCOMPARE(told(), 0);
+        // Told with the first lesson that has の, which may be this one.
+        QCOMPARE(told(), course.window->lessonWords->text().contains(u'の') ? 1 : 0);
         QCOMPARE(course.focusOfNextLesson(), u"練習する字「の」"_s);
         QCOMPARE(told(), 1);
         // の struck with the other thumb first, three lessons running: the
